@@ -1,0 +1,107 @@
+#include "common/fileutil.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qvr {
+
+namespace {
+void SetError(std::string* error, const std::string& what) {
+    if (error) *error = what + ": " + std::strerror(errno);
+}
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
+    const std::string tmp = path + ".tmp";
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        SetError(error, tmp);
+        return false;
+    }
+    const char* p = static_cast<const char*>(data);
+    size_t left = size;
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            SetError(error, tmp);
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return false;
+        }
+        p += n;
+        left -= size_t(n);
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        SetError(error, tmp);
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    if (::close(fd) != 0) {
+        SetError(error, tmp);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        SetError(error, path);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+template <typename Buf>
+static bool ReadInto(const std::string& path, Buf& data) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    data.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.insert(data.end(), buf, buf + n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) { return ReadInto(path, data); }
+bool ReadWholeFile(const std::string& path, std::string& data) { return ReadInto(path, data); }
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeDir(const std::string& path) {
+    if (DirExists(path)) return true;
+    return ::mkdir(path.c_str(), 0755) == 0 || DirExists(path);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+long long FileSize(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    return (long long)st.st_size;
+}
+
+std::string ExecutableDir() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    std::string p(buf, size_t(n));
+    size_t slash = p.rfind('/');
+    return slash == std::string::npos ? "./" : p.substr(0, slash + 1);
+}
+
+}  // namespace qvr

@@ -1,0 +1,29 @@
+// File helpers. Every file the program writes goes through WriteFileAtomic: the data go
+// to "<name>.tmp", are flushed and checked, and only then renamed over "<name>", so a
+// failure leaves the old file whole.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qvr {
+
+bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error = nullptr);
+inline bool WriteFileAtomic(const std::string& path, const std::string& data, std::string* error = nullptr) {
+    return WriteFileAtomic(path, data.data(), data.size(), error);
+}
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
+bool ReadWholeFile(const std::string& path, std::string& data);
+
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+bool MakeDir(const std::string& path);       // one level; true when it exists afterwards
+bool RemoveFile(const std::string& path);    // true when it is gone afterwards
+long long FileSize(const std::string& path); // -1 when missing
+
+// Folder of the running executable, with a trailing '/'.
+std::string ExecutableDir();
+
+}  // namespace qvr
