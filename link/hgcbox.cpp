@@ -1,0 +1,551 @@
+#include "link/hgcbox.h"
+
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/crc16.h"
+#include "link/comportfunctions.h"
+
+hgcbox* g_Hgc = nullptr;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+constexpr uint8_t kRequestStart = 0xCC;
+constexpr uint8_t kReplyStart = 0x33;
+constexpr int kSliceMs = 10;  // longest sleep between two looks at the window messages
+
+// The engine's own outcomes, 0..22.
+const char* const kEngineMessages[23] = {
+    "Команда выполнена",
+    "Неверно задан стартовый символ",
+    "Неверно задан код функции",
+    "Сбой при выполнении операции записи",
+    "Сбой при выполнении операции чтения",
+    "Ответ получен не полностью (превышено время между байтами)",
+    nullptr,  // 6: "Коммуникационный порт COM%d недоступен", formatted with the port
+    "Несовпадение КС ответа контроллера",
+    nullptr,  // 8: the controller's error text
+    "Код Функции ответа не равен коду функции запроса",
+    "Устройство не отвечает",
+    "Неправильная длина ответа от контроллера",
+    "Ошибка открытия файла",
+    "Циклические данные прочитаны не полностью",
+    "",
+    "Неверно задан номер таблицы (%d)",
+    "Не открыт коммуникационный порт",
+    "",
+    "Несоответствие идентификатора запроса в ответе(%d->%d  ",
+    "Обмен прерван по признаку завершения работы программы",
+    "Ithernet. Не выполнена команда send (посылка запроса)",
+    "Ithernet. Не выполнена команда recv (чтение ответа на запрос)",
+    "",
+};
+
+// The controller's error codes 1..64.
+const char* const kControllerMessages[64] = {
+    "Неизвестный код команды",
+    "Неправильная длина запроса",
+    "Неправильный пароль на запись",
+    "Неправильные параметры в запросе",
+    "Попытка записи в неиспользуемое поле",
+    "Ввод даты и времени не допускается",
+    "Нарушена очередность записи параметров при конфигурации",
+    "Функция останова ГРС не активна",
+    "Нет такой таблицы",
+    "Неподходящий момент для коррекции времени",
+    "Чтение таблицы невозможно",
+    "Запись в таблицу не допускается",
+    "Нет такого поля в таблице",
+    "Попытка записи в несуществующее поле",
+    "Нет доступа к крану",
+    "Неправильный пароль доступа к крану",
+    "Слишком большое время для коррекции",
+    "Нет записей с такими индексами",
+    "Недостоверны индексы ведения архива",
+    "Нарушена последовательность запросов в серии",
+    "Другой диапазон времени в серии запросов",
+    "Неправильный диапазон времени",
+    "Таблица требует полной перезаписи",
+    "Управление агрегатом невозможно",
+    "Попытка записи более одного поля",
+    "Недостаточный уровень доступа",
+    "Пустое имя пользователя",
+    "Пустой код идентификации пользователя",
+    "Производитель/наладчик уже зарегистрирован",
+    "Удаление производителя/наладчика не допускается",
+    "Удаление последнего администратора не допускается",
+    "Пользователь не может быть зарегистрирован",
+    "Пользователь с таким именем уже есть ",
+    "Пользователь не зарегистрирован или неправильный пароль",
+    "Запись допускается только через специальный канал связи",
+    "Индекс начального поля не соответствует ограничениям",
+    "Кол. записываемых полей не соответствует ограничениям",
+    "Переход в режим работы \"Автомат\" невозможен",
+    "Указанного канала связи не существует",
+    "К указанному каналу связи не подключены контроллеры",
+    "Не получен ответ на ретранслированный запрос",
+    "Идет таймаут временной записи",
+    "Закончился таймаут для подачи команды постоянной записи",
+    "Не совпадают данные в командах временной и постоянной записи",
+    "Недопустимый код команды",
+    "Неизвестный код сообщения",
+    "Неизвестный код устройства",
+    "Неправильная длина данных в сообщении",
+    "Несовпадение КС поля данных",
+    "Переполнение памяти контроллера",
+    "Превышение лимита одновременно выполняемых команд",
+    "Контроллер рестартовал",
+    "Изменение параметров с удаленной ПЭВМ запрещено",
+    "Невозможный режим работы",
+    "Дата и время в норме",
+    "Изменение параметров возможно только в режиме \"Настройка\"",
+    "Программа опроса подключенных устройств в норме",
+    "Не прошла запись в EEPROM",
+    "Не прошла запись в FRAM",
+    "Разрушена таблица",
+    "Нарушены правила записи полей большой разрушенной таблицы",
+    "Неподходящий момент для выполнения команды",
+    "Не прошла запись в FLASH PROM",
+    "Программа разрушена или установлена перемычка",
+};
+
+// Waits that keep the window alive: short sleeps with the window messages processed between.
+void PumpedWait(uint32_t ms) {
+    auto end = Clock::now() + Ms(ms);
+    for (;;) {
+        qvr::ProcessMessages();
+        auto now = Clock::now();
+        if (now >= end) return;
+        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, Ms(kSliceMs)));
+    }
+}
+
+// Exact waits for the RTS keying: sleep until shortly before the moment, then spin on the
+// clock so the moment is met to well under a millisecond.
+void ExactWaitUntil(Clock::time_point t) {
+    auto now = Clock::now();
+    if (t - now > Ms(3)) std::this_thread::sleep_for(t - now - Ms(3));
+    while (Clock::now() < t) {
+    }
+}
+
+// Local time as days since 30.12.1899 with the time of day as the fraction.
+double NowAsDateTime() {
+    std::time_t t = std::time(nullptr);
+    std::tm lt{};
+    localtime_r(&t, &lt);
+    auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                  std::chrono::system_clock::now().time_since_epoch()).count() % 1000000;
+    double secs = double(t) + double(lt.tm_gmtoff) + double(us) / 1e6;
+    return 25569.0 + secs / 86400.0;
+}
+
+// Frame layout of each function: where the body goes, how long it is, whether the user's
+// password and code precede it. Function 2 is laid out apart (its body length varies).
+struct Layout {
+    uint8_t function;
+    uint8_t bodyAt;
+    uint8_t bodySize;
+    bool auth;
+    uint8_t length;
+};
+constexpr Layout kLayouts[] = {
+    {7, 4, 7, false, 13},  {8, 4, 15, false, 21}, {12, 20, 2, true, 24}, {14, 4, 13, false, 19},
+    {15, 4, 11, false, 17}, {16, 4, 9, false, 15}, {25, 0, 0, true, 22},  {32, 0, 0, true, 22},
+    {33, 0, 0, true, 22},
+};
+
+// Marks the engine busy for the life of a request, so a request started from inside one of
+// its waits is refused instead of interleaved.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+hgcbox::hgcbox(uint8_t address) : Address(address) {
+    std::memset(Password, ' ', sizeof Password);
+    std::memset(IdCode, ' ', sizeof IdCode);
+    for (int i = 0; i < 23; ++i) ExchangeResultMessages[i] = kEngineMessages[i];
+    for (int c = 1; c <= 64; ++c) ExchangeResultMessages[kResultControllerBase + c] = kControllerMessages[c - 1];
+    ExchangeResultMessages[kResultNoPort] = m_PortMessage;
+    ExchangeResultMessages[kResultNegative] = m_ControllerMessage;
+    ExchangeResultMessages[kResultFrameTooLong] = "Запрос не помещается в кадр (длина более 255 байт)";
+    ExchangeResultMessages[kResultBusy] = "Обмен с контроллером уже выполняется";
+    std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
+}
+
+double hgcbox::RtsHoldSeconds(uint32_t n, uint32_t baud) {
+    float bitTime = 1.0f / float(baud ? baud : 1);
+    return double(float(n + 1) * 10.0f * bitTime);
+}
+
+void hgcbox::SetControllerError(uint8_t code) {
+    if (code >= 1 && code <= 64)
+        std::snprintf(m_ControllerMessage, sizeof m_ControllerMessage, "%s", kControllerMessages[code - 1]);
+    else if (code == 0)
+        std::snprintf(m_ControllerMessage, sizeof m_ControllerMessage, "%s", kControllerMessages[53 - 1]);
+    else
+        std::snprintf(m_ControllerMessage, sizeof m_ControllerMessage, "Код ошибки = %d", code);
+}
+
+const char* hgcbox::ResultText() {
+    const char* m = Result < kResultCount ? ExchangeResultMessages[Result] : nullptr;
+    std::string msg = m ? m : "";
+    // Byte 6 of a negative reply "table destroyed" names the table.
+    if (Result == kResultNegative && RxBuf[4] == 60)
+        std::snprintf(ResultBuf, sizeof ResultBuf, "Команда %d.  %s %d", LastFunction, msg.c_str(), RxBuf[6]);
+    else
+        std::snprintf(ResultBuf, sizeof ResultBuf, "Команда %d.  %s", LastFunction, msg.c_str());
+    return ResultBuf;
+}
+
+bool hgcbox::ReopenPort() {
+    if (m_Busy) {
+        Result = kResultBusy;
+        return false;
+    }
+    BusyScope busy(m_Busy);
+    return ReopenPortLocked();
+}
+
+bool hgcbox::ReopenPortLocked() {
+    if (PortHandle >= 0) {
+        CloseComPort(PortHandle);
+        PortHandle = kNoPort;
+    }
+    auto end = Clock::now() + std::chrono::seconds(FreePortWait);
+    while (Clock::now() < end) {
+        PortHandle = OpenComPort(ComPort, Baud, 8, 0, 0, 1000, 1000, 1, 0);
+        if (PortHandle >= 0) break;
+        PumpedWait(50);  // the port may be held by another program for a moment
+    }
+    if (PortHandle < 0) {
+        std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
+        Result = kResultNoPort;
+        return false;
+    }
+    SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
+    SetDtr(PortHandle, true);
+    PumpedWait(100);
+    return true;
+}
+
+void hgcbox::Purge() {
+    if (PortHandle >= 0) PurgePort(PortHandle);
+}
+
+bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param) {
+    if (m_Busy) {
+        Result = kResultBusy;
+        LastFunction = function;
+        return false;
+    }
+    LastFunction = function;
+    if (Abort) {
+        Abort = 0;
+        Result = kResultAborted;
+        return false;
+    }
+    Result = kResultOk;
+    std::memset(TxBuf, 0, sizeof TxBuf);
+    TxBuf[0] = kRequestStart;
+    TxBuf[1] = Address;
+    TxBuf[3] = function;
+
+    const uint8_t* src = static_cast<const uint8_t*>(body);
+    auto put = [&](int at, uint32_t n) {
+        if (src && n) std::memcpy(TxBuf + at, src, n);
+    };
+    auto putUser = [&] {
+        std::memcpy(TxBuf + 4, Password, sizeof Password);
+        std::memcpy(TxBuf + 16, IdCode, sizeof IdCode);
+    };
+    uint32_t length = 0;
+    if (function == 1) {
+        TxBuf[4] = param;
+        put(5, 3);
+        length = 10;
+    } else if (function == 2) {
+        if (bodyLen > 255 - 23) {
+            Result = kResultFrameTooLong;
+            return false;
+        }
+        putUser();
+        TxBuf[20] = param;
+        put(21, bodyLen);
+        length = bodyLen + 23;
+    } else {
+        const Layout* l = std::find_if(std::begin(kLayouts), std::end(kLayouts),
+                                       [&](const Layout& x) { return x.function == function; });
+        if (l == std::end(kLayouts)) {
+            Result = kResultBadFunction;
+            return false;
+        }
+        if (l->auth) putUser();
+        put(l->bodyAt, l->bodySize);
+        length = l->length;
+    }
+    TxBuf[2] = uint8_t(length);
+    uint16_t crc = Crc16(TxBuf, uint16_t(length - 2));
+    TxBuf[length - 2] = uint8_t(crc);
+    TxBuf[length - 1] = uint8_t(crc >> 8);
+
+    BusyScope busy(m_Busy);
+    if (DoClosePort && !ReopenPortLocked()) return false;
+
+    if (StatusPanel) StatusPanel.SetText("Обмен...");
+    uint32_t res = kResultOk;
+    int tries = std::max<int>(Tries, 1);
+    for (int i = 0; i < tries; ++i) {
+        if (Abort) {
+            res = kResultAborted;
+            break;
+        }
+        Transact(length);
+        res = Result;
+        if (res == kResultOk) break;
+    }
+    LastExchange = NowAsDateTime();
+    if (StatusPanel) StatusPanel.SetText("");
+    if (DoClosePort) {
+        CloseComPort(PortHandle);
+        PortHandle = kNoPort;
+        PumpedWait(150);
+    }
+    if (Abort) Abort = 0;
+    // A request refused inside one of the waits above may have left its own outcome.
+    Result = res;
+    LastFunction = function;
+    return res == kResultOk;
+}
+
+bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
+    std::vector<uint8_t> out(Preambles, 0xFF);
+    out.insert(out.end(), TxBuf, TxBuf + length);
+    const size_t n = out.size();
+
+    if (LinkKind == 2) {
+        PumpedWait(TcpSendDelayMs);
+        // A late reply to an earlier request must not be taken for the reply to this one.
+        if (Socket >= 0) {
+            uint8_t junk[256];
+            int avail = 0;
+            while (ioctl(Socket, FIONREAD, &avail) == 0 && avail > 0)
+                if (recv(Socket, junk, std::min<size_t>(size_t(avail), sizeof junk), MSG_DONTWAIT) <= 0) break;
+        }
+        ssize_t sent = Socket >= 0 ? send(Socket, out.data(), n, MSG_NOSIGNAL) : -1;
+        if (sent < 0 || size_t(sent) < n) {
+            res = kResultSendFailed;
+            return false;
+        }
+        return true;
+    }
+
+    const bool direct = LinkKind == 0;
+    SetPortBaud(PortHandle, Baud);
+    Purge();
+    Clock::time_point t0;
+    std::chrono::nanoseconds hold{0};
+    if (direct) {
+        SetRts(PortHandle, true);
+        ExactWaitUntil(Clock::now() + Ms(2));
+        t0 = Clock::now();
+        hold = std::chrono::nanoseconds(int64_t(RtsHoldSeconds(uint32_t(n), Baud) * 1e9));
+    }
+    size_t done = 0;
+    bool ok = PortHandle >= 0;
+    auto writeEnd = Clock::now() + std::chrono::seconds(2) + hold;
+    while (ok && done < n) {
+        ssize_t w = ::write(PortHandle, out.data() + done, n - done);
+        if (w > 0) {
+            done += size_t(w);
+        } else if (w < 0 && (errno == EAGAIN || errno == EINTR) && Clock::now() < writeEnd) {
+            pollfd p{PortHandle, POLLOUT, 0};
+            poll(&p, 1, kSliceMs);
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        ClearPortErrors(PortHandle);
+        if (direct) SetRts(PortHandle, false);  // never leave the line keyed
+        res = kResultWriteFailed;
+        return false;
+    }
+    if (direct) {
+        ExactWaitUntil(t0 + hold);
+        SetRts(PortHandle, false);
+    }
+    return true;
+}
+
+// One byte of the reply if one waits: 1 with b set, 0 when none, -1 on a failed TCP receive.
+int hgcbox::ReceiveByte(uint8_t& b, uint32_t& res) {
+    if (LinkKind == 2) {
+        int avail = 0;
+        if (Socket < 0 || ioctl(Socket, FIONREAD, &avail) != 0) {
+            res = kResultRecvFailed;
+            return -1;
+        }
+        if (avail <= 0) return 0;
+        if (recv(Socket, &b, 1, 0) != 1) {
+            res = kResultRecvFailed;
+            return -1;
+        }
+        return 1;
+    }
+    if (PortHandle < 0) return 0;
+    ssize_t r = ::read(PortHandle, &b, 1);
+    if (r == 1) return 1;
+    if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) ClearPortErrors(PortHandle);
+    return 0;
+}
+
+// Sleeps until input may be there or timeoutMs has passed.
+void hgcbox::WaitForInput(int timeoutMs) {
+    int fd = LinkKind == 2 ? Socket : PortHandle;
+    timeoutMs = std::clamp(timeoutMs, 1, kSliceMs);
+    if (fd < 0) {
+        std::this_thread::sleep_for(Ms(timeoutMs));
+        return;
+    }
+    pollfd p{fd, POLLIN, 0};
+    int r = poll(&p, 1, timeoutMs);
+    // A line that hangs up or fails stays "ready" without data: sleep instead of spinning.
+    if (r > 0 && !(p.revents & POLLIN)) std::this_thread::sleep_for(Ms(timeoutMs));
+}
+
+bool hgcbox::Transact(uint32_t length) {
+    qvr::ProcessMessages();
+    if (Abort) {
+        Abort = 0;
+        Result = kResultAborted;
+        return false;
+    }
+    if (TxBuf[0] != kRequestStart) {
+        Result = kResultBadStart;
+        return false;
+    }
+    if (length < 6 || length > 255) {
+        Result = kResultFrameTooLong;
+        return false;
+    }
+    uint32_t res = kResultOk;
+    if (!SendFrame(length, res)) {
+        Result = res;
+        return false;
+    }
+
+    std::memset(RxBuf, 0, 255);
+    const auto deadline = Clock::now() + Ms(ReplyMs);
+    const auto gap = Ms(InterByteMs);
+    Clock::time_point lastByte = Clock::now();
+    uint32_t k = 0;
+    bool learning = false;
+    uint8_t learned = 0;
+    const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
+    bool peerClosed = false;
+
+    for (;;) {
+        qvr::ProcessMessages();
+        if (Abort) {
+            Abort = 0;
+            Result = kResultAborted;
+            return false;
+        }
+        uint8_t b = 0;
+        int got = ReceiveByte(b, res);
+        if (got < 0) {
+            Result = res;
+            return false;
+        }
+        if (got == 1) {
+            bool accept = false;
+            if (k == 0) {
+                accept = b == kReplyStart;
+            } else if (k == 1) {
+                if (b == Address) {
+                    accept = true;
+                    learning = false;
+                } else if (TxBuf[1] == 0xFF) {
+                    accept = true;  // address learning, taken once the CRC proves the frame
+                    learning = true;
+                    learned = b;
+                } else if (addressWrite && b == TxBuf[24]) {
+                    accept = true;  // the controller answers from the address just written
+                    learning = false;
+                } else {
+                    k = 0;
+                }
+            } else if (k == 2) {
+                accept = b >= 6;
+                if (!accept) k = 0;
+            } else {
+                accept = true;
+            }
+            if (accept) {
+                RxBuf[k++] = b;
+                if (k > 2 && RxBuf[2] <= k) break;
+                lastByte = Clock::now();
+            }
+        }
+        auto now = Clock::now();
+        if (k < 2) {
+            if (now > deadline) {
+                res = kResultNoReply;
+                break;
+            }
+        } else if (lastByte + gap < now) {
+            res = kResultGap;
+            break;
+        }
+        if (got == 0) {
+            if (peerClosed) {
+                res = kResultRecvFailed;
+                break;
+            }
+            auto until = k < 2 ? deadline : lastByte + gap;
+            int ms = int(std::chrono::duration_cast<Ms>(until - now).count()) + 1;
+            WaitForInput(ms);
+            // A TCP peer that closed the connection reads as "ready" with nothing to read.
+            if (LinkKind == 2 && Socket >= 0) {
+                pollfd p{Socket, POLLIN, 0};
+                int avail = 0;
+                if (poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) &&
+                    ioctl(Socket, FIONREAD, &avail) == 0 && avail == 0)
+                    peerClosed = true;
+            }
+        }
+    }
+
+    if (res == kResultOk && Crc16(RxBuf, RxBuf[2]) != 0) res = kResultBadCrc;
+    if (res == kResultOk && learning) Address = learned;
+    if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
+        res = kResultNegative;
+        SetControllerError(RxBuf[4]);
+    }
+    Purge();
+    Result = res;
+    return res == kResultOk;
+}
