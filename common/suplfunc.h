@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/crc16.h"  // Crc16, Crc16Step, ByteParityOdd belong with these helpers
+
 namespace qvr {
 
 // Case-insensitive comparison of two Windows-1251 texts (names, telephone numbers):
