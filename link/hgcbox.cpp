@@ -324,7 +324,8 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         }
         Transact(length);
         res = Result;
-        if (res == kResultOk) break;
+        // An abort inside a try ends the request, not just that try.
+        if (res == kResultOk || res == kResultAborted) break;
     }
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");

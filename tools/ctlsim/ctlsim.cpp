@@ -1,0 +1,418 @@
+#include "ctlsim/ctlsim.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "common/crc16.h"
+
+namespace ctlsim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint8_t kRequestStart = 0xCC;
+constexpr uint8_t kReplyStart = 0x33;
+constexpr int kPartialFrameMs = 500;  // a frame that stops arriving for this long is dropped
+
+void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+}  // namespace
+
+CtlSim::CtlSim(uint8_t addr) : address(addr) {
+    // Identification: controller type 'I', software version 14, low byte first, texts in
+    // Windows-1251, address changeable.
+    uint8_t* id = Table(0);
+    id[1] = 'I';
+    id[2] = 1;
+    id[3] = 14;
+    id[10] = 1;
+    id[12] = 1;
+    Table(3)[0] = addr;
+    Table(3)[1] = 2;  // 1200 bit/s
+    std::memset(Table(5), ' ', 20);
+    std::memcpy(Table(5), "CTLSIM", 6);
+    SetHandler(1, [](CtlSim& s, const std::vector<uint8_t>& f) { return s.ReadFields(f); }, 10);
+    SetHandler(2, [](CtlSim& s, const std::vector<uint8_t>& f) { return s.WriteFields(f); });
+}
+
+CtlSim::~CtlSim() { Stop(); }
+
+uint8_t* CtlSim::Table(int table) {
+    if (!IsValidTable(table)) return nullptr;
+    return memory + TableOffset(table);
+}
+
+std::vector<uint8_t> CtlSim::Frame(uint8_t addr, uint8_t functionByte, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> f = {kReplyStart, addr, uint8_t(data.size() + 6), functionByte};
+    f.insert(f.end(), data.begin(), data.end());
+    uint16_t crc = Crc16(f.data(), uint16_t(f.size()));
+    f.push_back(uint8_t(crc));
+    f.push_back(uint8_t(crc >> 8));
+    return f;
+}
+
+void CtlSim::SetHandler(uint8_t function, Handler handler, int expectedLength) {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (!handler)
+        handlers_.erase(function);
+    else
+        handlers_[function] = {std::move(handler), expectedLength};
+}
+
+void CtlSim::SetFaults(const Faults& f) {
+    std::lock_guard<std::mutex> lk(mu_);
+    faults_ = f;
+}
+
+void CtlSim::SetPassword(const std::string& pw) {
+    std::lock_guard<std::mutex> lk(mu_);
+    password = pw;
+}
+
+uint8_t CtlSim::Address() {
+    std::lock_guard<std::mutex> lk(mu_);
+    return address;
+}
+
+void CtlSim::SetAddress(uint8_t a) {
+    std::lock_guard<std::mutex> lk(mu_);
+    address = a;
+}
+
+std::vector<uint8_t> CtlSim::TableBytes(int table) {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (!IsValidTable(table)) return {};
+    return std::vector<uint8_t>(Table(table), Table(table) + TableSize(table));
+}
+
+void CtlSim::SetTableBytes(int table, size_t offset, const std::vector<uint8_t>& bytes) {
+    std::lock_guard<std::mutex> lk(mu_);
+    if (!IsValidTable(table) || offset + bytes.size() > TableSize(table)) return;
+    std::memcpy(Table(table) + offset, bytes.data(), bytes.size());
+}
+
+std::vector<std::vector<uint8_t>> CtlSim::Requests() {
+    std::lock_guard<std::mutex> lk(mu_);
+    return requests_;
+}
+
+std::vector<uint8_t> CtlSim::RawReceived() {
+    std::lock_guard<std::mutex> lk(mu_);
+    return raw_;
+}
+
+int CtlSim::RepliesSent() {
+    std::lock_guard<std::mutex> lk(mu_);
+    return replies_;
+}
+
+void CtlSim::ClearLog() {
+    std::lock_guard<std::mutex> lk(mu_);
+    requests_.clear();
+    raw_.clear();
+    replies_ = 0;
+}
+
+bool CtlSim::WaitForRequests(size_t n, int timeoutMs) {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lk(mu_);
+            if (requests_.size() >= n) return true;
+        }
+        if (Clock::now() >= end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// ---------------------------------------------------------------- functions 1 and 2
+
+Reply Negative(int code) {
+    Reply r;
+    r.error = code;
+    return r;
+}
+
+Reply CtlSim::ReadFields(const std::vector<uint8_t>& f) {
+    Reply r;
+    int t = f[5], first = f[6], count = f[7];
+    if (!IsValidTable(t)) return Negative(9);
+    if (FieldCount(t) == 0) return Negative(11);
+    if (first >= FieldCount(t)) return Negative(13);
+    if (!IsValidFieldRange(t, first, count) || count * FieldSize(t) > kReadDataLimit) return Negative(4);
+    r.data = {0, f[5], f[6], f[7]};
+    const uint8_t* src = Table(t) + size_t(first) * FieldSize(t);
+    r.data.insert(r.data.end(), src, src + size_t(count) * FieldSize(t));
+    return r;
+}
+
+Reply CtlSim::WriteFields(const std::vector<uint8_t>& f) {
+    if (f.size() < 26) return Negative(2);
+    if (!password.empty() && std::memcmp(f.data() + 4, password.data(), std::min<size_t>(12, password.size())) != 0)
+        return Negative(3);
+    int t = f[21], first = f[22], count = f[23];
+    if (!IsValidTable(t)) return Negative(9);
+    if (FieldCount(t) == 0) return Negative(12);
+    if (first >= FieldCount(t)) return Negative(14);
+    if (!IsValidFieldRange(t, first, count)) return Negative(4);
+    size_t n = size_t(count) * FieldSize(t);
+    if (f.size() != 26 + n) return Negative(2);
+    if (t == faults_.failWriteTable) return Negative(int(faults_.failWriteCode));
+    std::memcpy(Table(t) + size_t(first) * FieldSize(t), f.data() + 24, n);
+    Reply r;
+    r.data = {0, f[21], f[22], f[23]};
+    // A new own address (table 3, field 0) holds from this reply on.
+    if (t == 3 && first == 0 && count > 0) address = Table(3)[0];
+    return r;
+}
+
+// ---------------------------------------------------------------- transport
+
+std::string CtlSim::StartPty() {
+    Stop();
+    int m = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m < 0) return {};
+    char name[128] = {};
+    if (grantpt(m) != 0 || unlockpt(m) != 0 || ptsname_r(m, name, sizeof name) != 0) {
+        close(m);
+        return {};
+    }
+    // Keep the slave side open so the master never sees a hang-up between the program's
+    // opens and closes, and make the line raw from the start.
+    int s = open(name, O_RDWR | O_NOCTTY);
+    if (s < 0) {
+        close(m);
+        return {};
+    }
+    termios tio;
+    if (tcgetattr(s, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(s, TCSANOW, &tio);
+    }
+    SetNonBlocking(m);
+    slaveFd_ = s;
+    pty_ = Conn{m, false, {}, {}};
+    if (pipe(wake_) != 0) return {};
+    running_ = true;
+    thread_ = std::thread([this] { Run(); });
+    return name;
+}
+
+int CtlSim::StartTcp(uint16_t port) {
+    Stop();
+    int l = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (l < 0) return -1;
+    int one = 1;
+    setsockopt(l, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    socklen_t len = sizeof a;
+    if (bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(l, 4) != 0 ||
+        getsockname(l, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        close(l);
+        return -1;
+    }
+    SetNonBlocking(l);
+    listenFd_ = l;
+    if (pipe(wake_) != 0) return -1;
+    running_ = true;
+    thread_ = std::thread([this] { Run(); });
+    return ntohs(a.sin_port);
+}
+
+void CtlSim::Stop() {
+    if (thread_.joinable()) {
+        running_ = false;
+        char c = 1;
+        if (write(wake_[1], &c, 1) < 0) {
+        }
+        thread_.join();
+    }
+    for (int* fd : {&wake_[0], &wake_[1], &listenFd_, &slaveFd_, &pty_.fd, &tcp_.fd}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
+    }
+    pty_.buf.clear();
+    tcp_.buf.clear();
+}
+
+bool CtlSim::Pause(int ms) {
+    if (ms <= 0) return running_;
+    pollfd p{wake_[0], POLLIN, 0};
+    poll(&p, 1, ms);
+    return running_ && !(p.revents & POLLIN);
+}
+
+bool CtlSim::WriteAll(int fd, const uint8_t* p, size_t n) {
+    size_t done = 0;
+    while (done < n && running_) {
+        ssize_t w = write(fd, p + done, n - done);
+        if (w > 0) {
+            done += size_t(w);
+        } else if (w < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd q{fd, POLLOUT, 0};
+            poll(&q, 1, 10);
+        } else {
+            return false;
+        }
+    }
+    return done == n;
+}
+
+void CtlSim::Run() {
+    uint8_t buf[512];
+    while (running_) {
+        pollfd fds[4];
+        int n = 0;
+        fds[n++] = {wake_[0], POLLIN, 0};
+        int iListen = -1, iTcp = -1, iPty = -1;
+        if (listenFd_ >= 0) iListen = n, fds[n++] = {listenFd_, POLLIN, 0};
+        if (tcp_.fd >= 0) iTcp = n, fds[n++] = {tcp_.fd, POLLIN, 0};
+        if (pty_.fd >= 0) iPty = n, fds[n++] = {pty_.fd, POLLIN, 0};
+        int r = poll(fds, nfds_t(n), 50);
+        if (!running_ || (fds[0].revents & POLLIN)) break;
+        if (r <= 0) {
+            // Drop a partial frame that stopped arriving.
+            for (Conn* c : {&tcp_, &pty_})
+                if (!c->buf.empty() && Clock::now() - c->lastByte > std::chrono::milliseconds(kPartialFrameMs))
+                    c->buf.clear();
+            continue;
+        }
+        if (iListen >= 0 && (fds[iListen].revents & POLLIN)) {
+            int c = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (c >= 0) {
+                // One client at a time, as a controller's Ethernet port serves one master.
+                if (tcp_.fd >= 0) close(tcp_.fd);
+                int one = 1;
+                setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                tcp_ = Conn{c, true, {}, {}};
+            }
+        }
+        if (iTcp >= 0 && (fds[iTcp].revents & (POLLIN | POLLHUP | POLLERR))) {
+            ssize_t got = read(tcp_.fd, buf, sizeof buf);
+            if (got > 0) {
+                Feed(tcp_, buf, size_t(got));
+            } else if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+                close(tcp_.fd);
+                tcp_ = Conn{};
+            }
+        }
+        if (iPty >= 0 && (fds[iPty].revents & (POLLIN | POLLHUP | POLLERR))) {
+            ssize_t got = read(pty_.fd, buf, sizeof buf);
+            if (got > 0)
+                Feed(pty_, buf, size_t(got));
+            else
+                Pause(5);  // nobody on the line
+        }
+    }
+}
+
+void CtlSim::Feed(Conn& c, const uint8_t* p, size_t n) {
+    {
+        std::lock_guard<std::mutex> lk(mu_);
+        raw_.insert(raw_.end(), p, p + n);
+    }
+    if (!c.buf.empty() && Clock::now() - c.lastByte > std::chrono::milliseconds(kPartialFrameMs)) c.buf.clear();
+    c.buf.insert(c.buf.end(), p, p + n);
+    c.lastByte = Clock::now();
+    Parse(c);
+}
+
+// Finds frames as a device does: skip to a start byte, take the length, check the CRC and
+// the address. Anything that does not fit is skipped byte by byte.
+void CtlSim::Parse(Conn& c) {
+    auto& b = c.buf;
+    while (!b.empty() && c.fd >= 0) {
+        if (b[0] != kRequestStart) {
+            b.erase(b.begin());
+            continue;
+        }
+        if (b.size() < 3) return;
+        size_t len = b[2];
+        if (len < 6) {
+            b.erase(b.begin());
+            continue;
+        }
+        if (b.size() < len) return;
+        std::vector<uint8_t> frame(b.begin(), b.begin() + long(len));
+        if (Crc16(frame.data(), uint16_t(len)) != 0) {
+            b.erase(b.begin());
+            continue;
+        }
+        b.erase(b.begin(), b.begin() + long(len));
+        uint8_t own;
+        {
+            std::lock_guard<std::mutex> lk(mu_);
+            own = address;
+        }
+        if (frame[1] != own && frame[1] != 0xFF) continue;  // another controller's request
+        Answer(c, frame);
+    }
+}
+
+void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
+    const uint8_t fn = frame[3];
+    Faults f;
+    Reply r;
+    uint8_t own;
+    {
+        std::lock_guard<std::mutex> lk(mu_);
+        requests_.push_back(frame);
+        f = faults_;
+        if (faults_.count > 0 && --faults_.count == 0) faults_ = Faults{};
+        auto h = handlers_.find(fn);
+        if (h == handlers_.end())
+            r.error = 1;
+        else if (h->second.second != 0 && int(frame.size()) != h->second.second)
+            r.error = 2;
+        else
+            r = h->second.first(*this, frame);
+        own = address;
+        if (f.echoTable >= 0 && r.error < 0 && (fn == 1 || fn == 2) && r.data.size() >= 2)
+            r.data[1] = uint8_t(f.echoTable);
+    }
+    if (f.silent || r.silent) return;
+    if (f.hangUp && c.isTcp) {
+        close(c.fd);
+        c = Conn{};
+        return;
+    }
+    uint8_t from = r.fromAddress >= 0 ? uint8_t(r.fromAddress) : own;
+    if (f.otherAddress >= 0) from = uint8_t(f.otherAddress);
+    std::vector<uint8_t> out;
+    if (f.negativeCode >= 0)
+        out = Frame(from, fn, {uint8_t(f.negativeCode), 0, f.negativeExtra});
+    else if (r.error >= 0)
+        out = Frame(from, fn, {uint8_t(r.error), 0, r.errorExtra});
+    else
+        out = Frame(from, uint8_t(fn + 0x80), r.data);
+    if (f.badCrc) out.back() ^= 0x5A;
+
+    if (!Pause(f.firstByteDelayMs)) return;
+    if (!f.noise.empty() && !WriteAll(c.fd, f.noise.data(), f.noise.size())) return;
+    if (f.gapAfterByte >= 0 && size_t(f.gapAfterByte) < out.size()) {
+        if (!WriteAll(c.fd, out.data(), size_t(f.gapAfterByte)) || !Pause(f.gapMs)) return;
+        if (!WriteAll(c.fd, out.data() + f.gapAfterByte, out.size() - size_t(f.gapAfterByte))) return;
+    } else if (!WriteAll(c.fd, out.data(), out.size())) {
+        return;
+    }
+    if (f.duplicateReply && Pause(f.duplicateDelayMs)) WriteAll(c.fd, out.data(), out.size());
+    std::lock_guard<std::mutex> lk(mu_);
+    ++replies_;
+}
+
+}  // namespace ctlsim

@@ -1,0 +1,134 @@
+// A controller that answers the frame protocol over a pseudo-terminal or a loopback TCP
+// port, for the tests and for trying the program without hardware.
+//
+// It runs on its own thread. Requests are checked like a real device does: a frame with a
+// bad CRC, or addressed to another controller, is ignored; a wrong length gets the negative
+// reply 2, an unknown function the negative reply 1. Each function code has a handler;
+// functions 1 (read table fields) and 2 (write table fields) are built in, and more are
+// added with SetHandler. Faults make the replies misbehave on purpose.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/tabledir.h"
+
+namespace ctlsim {
+
+// Ways the next replies go wrong. Applied to `count` replies (-1: to every reply).
+struct Faults {
+    std::vector<uint8_t> noise;   // bytes sent ahead of the reply
+    bool badCrc = false;          // the reply's CRC is wrong
+    int otherAddress = -1;        // the reply carries this address instead of the own one
+    int gapAfterByte = -1;        // a pause of gapMs after this many bytes of the reply
+    int gapMs = 0;
+    bool silent = false;          // no reply at all
+    int firstByteDelayMs = 0;     // pause before the first byte of the reply
+    int negativeCode = -1;        // every request gets a negative reply with this code
+    uint8_t negativeExtra = 0;    // byte 6 of that negative reply
+    int echoTable = -1;           // table number echoed in reads and writes instead of the request's
+    int failWriteTable = -1;      // a write of this table gets a negative reply ...
+    uint8_t failWriteCode = 58;   // ... with this code
+    bool duplicateReply = false;  // the reply is sent a second time (a late copy)
+    int duplicateDelayMs = 0;
+    bool hangUp = false;          // TCP: the connection is closed instead of a reply
+    int count = -1;
+};
+
+// What a handler answers.
+struct Reply {
+    bool silent = false;          // no reply
+    int error = -1;               // >= 0: negative reply with this error code
+    uint8_t errorExtra = 0;       // byte 6 of a negative reply
+    std::vector<uint8_t> data;    // bytes 4.. of a positive reply (before the CRC)
+    int fromAddress = -1;         // >= 0: reply from this address (the own one otherwise)
+};
+
+// A negative reply with this error code.
+Reply Negative(int code);
+
+class CtlSim {
+public:
+    // Called on the simulator's thread with the simulator locked: use the unlocked members
+    // (Table, address) freely. frame is the whole request, CRC included.
+    using Handler = std::function<Reply(CtlSim& sim, const std::vector<uint8_t>& frame)>;
+
+    explicit CtlSim(uint8_t address = 1);
+    ~CtlSim();
+    CtlSim(const CtlSim&) = delete;
+    CtlSim& operator=(const CtlSim&) = delete;
+
+    // Serves a new pseudo-terminal; returns the path of its slave side ("" on failure).
+    std::string StartPty();
+    // Listens on 127.0.0.1:port (0: any free port); returns the port, -1 on failure.
+    int StartTcp(uint16_t port = 0);
+    // Stops the thread and closes everything; safe to call twice.
+    void Stop();
+
+    // expectedLength 0: any length (the handler checks it). A null handler removes the function.
+    void SetHandler(uint8_t function, Handler handler, int expectedLength = 0);
+    void SetFaults(const Faults& f);
+    void ClearFaults() { SetFaults(Faults{}); }
+    // A write (function 2) must carry this password; empty: any password.
+    void SetPassword(const std::string& password12);
+
+    // Locked access for tests.
+    uint8_t Address();
+    void SetAddress(uint8_t a);
+    std::vector<uint8_t> TableBytes(int table);
+    void SetTableBytes(int table, size_t offset, const std::vector<uint8_t>& bytes);
+    std::vector<std::vector<uint8_t>> Requests();  // frames accepted and answered (or not)
+    std::vector<uint8_t> RawReceived();            // every byte received, preambles included
+    int RepliesSent();
+    void ClearLog();
+    // Waits up to timeoutMs until at least n requests have been accepted.
+    bool WaitForRequests(size_t n, int timeoutMs);
+
+    // Unlocked, for handlers.
+    uint8_t* Table(int table);
+    uint8_t address;
+    uint8_t memory[kTableMemorySize] = {};
+    std::string password;
+
+    // Builds a reply frame: start, address, length, function byte, data, CRC.
+    static std::vector<uint8_t> Frame(uint8_t address, uint8_t functionByte, const std::vector<uint8_t>& data);
+
+private:
+    struct Conn {
+        int fd = -1;
+        bool isTcp = false;
+        std::vector<uint8_t> buf;
+        std::chrono::steady_clock::time_point lastByte;
+    };
+
+    void Run();
+    void Feed(Conn& c, const uint8_t* p, size_t n);
+    void Parse(Conn& c);
+    void Answer(Conn& c, const std::vector<uint8_t>& frame);
+    bool WriteAll(int fd, const uint8_t* p, size_t n);
+    bool Pause(int ms);  // false when stopped meanwhile
+    Reply ReadFields(const std::vector<uint8_t>& frame);
+    Reply WriteFields(const std::vector<uint8_t>& frame);
+
+    std::mutex mu_;
+    std::map<uint8_t, std::pair<Handler, int>> handlers_;
+    Faults faults_;
+    std::vector<std::vector<uint8_t>> requests_;
+    std::vector<uint8_t> raw_;
+    int replies_ = 0;
+
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    int wake_[2] = {-1, -1};
+    int listenFd_ = -1;
+    int slaveFd_ = -1;
+    Conn pty_;
+    Conn tcp_;
+};
+
+}  // namespace ctlsim
