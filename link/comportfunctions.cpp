@@ -66,6 +66,20 @@ bool SetModemLine(int fd, int line, bool on) {
 
 }  // namespace
 
+void ApplyLineSettings(termios& tio, int dataBits, int parity, int stopBits) {
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cflag &= ~(CRTSCTS | CSIZE | PARENB | PARODD | CSTOPB);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    static const tcflag_t kSize[] = {CS5, CS5, CS6, CS7, CS8};  // 4 bits has no code: 5
+    tio.c_cflag |= kSize[std::clamp(dataBits, 4, 8) - 4];
+    if (parity == 1) tio.c_cflag |= PARENB;
+    if (parity == 2) tio.c_cflag |= PARENB | PARODD;
+    if (stopBits == 1 || stopBits == 2) tio.c_cflag |= CSTOPB;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+}
+
 bool SetPortBaud(int fd, uint32_t baud) {
     if (fd < 0) return false;
     baud = ClampBaud(baud);
@@ -96,17 +110,7 @@ int OpenComPort(int port, uint32_t baud, int dataBits, int parity, int stopBits,
         CloseComPort(fd);
         return kNoPort;
     }
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cflag &= ~(CRTSCTS | CSIZE | PARENB | PARODD | CSTOPB);
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    static const tcflag_t kSize[] = {CS5, CS5, CS6, CS7, CS8};  // 4 bits has no code: 5
-    tio.c_cflag |= kSize[std::clamp(dataBits, 4, 8) - 4];
-    if (parity == 1) tio.c_cflag |= PARENB;
-    if (parity == 2) tio.c_cflag |= PARENB | PARODD;
-    if (stopBits == 1 || stopBits == 2) tio.c_cflag |= CSTOPB;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
+    ApplyLineSettings(tio, dataBits, parity, stopBits);
     if (tcsetattr(fd, TCSANOW, &tio) != 0 || !SetPortBaud(fd, baud)) {
         CloseComPort(fd);
         return kNoPort;

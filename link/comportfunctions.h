@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+struct termios;
+
 constexpr int kNoPort = -1;
 constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
 
@@ -26,6 +28,9 @@ std::string ComPortDevice(int n);
 // driver's own on this platform. Returns the descriptor, or -1 with nothing left open.
 int OpenComPort(int port, uint32_t baud, int dataBits, int parity, int stopBits,
                 uint32_t inQueue, uint32_t outQueue, uint8_t dtr, uint8_t rts);
+// The line settings OpenComPort gives a port: raw, CLOCAL, no flow control, VMIN = VTIME = 0,
+// data bits, parity and stop bits as above.
+void ApplyLineSettings(termios& tio, int dataBits, int parity, int stopBits);
 // Closes a port opened by OpenComPort (and gives up its exclusive use).
 void CloseComPort(int fd);
 
