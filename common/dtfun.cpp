@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "common/uihooks.h"
+#include "link/tabledir.h"
 
 namespace {
 
@@ -58,8 +59,11 @@ void PrevMonth(CtlHourTime& t) {
     }
 }
 
-uint8_t NoContractHour() { return 0; }
-uint8_t (*g_contractHourProvider)() = &NoContractHour;
+// Byte 6 of table 6 (system parameters) as the table image holds it.
+uint8_t ContractHour() {
+    const uint8_t* t6 = TablePtr(6);
+    return t6 && TableSize(6) > 6 ? t6[6] : 0;
+}
 
 void SleepWithPump(int seconds) {
     auto deadline = steady_clock::now() + std::chrono::seconds(seconds);
@@ -378,11 +382,7 @@ int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, Arch
 
 int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, ArchiveSpan& span, int unit,
                          bool flag) {
-    return HourDayArchiveBounds(oldest, now, span, unit, flag, g_contractHourProvider());
-}
-
-void SetContractHourProvider(uint8_t (*provider)()) {
-    g_contractHourProvider = provider ? provider : &NoContractHour;
+    return HourDayArchiveBounds(oldest, now, span, unit, flag, ContractHour());
 }
 
 // ---- five-minute counts and depth ----

@@ -128,12 +128,9 @@ int FiveMinuteArchiveBounds(const CtlMinuteTime& oldest, const CtlMinuteTime& no
 // is byte 6 of table 6; flag comes with the oldest daily record's time. 1 when begin <= end.
 int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, ArchiveSpan& span, int unit,
                          bool flag, uint8_t contractHour);
-// The same, with the contract hour read from table 6 of the table image through the
-// provider below (0 when none is set).
+// The same, with the contract hour read from byte 6 of table 6 in the table image.
 int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, ArchiveSpan& span, int unit,
                          bool flag);
-// The table layer registers how the contract hour is read from its table image.
-void SetContractHourProvider(uint8_t (*provider)());
 
 // Number of 5-minute steps from a to b (both rounded down to a multiple of 5 minutes).
 int FiveMinutePeriodsBetween(const CtlMinuteTime& a, const CtlMinuteTime& b);

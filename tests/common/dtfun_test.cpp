@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/dtfun.h"
+#include "link/tabledir.h"
 
 using namespace std::chrono;
 
@@ -252,13 +253,17 @@ TEST(DtFun, HourDayAndMonthSpans) {
     // Nothing readable yet.
     EXPECT_EQ(HourDayArchiveBounds(CtlHourTime(24, 5, 10, 12), CtlHourTime(24, 5, 10, 12), span, kUnitHour, false, 0), 0);
 
-    // The contract hour comes from the table image through the provider.
-    SetContractHourProvider([]() -> uint8_t { return 10; });
+    // The contract hour comes from byte 6 of table 6 in the table image.
+    uint8_t* t6 = TablePtr(6);
+    ASSERT_NE(t6, nullptr);
+    uint8_t keep = t6[6];
+    t6[6] = 10;
     HourDayArchiveBounds(old, CtlHourTime(24, 5, 10, 8), span, kUnitDay, false);
     EXPECT_EQ(Show(span.end), "08.05.2024 08:00");
-    SetContractHourProvider(nullptr);
+    t6[6] = 0;
     HourDayArchiveBounds(old, CtlHourTime(24, 5, 10, 8), span, kUnitDay, false);
     EXPECT_EQ(Show(span.end), "09.05.2024 08:00");
+    t6[6] = keep;
 }
 
 TEST(DtFun, FiveMinuteArchiveDepth) {
