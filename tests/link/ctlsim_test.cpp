@@ -1,0 +1,140 @@
+// The simulator checks requests as a device does, and its faults do what the tests rely on.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "common/crc16.h"
+#include "ctlsim/ctlsim.h"
+#include "link/comportfunctions.h"
+#include "link/hgcbox.h"
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+Bytes WithCrc(Bytes f) {
+    uint16_t c = Crc16(f.data(), uint16_t(f.size()));
+    f.push_back(uint8_t(c));
+    f.push_back(uint8_t(c >> 8));
+    return f;
+}
+
+class SimLine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string path = sim.StartPty();
+        ASSERT_FALSE(path.empty());
+        setenv("QVR_COM79", path.c_str(), 1);
+        fd = OpenComPort(79, 9600, 8, 0, 0, 1000, 1000, 1, 0);
+        ASSERT_GE(fd, 0);
+    }
+    void TearDown() override {
+        CloseComPort(fd);
+        sim.Stop();
+    }
+    // Sends raw bytes and collects what comes back within ms.
+    Bytes Exchange(const Bytes& out, int ms = 60) {
+        EXPECT_EQ(write(fd, out.data(), out.size()), ssize_t(out.size()));
+        Bytes in;
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < end) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 5) > 0) {
+                uint8_t buf[300];
+                ssize_t n = read(fd, buf, sizeof buf);
+                if (n > 0) in.insert(in.end(), buf, buf + n);
+                if (in.size() >= 3 && in.size() >= in[2]) break;  // a whole reply
+            }
+        }
+        return in;
+    }
+
+    ctlsim::CtlSim sim{4};
+    int fd = -1;
+};
+
+}  // namespace
+
+TEST_F(SimLine, ChecksLikeADevice) {
+    // Good read: echo of the request and the data from byte 8.
+    Bytes reply = Exchange(WithCrc({0xCC, 4, 10, 1, 0, 3, 0, 2}));
+    EXPECT_EQ(reply, WithCrc({0x33, 4, 12, 0x81, 0, 3, 0, 2, 4, 2}));
+    // Bad CRC and another address: silence. Broadcast address 0xFF: answered.
+    Bytes bad = WithCrc({0xCC, 4, 10, 1, 0, 3, 0, 2});
+    bad[9] ^= 1;
+    EXPECT_TRUE(Exchange(bad).empty());
+    EXPECT_TRUE(Exchange(WithCrc({0xCC, 6, 10, 1, 0, 3, 0, 2})).empty());
+    EXPECT_EQ(Exchange(WithCrc({0xCC, 0xFF, 10, 1, 0, 3, 0, 2})).at(1), 4);
+    // Wrong length for the function: negative 2; unknown function: negative 1.
+    EXPECT_EQ(Exchange(WithCrc({0xCC, 4, 11, 1, 0, 3, 0, 2, 0})), WithCrc({0x33, 4, 9, 1, 2, 0, 0}));
+    EXPECT_EQ(Exchange(WithCrc({0xCC, 4, 6, 40})), WithCrc({0x33, 4, 9, 40, 1, 0, 0}));
+    // Preambles and noise ahead of a request are skipped.
+    Bytes pre = {0xFF, 0xFF, 0x00};
+    Bytes req = WithCrc({0xCC, 4, 10, 1, 0, 2, 0, 8});
+    pre.insert(pre.end(), req.begin(), req.end());
+    EXPECT_EQ(Exchange(pre).size(), 8u + 8 + 2);
+}
+
+TEST_F(SimLine, RangeChecksOfReadsAndWrites) {
+    auto code = [&](const Bytes& req) {
+        Bytes r = Exchange(WithCrc(req));
+        return r.size() > 4 && (r[3] & 0x80) == 0 ? int(r[4]) : -1;
+    };
+    EXPECT_EQ(code({0xCC, 4, 10, 1, 0, 38, 0, 1}), 9);   // no such table
+    EXPECT_EQ(code({0xCC, 4, 10, 1, 0, 31, 0, 1}), 11);  // table without fields
+    EXPECT_EQ(code({0xCC, 4, 10, 1, 0, 2, 8, 1}), 13);   // no such field
+    EXPECT_EQ(code({0xCC, 4, 10, 1, 0, 2, 6, 3}), 4);    // range past the end
+    Bytes w = {0xCC, 4, 0, 2};
+    w.insert(w.end(), 16, ' ');
+    w.insert(w.end(), {0, 2, 0, 2, 0x11});  // two fields announced, one byte given
+    w[2] = uint8_t(w.size() + 2);
+    EXPECT_EQ(code(w), 2);
+}
+
+TEST_F(SimLine, EchoAndWriteFaults) {
+    hgcbox box(4);
+    CloseComPort(fd);
+    fd = -1;
+    box.ComPort = 79;
+    box.DoClosePort = 0;
+    box.Baud = 115200;
+    box.ReplyMs = 200;
+    box.Tries = 1;
+    ASSERT_TRUE(box.ReopenPort());
+
+    ctlsim::Faults f;
+    f.echoTable = 9;
+    f.count = 1;
+    sim.SetFaults(f);
+    TableRequest r{2, 0, 8};
+    ASSERT_TRUE(box.Request(1, &r, 3, 0));
+    EXPECT_EQ(box.RxBuf[5], 9);
+    ASSERT_TRUE(box.Request(1, &r, 3, 0));  // fault used up
+    EXPECT_EQ(box.RxBuf[5], 2);
+
+    f = {};
+    f.failWriteTable = 6;
+    f.failWriteCode = 58;
+    sim.SetFaults(f);
+    Bytes body = {6, 0, 1, 1};
+    EXPECT_FALSE(box.Request(2, body.data(), 4, 0));
+    EXPECT_STREQ(box.ResultText(), "Команда 2.  Не прошла запись в EEPROM");
+    EXPECT_EQ(sim.TableBytes(6)[0], 0);
+    Bytes other = {9, 0, 1, 1};
+    EXPECT_TRUE(box.Request(2, other.data(), 4, 0));
+
+    // A required password refuses a write with another one.
+    sim.SetPassword("right       ");
+    EXPECT_FALSE(box.Request(2, other.data(), 4, 0));
+    EXPECT_STREQ(box.ResultText(), "Команда 2.  Неправильный пароль на запись");
+    std::memcpy(box.Password, "right       ", 12);
+    EXPECT_TRUE(box.Request(2, other.data(), 4, 0));
+    CloseComPort(box.PortHandle);
+}
