@@ -3,14 +3,35 @@
 #include <clocale>
 #include <exception>
 
+#include "app/ui/formmain.h"
+
+namespace {
+// Shows an exception that escaped an event handler and lets the program go on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            QMessageBox::critical(nullptr, applicationName(), QString::fromUtf8(e.what()));
+        } catch (...) {
+            QMessageBox::critical(nullptr, applicationName(), QStringLiteral("Неизвестная ошибка"));
+        }
+        return false;
+    }
+};
+}  // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    // Numbers are written and read with '.' whatever the user's locale.
-    std::setlocale(LC_NUMERIC, "C");
+    Application app(argc, argv);
+    app.setApplicationName(QStringLiteral("qvr"));
     try {
+        TFormMain form;
+        form.show();
         return app.exec();
     } catch (const std::exception& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Ошибка"), QString::fromUtf8(e.what()));
+        QMessageBox::critical(nullptr, app.applicationName(), QString::fromUtf8(e.what()));
         return 1;
     }
 }

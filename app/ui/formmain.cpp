@@ -1,0 +1,425 @@
+#include "app/ui/formmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <clocale>
+#include <cmath>
+#include <unistd.h>
+
+#include "app/connstatus.h"
+#include "app/rd_wr_ini.h"
+#include "common/dtfun.h"
+#include "common/fileutil.h"
+#include "common/globals.h"
+#include "common/question.h"
+#include "common/stringi.h"
+#include "common/ui/formques.h"
+#include "link/comportfunctions.h"
+#include "link/hgcbox.h"
+
+TFormMain* FormMain = nullptr;
+int64_t g_PerfFrequency = 0;
+
+namespace {
+
+// The menu tree: item name, caption, parent item name (empty for the menu bar).
+struct MenuDef {
+    const char* name;
+    const char* caption;
+    const char* parent;
+};
+
+const MenuDef kMenu[] = {
+    {"N1", "Файл", ""},
+    {"N5", "Файлы  конфигурации          ", "N1"},
+    {"NNewcnf", "Создание нового файла конфигурации", "N5"},
+    {"NEditcnf", "Просмотр/Корректировка файла конфигурации", "N5"},
+    {"Nrdcnf", "Сохранение параметров конфигурации в файле", "N1"},
+    {"NExit", "Выход", "N1"},
+
+    {"NWorkPar", "Параметры", ""},
+    {"Nident", "Параметры идентификации", "NWorkPar"},
+    {"NContrName", "Наименование контроллера", "NWorkPar"},
+    {"N3", "Параметры связи", "NWorkPar"},
+    {"NConVU", "С верхним уровнем", "N3"},
+    {"NConHGC", "C хроматографом", "N3"},
+    {"NConnWMT", "С влагомером", "N3"},
+    {"N4", "С вычислителем расхода газа", "N3"},
+    {"NEthernet", "Параметры Ethernet ", "N3"},
+    {"Nsys", "Системные параметры", "NWorkPar"},
+    {"NCurrVich", "Параметры вычислителей", "NWorkPar"},
+    {"NInsens", "Зона нечувствительности изменений параметров газа", "NWorkPar"},
+    {"NLowAttent", "Нижняя предупредительная уставка параметра газа", "NWorkPar"},
+    {"NUpAttent", "Верхняя предупредительная уставка параметра газа", "NWorkPar"},
+    {"NLowLimit", "Нижний предел значения параметра газа, допускаемого к записи в ВРГ", "NWorkPar"},
+    {"NUpperLimit", "Верхний предел значения параметра газа, допускаемого к записи в ВРГ", "NWorkPar"},
+    {"NDistr", "Необходимость записи значений параметров газа в ВРГ", "NWorkPar"},
+    {"Ndistrpar", "Период записи средних за час значений параметров газа в ВРГ", "NWorkPar"},
+    {"NPass", "Доступ пользователей к таблицам параметров", "NWorkPar"},
+
+    {"NData", "Данные", ""},
+    {"NContrDt", "Дата и время", "NData"},
+    {"NAud", "Журнал вмешательств", "NData"},
+    {"NAudInd", "Чтение по индексам", "NAud"},
+    {"NAudPer", "Чтение за период", "NAud"},
+    {"NAudPrn", "Просмотр файла", "NAud"},
+    {"NAla", "Журнал диагностики", "NData"},
+    {"NAlaInd", "Чтение по индексам", "NAla"},
+    {"NAlaPer", "Чтение за период", "NAla"},
+    {"NAlaPrn", "Просмотр файла", "NAla"},
+    {"NSit", "Текущее состояние контроллера", "NData"},
+    {"NFun", "Возможность исполнения контроллером его функций", "NData"},
+    {"N_ChromData", "Данные хроматографа", "NData"},
+    {"NChrom_MomData", "Мгновенные  данные хроматографа, зоны параметров газа    ", "N_ChromData"},
+    {"NChrom_MeanData", "Средние данные хроматографа", "N_ChromData"},
+    {"NChrom_5min", "Пятиминутный архив", "N_ChromData"},
+    {"NChrom_Read5min", "Чтение из контроллера", "NChrom_5min"},
+    {"NChrom_View5min", "Просмотр файла", "NChrom_5min"},
+    {"NChrom_Hour", "Часовой архив", "N_ChromData"},
+    {"NChrom_ReadHour", "Чтение из контроллера", "NChrom_Hour"},
+    {"NChrom_ViewHour", "Просмотр файла", "NChrom_Hour"},
+    {"NChrom_Day", "Суточный архив", "N_ChromData"},
+    {"NChrom_ReadDay", "Чтение из контроллера", "NChrom_Day"},
+    {"NChrom_ViewDay", "Просмотр файла", "NChrom_Day"},
+    {"NWmt_Data", "Данные влагомера", "NData"},
+    {"NWmt_MomData", "Мгновенные данные влагомера", "NWmt_Data"},
+    {"NWmt_MeanData", "Средние данные влагомера", "NWmt_Data"},
+    {"NWmt_5min", "Пятиминутный архив", "NWmt_Data"},
+    {"NWmt_Read5min", "Чтение из контроллера", "NWmt_5min"},
+    {"NWmt_View5min", "Просмотр файла", "NWmt_5min"},
+    {"NWmt_Hour", "Часовой архив", "NWmt_Data"},
+    {"NWmt_ReadHour", "Чтение из контроллера", "NWmt_Hour"},
+    {"NWmt_ViewHour", "Просмотр файла", "NWmt_Hour"},
+    {"NWmt_Day", "Суточный архив", "NWmt_Data"},
+    {"NWmt_ReadDay", "Чтение из контроллера", "NWmt_Day"},
+    {"NWmt_ViewDay", "Просмотр файла", "NWmt_Day"},
+    {"", "", "NWmt_Data"},
+
+    {"NRep", "Отчеты", ""},
+    {"NRepCreate", "Чтение данных для создания отчета", "NRep"},
+    {"NRepPrint", "Просмотр/Печать суточного сертификата", "NRep"},
+    {"NRepFormate", "Формат суточного сертификата", "NRep"},
+    {"NPaspFormate", "Формат суточного паспорта", "NRep"},
+
+    {"Nexcreport", "Отчеты", ""},
+    {"N6", "Паспорт КВР показателей за сутки", "Nexcreport"},
+    {"N8", "Паспорт КВР показателей за месяц", "Nexcreport"},
+
+    {"Nconnect", "Связь с другим устройством", ""},
+
+    {"Nvers", "Версия", ""},
+    {"NUser", "Идентификация пользователя программы", "Nvers"},
+    {"NFormate", "Формат представления данных", "Nvers"},
+    {"NMean", "Условные обозначения, принятые в программе", "Nvers"},
+    {"Nabout", "О программе", "Nvers"},
+};
+
+// Items hidden without a connection.
+const char* const kNeedConnection[] = {
+    "NWorkPar", "NContrDt", "NRepCreate", "Nexcreport", "NSit", "NFun", "NChrom_MomData",
+    "NChrom_MeanData", "NChrom_Read5min", "NChrom_ReadHour", "NChrom_ReadDay", "NWmt_MomData",
+    "NWmt_MeanData", "NWmt_Read5min", "NWmt_ReadHour", "NWmt_ReadDay", "NAudInd", "NAudPer",
+    "NAlaInd", "NAlaPer", "Nrdcnf"};
+
+const char* const kTempFiles[] = {"datafile.aud", "datafile.ala", "datafile.clb", "datafile.hdm"};
+
+}  // namespace
+
+bool EscAbortHook::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && g_AbortAllowed &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+        g_Abort = 1;
+    return QObject::eventFilter(watched, event);
+}
+
+TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(parent) {
+    FormMain = this;
+    setWindowTitle(QStringLiteral("Программа обслуживания контроллера  КВР_Torvane_370"));
+    resize(1040, 680);
+    CallStart = 0;
+    g_ProgDir = progDir.empty() ? qvr::ExecutableDir() : progDir;
+    if (!g_ProgDir.empty() && g_ProgDir.back() != '/') g_ProgDir += '/';
+
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    auto* vbox = new QVBoxLayout(central);
+    vbox->setContentsMargins(0, 0, 0, 0);
+    vbox->setSpacing(0);
+    vbox->addStretch(1);
+
+    Panel1 = new QWidget(central);
+    auto* pv = new QVBoxLayout(Panel1);
+    pv->setContentsMargins(0, 0, 0, 0);
+    pv->setSpacing(0);
+
+    pnmodem = new QWidget(Panel1);
+    auto* pm = new QHBoxLayout(pnmodem);
+    Label1 = new QLabel(QStringLiteral("Продолжительность связи по телефону"), pnmodem);
+    pntime = new QLabel(QStringLiteral("00:00:00"), pnmodem);
+    pntime->setFrameShape(QFrame::Panel);
+    pntime->setFrameShadow(QFrame::Sunken);
+    BitBtn3 = new QPushButton(QStringLiteral("Отключить связь"), pnmodem);
+    pm->addStretch(1);
+    pm->addWidget(Label1);
+    pm->addWidget(pntime);
+    pm->addWidget(BitBtn3);
+    pnmodem->hide();
+    pv->addWidget(pnmodem);
+
+    StatusBar3 = new TStatusBar({400}, Panel1);
+    StatusBar2 = new TStatusBar({400}, Panel1);
+    StatusBar1 = new TStatusBar({175, 95, -1, 50}, Panel1);
+    StatusBar3->hide();
+    StatusBar2->hide();
+    pv->addWidget(StatusBar3);
+    pv->addWidget(StatusBar2);
+    pv->addWidget(StatusBar1);
+    vbox->addWidget(Panel1);
+    setCentralWidget(central);
+
+    TimerStart = new QTimer(this);
+    TimerStart->setInterval(100);
+    TimerMessage = new QTimer(this);
+    TimerMessage->setInterval(3000);
+    TimerMoney = new QTimer(this);
+    TimerMoney->setInterval(1000);
+    connect(TimerStart, &QTimer::timeout, this, &TFormMain::TimerStartTimer);
+    connect(TimerMessage, &QTimer::timeout, this, &TFormMain::TimerMessageTimer);
+    connect(TimerMoney, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
+    connect(BitBtn3, &QPushButton::clicked, this, &TFormMain::BitBtn3Click);
+
+    pod = new QFileDialog(this);
+    pod->setAcceptMode(QFileDialog::AcceptOpen);
+    psd = new QFileDialog(this);
+    psd->setAcceptMode(QFileDialog::AcceptSave);
+
+    // Every wait of the core keeps the window alive through this pump.
+    qvr::SetMessagePump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    qvr::SetHourglassHandler([](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    });
+
+    FormCreate();
+}
+
+TFormMain::~TFormMain() {
+    if (!closed_) FormClose();
+    qvr::SetMessagePump(nullptr);
+    qvr::SetHourglassHandler(nullptr);
+    if (escHook_) qApp->removeEventFilter(escHook_);
+    if (FormMain == this) FormMain = nullptr;
+}
+
+void TFormMain::BuildMenu() {
+    QHash<QString, QMenu*> menus;
+    // An item with children becomes a submenu; find them first.
+    QSet<QString> parents;
+    for (const MenuDef& d : kMenu)
+        if (*d.parent) parents.insert(QString::fromUtf8(d.parent));
+    for (const MenuDef& d : kMenu) {
+        const QString name = QString::fromUtf8(d.name);
+        const QString caption = QString::fromUtf8(d.caption);
+        const QString parent = QString::fromUtf8(d.parent);
+        QAction* action = nullptr;
+        if (!name.isEmpty() && parents.contains(name)) {
+            QMenu* menu = parent.isEmpty() ? menuBar()->addMenu(caption) : menus[parent]->addMenu(caption);
+            menu->setObjectName(name);
+            menus[name] = menu;
+            action = menu->menuAction();
+        } else if (parent.isEmpty()) {
+            action = menuBar()->addAction(caption);
+        } else {
+            action = menus[parent]->addAction(caption);
+        }
+        action->setObjectName(name);
+        action->setMenuRole(QAction::NoRole);
+        if (!name.isEmpty()) items_[name] = action;
+        if (parent.isEmpty()) topItems_.push_back(action);
+    }
+    connect(items_["NExit"], &QAction::triggered, this, &TFormMain::NexitClick);
+    connect(items_["Nconnect"], &QAction::triggered, this, &TFormMain::NconnectClick);
+}
+
+void TFormMain::HideTopMenus() {
+    for (QAction* a : topItems_) a->setVisible(false);
+}
+
+void TFormMain::FormCreate() {
+    // 1. Numbers are written and read with '.' whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    // 2. The one exchange engine; panel 3 shows its "Обмен...".
+    g_Hgc = new hgcbox(0);
+    g_Hgc->StatusPanel = qvr::StatusPanelRef{StatusBar1, 3};
+    // 3, 4. The program's folders; a failure shows later, when a file is written.
+    for (const char* dir : {"CONFIG", "ALAFILES", "AUDFILES", "MOMDATA", "HOURDATA", "DAYDATA", "REPORT", "INI"})
+        qvr::MakeDir(g_ProgDir + dir);
+    // 5. The settings files of the INI folder, in the order they are read.
+    const std::string ini = g_ProgDir + "INI/";
+    RdArhIniPath = ini + "rd_arh.ini";
+    ReadArchivePeriod(RdArhIniPath);
+    g_SettingsIniPath = ini + "qvr.ini";
+    g_PhoneListIniPath = ini + "fon_abonents.ini";
+    g_EthListIniPath = ini + "ethr_abonents.ini";
+    // 6. Link settings; the saved copy is taken before the directories are read.
+    QSize screen(1024, 768);
+    if (QScreen* sc = QGuiApplication::primaryScreen()) screen = sc->size();
+    ReadConnSettings(g_SettingsIniPath, screen.width(), screen.height());
+    ConnSettingsSaved = ConnSettings;
+    ReadPhoneSubscribers(g_PhoneListIniPath);
+    SortPhoneSubscribers(ConnSettings.FonList);
+    ReadEthSubscribers(g_EthListIniPath);
+    SortEthSubscribers(ConnSettings.EthrList);
+    // 7. Metering objects.
+    g_ObjectsIniPath = ini + "objects.ini";
+    ReadObjectList(g_ObjectsIniPath);
+    SortObjectList(&ObjectList);
+    // 8. Report settings.
+    RepConfIniPath = ini + "repconf.ini";
+    ReadReportConf(RepConfIniPath);
+    ApplyReportDecimalsRule(ReportSettings);
+    // 9. Display strings; every message box goes through the message form.
+    qvr::InitStringTable();
+    qvr::InstallQuesFormHandler();
+    // 10. The frequency of the precise clock.
+    g_PerfFrequency = PerfFrequency();
+    // 11. Menus hidden until a connection allows them.
+    HideTopMenus();
+    ModemCallUp = 0;
+    pnmodem->hide();
+    StatusBar3->hide();
+    StatusBar2->hide();
+    g_StatusBar3 = StatusBar3;
+    g_StatusBar2 = StatusBar2;
+    // 12. Window geometry from the settings (never written back).
+    setGeometry(ConnSettings.Form_Left, ConnSettings.Form_Top, ConnSettings.Form_Width, ConnSettings.Form_Height);
+    // 13. The first connection attempt.
+    TimerStart->start();
+}
+
+void TFormMain::FormActivate() {
+    if (!escHook_) {
+        escHook_ = new EscAbortHook(this);
+        qApp->installEventFilter(escHook_);
+    }
+}
+
+void TFormMain::FormShow() {
+    // Panel 2 takes the free width; panel 3 keeps its 50 pixels at the right.
+    int w = StatusBar1->width() - StatusBar1->PanelWidth(0) - StatusBar1->PanelWidth(1) - 55;
+    if (w > 0) StatusBar1->SetPanelWidth(2, w);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    FormActivate();
+    FormShow();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (isVisible()) FormShow();
+}
+
+void TFormMain::Disconnect() {
+    if (!g_Hgc) return;
+    if (g_Hgc->Socket >= 0) {
+        ::close(g_Hgc->Socket);
+        g_Hgc->Socket = -1;
+    }
+    if (ModemCallUp) {
+        ModemCallUp = 0;
+    }
+    if (g_Hgc->PortHandle >= 0) {
+        CloseComPort(g_Hgc->PortHandle);
+        g_Hgc->PortHandle = -1;
+    }
+    g_Connected = 0;
+    TimerMoney->stop();
+    pnmodem->hide();
+    StatusBar3->hide();
+    StatusBar2->hide();
+    StatusBar1->SetPanelText(1, "");
+}
+
+void TFormMain::UpdateMainMenu() {
+    for (QAction* a : items_) a->setVisible(true);
+    if (!g_Connected) {
+        for (const char* name : kNeedConnection) items_[QString::fromUtf8(name)]->setVisible(false);
+        StatusBar1->SetPanelText(0, "");
+        StatusBar1->SetPanelText(1, "");
+    } else if (!g_MoisturePresent) {
+        items_["NConnWMT"]->setVisible(false);
+        items_["NWmt_Data"]->setVisible(false);
+    }
+    items_["NRepPrint"]->setText(ReportSettings.report_kind == 1
+                                     ? QStringLiteral("Просмотр/Печать суточного паспорта")
+                                     : QStringLiteral("Просмотр/Печать суточного сертификата"));
+    for (const char* name : {"NChrom_MeanData", "NWmt_MeanData", "NRep", "NFormate"})
+        items_[QString::fromUtf8(name)]->setVisible(false);
+}
+
+void TFormMain::SaveSettings() {
+    WriteConnSettings(g_SettingsIniPath);
+    WriteArchivePeriod(RdArhIniPath);
+}
+
+void TFormMain::NexitClick() { close(); }
+
+void TFormMain::BitBtn3Click() {
+    qvr::HourglassScope busy;
+    Disconnect();
+    UpdateMainMenu();
+}
+
+void TFormMain::NconnectClick() { TimerStart->start(); }
+
+void TFormMain::TimerStartTimer() { TimerStart->stop(); }
+
+void TFormMain::TimerMessageTimer() {
+    TimerMessage->stop();
+    StatusBar1->SetPanelText(2, "");
+}
+
+void TFormMain::TimerMoneyTimer() {
+    // Elapsed call time as hours, minutes and seconds.
+    long long secs = std::llround((Now() - CallStart) * 86400.0);
+    if (secs < 0) secs = 0;
+    pntime->setText(QString::asprintf("%02lld:%02lld:%02lld", secs / 3600 % 24, secs / 60 % 60, secs % 60));
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    // An exchange or a dial that waits inside the message loop must unwind before the
+    // engine goes: ask it to stop and close once it has.
+    if (g_Hgc && g_Hgc->Busy()) {
+        g_Hgc->Abort = 1;
+        event->ignore();
+        QTimer::singleShot(50, this, &QWidget::close);
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TFormMain::FormClose() {
+    if (closed_) return true;
+    closed_ = true;
+    qvr::HourglassScope busy;
+    TimerStart->stop();
+    TimerMessage->stop();
+    TimerMoney->stop();
+    Disconnect();
+    delete g_Hgc;
+    g_Hgc = nullptr;
+    SaveSettings();
+    for (const char* f : kTempFiles) qvr::RemoveFile(g_ProgDir + f);
+    g_StatusBar2 = g_StatusBar3 = nullptr;
+    return true;
+}

@@ -1,0 +1,89 @@
+// The main window: menu, status bars, modem-call panel and timers; start-up and shut-down.
+#pragma once
+#include <QAction>
+#include <QFileDialog>
+#include <QHash>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <string>
+
+#include "common/ui/statusbar.h"
+
+class TFormMain;
+extern TFormMain* FormMain;
+extern int64_t g_PerfFrequency;  // frequency of the precise clock, ticks per second
+
+// Sets g_Abort when Esc is pressed while a long reader allows it; the key is processed
+// normally all the same.
+class EscAbortHook : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // progDir: the program's folder with a trailing '/'; empty = the executable's folder.
+    explicit TFormMain(const std::string& progDir = std::string(), QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // A menu item by its name ("NWorkPar", "NExit", ...); null when there is none.
+    QAction* MenuItem(const QString& name) const { return items_.value(name); }
+
+    void Disconnect();
+    void UpdateMainMenu();
+    void SaveSettings();
+
+    // Controls other commands reach.
+    QWidget* Panel1 = nullptr;
+    QWidget* pnmodem = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* pntime = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TStatusBar* StatusBar2 = nullptr;
+    TStatusBar* StatusBar3 = nullptr;
+    QTimer* TimerStart = nullptr;
+    QTimer* TimerMessage = nullptr;
+    QTimer* TimerMoney = nullptr;
+    QFileDialog* pod = nullptr;
+    QFileDialog* psd = nullptr;
+
+    uint8_t ModemCallUp = 0;
+    double CallStart = 0;  // TDateTime of the start of the modem call
+    std::string RdArhIniPath;
+    std::string RepConfIniPath;
+
+public slots:
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void NexitClick();
+    void BitBtn3Click();
+    void NconnectClick();
+    void TimerStartTimer();
+    void TimerMessageTimer();
+    void TimerMoneyTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildMenu();
+    void HideTopMenus();
+    bool FormClose();
+
+    QHash<QString, QAction*> items_;
+    QList<QAction*> topItems_;
+    EscAbortHook* escHook_ = nullptr;
+    bool closing_ = false;
+    bool closed_ = false;
+};

@@ -1,0 +1,196 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/rd_wr_ini.h"
+#include "app/ui/formmain.h"
+#include "common/fileutil.h"
+#include "common/globals.h"
+#include "link/hgcbox.h"
+#include "support/tempdir.h"
+
+namespace {
+
+bool Visible(TFormMain& f, const char* name) {
+    QAction* a = f.MenuItem(QString::fromUtf8(name));
+    EXPECT_NE(a, nullptr) << name;
+    return a && a->isVisible();
+}
+
+TEST(FormMain, FirstRunCreatesFoldersHidesMenusAndRemovesTempFilesAtClose) {
+    TempDir dir;
+    {
+        TFormMain form(dir.dir());
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("Программа обслуживания контроллера  КВР_Torvane_370"));
+        for (const char* d : {"CONFIG", "ALAFILES", "AUDFILES", "MOMDATA", "HOURDATA", "DAYDATA", "REPORT", "INI"})
+            EXPECT_TRUE(qvr::DirExists(dir.dir() + d)) << d;
+        EXPECT_EQ(g_SettingsIniPath, dir.dir() + "INI/qvr.ini");
+        // Default geometry of a first run: 1000 x 680.
+        EXPECT_EQ(form.width(), 1000);
+        EXPECT_EQ(form.height(), 680);
+        for (const char* top : {"N1", "NWorkPar", "NData", "NRep", "Nexcreport", "Nconnect", "Nvers"})
+            EXPECT_FALSE(Visible(form, top)) << top;
+        EXPECT_TRUE(form.TimerStart->isActive());
+        EXPECT_FALSE(form.pnmodem->isVisible());
+        ASSERT_NE(g_Hgc, nullptr);
+        EXPECT_EQ(g_Hgc->Address, 0);
+        EXPECT_EQ(g_Hgc->StatusPanel.bar, form.StatusBar1);
+        EXPECT_EQ(g_Hgc->StatusPanel.panel, 3);
+
+        for (const char* f : {"datafile.aud", "datafile.ala", "datafile.clb", "datafile.hdm"})
+            ASSERT_TRUE(qvr::WriteFileAtomic(dir.dir() + f, std::string("x")));
+        form.show();
+        form.close();
+        EXPECT_EQ(g_Hgc, nullptr);
+    }
+    for (const char* f : {"datafile.aud", "datafile.ala", "datafile.clb", "datafile.hdm"})
+        EXPECT_FALSE(qvr::FileExists(dir.dir() + f)) << f;
+    // The settings were written at exit.
+    EXPECT_TRUE(qvr::FileExists(dir.dir() + "INI/rd_arh.ini"));
+}
+
+TEST(FormMain, MenuVisibilityFollowsConnectionAndMoistureAnalyser) {
+    TempDir dir;
+    TFormMain form(dir.dir());
+    form.TimerStart->stop();
+
+    g_Connected = 0;
+    form.StatusBar1->SetPanelText(0, "COM1");
+    form.UpdateMainMenu();
+    for (const char* v : {"N1", "NNewcnf", "NEditcnf", "NExit", "NData", "NChrom_View5min", "NChrom_ViewHour",
+                          "NWmt_ViewDay", "NAudPrn", "NAlaPrn", "Nconnect", "Nvers", "NUser", "Nabout"})
+        EXPECT_TRUE(Visible(form, v)) << v;
+    for (const char* h : {"Nrdcnf", "NWorkPar", "NContrDt", "NSit", "NFun", "NChrom_MomData", "NChrom_Read5min",
+                          "NWmt_ReadDay", "NAudInd", "NAlaPer", "Nexcreport", "NRep", "NFormate",
+                          "NChrom_MeanData", "NWmt_MeanData"})
+        EXPECT_FALSE(Visible(form, h)) << h;
+    EXPECT_EQ(form.StatusBar1->PanelText(0), "");
+
+    g_Connected = 1;
+    g_MoisturePresent = 0;
+    form.UpdateMainMenu();
+    EXPECT_TRUE(Visible(form, "NWorkPar"));
+    EXPECT_TRUE(Visible(form, "N_ChromData"));
+    EXPECT_TRUE(Visible(form, "NChrom_ReadHour"));
+    EXPECT_FALSE(Visible(form, "NConnWMT"));
+    EXPECT_FALSE(Visible(form, "NWmt_Data"));
+    EXPECT_TRUE(Visible(form, "Nexcreport"));
+    EXPECT_FALSE(Visible(form, "NRep"));
+
+    g_MoisturePresent = 1;
+    ReportSettings.report_kind = 1;
+    form.UpdateMainMenu();
+    EXPECT_TRUE(Visible(form, "NConnWMT"));
+    EXPECT_TRUE(Visible(form, "NWmt_Data"));
+    EXPECT_FALSE(Visible(form, "NWmt_MeanData"));
+    EXPECT_EQ(form.MenuItem("NRepPrint")->text(), QStringLiteral("Просмотр/Печать суточного паспорта"));
+    ReportSettings.report_kind = 0;
+    form.UpdateMainMenu();
+    EXPECT_EQ(form.MenuItem("NRepPrint")->text(), QStringLiteral("Просмотр/Печать суточного сертификата"));
+    g_Connected = 0;
+    g_MoisturePresent = 0;
+}
+
+TEST(FormMain, EscSetsAbortOnlyWhileAllowedAndTimersDoTheirWork) {
+    TempDir dir;
+    TFormMain form(dir.dir());
+    form.TimerStart->stop();
+    form.show();
+    g_Abort = 0;
+    g_AbortAllowed = 0;
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(g_Abort, 0);
+    g_AbortAllowed = 1;
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(g_Abort, 1);
+    g_AbortAllowed = 0;
+    g_Abort = 0;
+
+    form.StatusBar1->SetPanelText(2, "Команда выполнена");
+    form.TimerMessageTimer();
+    EXPECT_EQ(form.StatusBar1->PanelText(2), "");
+
+    form.CallStart = Now() - (3723.0 / 86400.0);  // 1 h 2 min 3 s ago
+    form.TimerMoneyTimer();
+    EXPECT_EQ(form.pntime->text(), QStringLiteral("01:02:03"));
+
+    // Panel 2 takes what panels 0, 1 and 3 leave.
+    EXPECT_EQ(form.StatusBar1->PanelWidth(0), 175);
+    EXPECT_EQ(form.StatusBar1->PanelWidth(1), 95);
+    EXPECT_EQ(form.StatusBar1->PanelWidth(3), 50);
+}
+
+TEST(FormMain, SecondRunReadsChangedSettings) {
+    TempDir dir;
+    {
+        TFormMain form(dir.dir());
+        form.TimerStart->stop();
+        ConnSettings.Conn_Prz = 2;
+        ConnSettings.Dir.Adr = 77;
+        form.close();
+    }
+    ConnSettings.Conn_Prz = 0;
+    ConnSettings.Dir.Adr = 1;
+    TFormMain form(dir.dir());
+    form.TimerStart->stop();
+    EXPECT_EQ(ConnSettings.Conn_Prz, 2);
+    EXPECT_EQ(ConnSettings.Dir.Adr, 77);
+}
+
+}  // namespace
+
+#include <QTimer>
+
+#include "ctlsim/ctlsim.h"
+#include "link/comportfunctions.h"
+#include "link/tabledir.h"
+
+namespace {
+
+// Closing the window while a request waits for its reply: the request is aborted and
+// unwinds, and only then does the engine go.
+TEST(FormMain, CloseDuringAnExchangeLetsTheRequestUnwindFirst) {
+    TempDir dir;
+    ctlsim::CtlSim sim{5};
+    std::string pty = sim.StartPty();
+    ASSERT_FALSE(pty.empty());
+    setenv("QVR_COM91", pty.c_str(), 1);
+    ctlsim::Faults silent;
+    silent.silent = true;
+    sim.SetFaults(silent);
+
+    TFormMain form(dir.dir());
+    form.TimerStart->stop();
+    form.show();
+    hgcbox* box = g_Hgc;
+    box->Address = 5;
+    box->ComPort = 91;
+    box->Baud = 9600;
+    box->DoClosePort = 0;
+    box->ReplyMs = 5000;
+    box->Tries = 3;
+    ASSERT_TRUE(box->ReopenPort());
+
+    bool closedDuringWait = false;
+    QTimer::singleShot(100, &form, [&] {
+        closedDuringWait = box->Busy();
+        form.close();
+    });
+    TableRequest r{0, 0, 18};
+    auto t0 = std::chrono::steady_clock::now();
+    bool ok = box->Request(1, &r, 3, 0);
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_TRUE(closedDuringWait);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(box->Result, 19u);
+    EXPECT_LT(ms, 2000);
+    // The engine still exists until the close runs again after the request unwound.
+    EXPECT_EQ(g_Hgc, box);
+    for (int i = 0; i < 50 && g_Hgc; ++i) QTest::qWait(20);
+    EXPECT_EQ(g_Hgc, nullptr);
+    EXPECT_FALSE(form.isVisible());
+    sim.Stop();
+}
+
+}  // namespace
