@@ -1,7 +1,7 @@
 #include "app/rd_wr_ini.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cstring>
 #include <cstdio>
 #include <vector>
 
@@ -75,25 +75,36 @@ void WriteLinkParams(IniFile& ini, const char* section, const LinkParams& p, boo
     ini.WriteInteger(section, "WaitTime", p.WaitTime);
 }
 
-// Byte ranges of the four groups of qvr.ini inside the record.
-struct Group {
-    size_t begin, end;
-};
-constexpr Group kCurrGroup{offsetof(ConnSettingsRecord, Conn_Prz), offsetof(ConnSettingsRecord, Dir)};
-constexpr Group kDirGroup{offsetof(ConnSettingsRecord, Dir), offsetof(ConnSettingsRecord, Fon)};
-constexpr Group kFonGroup{offsetof(ConnSettingsRecord, Fon), offsetof(ConnSettingsRecord, Ethr)};
-constexpr Group kEthrGroup{offsetof(ConnSettingsRecord, Ethr), sizeof(ConnSettingsRecord)};
-
-bool GroupDiffers(const Group& g) {
-    auto a = reinterpret_cast<const unsigned char*>(&ConnSettings);
-    auto b = reinterpret_cast<const unsigned char*>(&ConnSettingsSaved);
-    return std::memcmp(a + g.begin, b + g.begin, g.end - g.begin) != 0;
+// The four groups of qvr.ini, each compared with the saved copy field by field.
+bool CurrDiffers(const ConnSettingsRecord& a, const ConnSettingsRecord& b) {
+    return a.Conn_Prz != b.Conn_Prz || a.Free_Port_Wait != b.Free_Port_Wait || a.Do_Close_Port != b.Do_Close_Port ||
+           a.Form_Height != b.Form_Height || a.Form_Width != b.Form_Width || a.Form_Left != b.Form_Left ||
+           a.Form_Top != b.Form_Top;
 }
-
-void CopyGroup(const Group& g) {
-    auto a = reinterpret_cast<const unsigned char*>(&ConnSettings);
-    auto b = reinterpret_cast<unsigned char*>(&ConnSettingsSaved);
-    std::memcpy(b + g.begin, a + g.begin, g.end - g.begin);
+bool FonDiffers(const ConnSettingsRecord& a, const ConnSettingsRecord& b) {
+    return !(a.Fon == b.Fon && a.FonList == b.FonList && a.Default_Command == b.Default_Command &&
+             std::memcmp(a.Command, b.Command, sizeof a.Command) == 0 &&
+             a.Fon_ConnectWaitTime == b.Fon_ConnectWaitTime && a.AutoRepeat == b.AutoRepeat &&
+             a.Fon_Conn_Repeat == b.Fon_Conn_Repeat);
+}
+void CopyFon(const ConnSettingsRecord& from, ConnSettingsRecord& to) {
+    to.Fon = from.Fon;
+    to.FonList = from.FonList;
+    to.Default_Command = from.Default_Command;
+    std::memcpy(to.Command, from.Command, sizeof to.Command);
+    to.Fon_ConnectWaitTime = from.Fon_ConnectWaitTime;
+    to.AutoRepeat = from.AutoRepeat;
+    to.Fon_Conn_Repeat = from.Fon_Conn_Repeat;
+}
+bool EthrDiffers(const ConnSettingsRecord& a, const ConnSettingsRecord& b) {
+    return !(a.Ethr == b.Ethr && a.EthrList == b.EthrList && a.Ethr_ConnectWaitTime == b.Ethr_ConnectWaitTime &&
+             a.Ethr_Conn_Repeat == b.Ethr_Conn_Repeat);
+}
+void CopyEthr(const ConnSettingsRecord& from, ConnSettingsRecord& to) {
+    to.Ethr = from.Ethr;
+    to.EthrList = from.EthrList;
+    to.Ethr_ConnectWaitTime = from.Ethr_ConnectWaitTime;
+    to.Ethr_Conn_Repeat = from.Ethr_Conn_Repeat;
 }
 
 // Stable sort of the first n entries by a key order, then re-finding the current entry:
@@ -161,10 +172,10 @@ void ReadConnSettings(const std::string& path, int screenWidth, int screenHeight
 }
 
 bool WriteConnSettings(const std::string& path) {
-    if (SameBytes(ConnSettings, ConnSettingsSaved)) return true;
+    if (ConnSettings == ConnSettingsSaved) return true;
     const ConnSettingsRecord& s = ConnSettings;
-    bool curr = GroupDiffers(kCurrGroup), dir = GroupDiffers(kDirGroup), fon = GroupDiffers(kFonGroup),
-         ethr = GroupDiffers(kEthrGroup);
+    bool curr = CurrDiffers(s, ConnSettingsSaved), dir = !(s.Dir == ConnSettingsSaved.Dir),
+         fon = FonDiffers(s, ConnSettingsSaved), ethr = EthrDiffers(s, ConnSettingsSaved);
     if (!curr && !dir && !fon && !ethr) return true;
 
     IniFile ini(path);
@@ -201,9 +212,9 @@ bool WriteConnSettings(const std::string& path) {
         ConnSettingsSaved.Free_Port_Wait = s.Free_Port_Wait;
         ConnSettingsSaved.Do_Close_Port = s.Do_Close_Port;
     }
-    if (dir) CopyGroup(kDirGroup);
-    if (fon) CopyGroup(kFonGroup);
-    if (ethr) CopyGroup(kEthrGroup);
+    if (dir) ConnSettingsSaved.Dir = s.Dir;
+    if (fon) CopyFon(s, ConnSettingsSaved);
+    if (ethr) CopyEthr(s, ConnSettingsSaved);
     return true;
 }
 
@@ -229,7 +240,7 @@ void ReadPhoneSubscribers(const std::string& path) {
 
 bool WritePhoneSubscribers(const std::string& path) {
     const PhoneSubscriberList& l = ConnSettings.FonList;
-    if (SameBytes(l, PhoneListSaved)) return true;
+    if (l == PhoneListSaved) return true;
     IniFile ini(path);
     ini.WriteInteger("FON_CONN_PAR", "users_num", l.head.users_num);
     ini.WriteInteger("FON_CONN_PAR", "user_index", l.head.user_index);
@@ -269,7 +280,7 @@ void ReadEthSubscribers(const std::string& path) {
 
 bool WriteEthSubscribers(const std::string& path) {
     const EthSubscriberList& l = ConnSettings.EthrList;
-    if (SameBytes(l, EthListSaved)) return true;
+    if (l == EthListSaved) return true;
     IniFile ini(path);
     ini.WriteInteger("ETHERNET_CONN_PAR", "users_num", l.head.users_num);
     ini.WriteInteger("ETHERNET_CONN_PAR", "user_index", l.head.user_index);

@@ -5,8 +5,10 @@
 //   objects.ini        metering objects of the Excel reports (ObjectList)
 //   rd_arh.ini         last archive period and index choices (ArchivePeriodSettings)
 //   repconf.ini        presentation of analyses (ReportSettings)
-// Records are byte-packed with the field widths the files and forms rely on; texts are
-// zero-terminated Windows-1251.
+// Records keep the field widths and order the files and forms rely on; texts are
+// zero-terminated Windows-1251. They are never stored as raw bytes, so multi-byte fields
+// keep their natural alignment (no packing: references to them stay well-formed), and
+// the change tests compare field by field, every byte of every text field included.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -17,8 +19,6 @@
 constexpr int kMaxSubscribers = 200;
 constexpr int kMaxObjects = 50;
 
-#pragma pack(push, 1)
-
 // Link parameters of one link kind.
 struct LinkParams {
     uint8_t COMPort;    // COM port number
@@ -28,13 +28,14 @@ struct LinkParams {
     uint8_t Repeat;     // attempts per request
     int32_t TimeOut;    // longest gap between reply bytes, ms
     int32_t WaitTime;   // time allowed for the reply to begin, s
+    bool operator==(const LinkParams&) const = default;
 };
-static_assert(sizeof(LinkParams) == 16);
 
 struct SubscriberListHead {
     uint8_t users_num;   // entries in use, 0..200
     uint8_t user_index;  // current entry
     uint8_t sort_prz;    // 0 by name, 1 by phone number / IP address
+    bool operator==(const SubscriberListHead&) const = default;
 };
 static_assert(sizeof(SubscriberListHead) == 3);
 
@@ -43,6 +44,7 @@ struct PhoneSubscriber {
     uint8_t contr_adr;
     uint8_t adr_modbus;  // kept and written back only
     char phone_code[30];
+    bool operator==(const PhoneSubscriber&) const = default;
 };
 static_assert(sizeof(PhoneSubscriber) == 82);
 
@@ -51,17 +53,19 @@ struct EthernetSubscriber {
     uint8_t contr_adr;
     uint32_t ip_adr;  // a.b.c.d as a * 2^24 + b * 2^16 + c * 2^8 + d
     uint32_t port;
+    bool operator==(const EthernetSubscriber&) const = default;
 };
-static_assert(sizeof(EthernetSubscriber) == 59);
 
 // A directory: head and 200 entries, entries 0..users_num-1 in use.
 struct PhoneSubscriberList {
     SubscriberListHead head;
     PhoneSubscriber entries[kMaxSubscribers];
+    bool operator==(const PhoneSubscriberList&) const = default;
 };
 struct EthSubscriberList {
     SubscriberListHead head;
     EthernetSubscriber entries[kMaxSubscribers];
+    bool operator==(const EthSubscriberList&) const = default;
 };
 
 struct ConnSettingsRecord {
@@ -84,11 +88,13 @@ struct ConnSettingsRecord {
     EthSubscriberList EthrList;    // ethr_abonents.ini
     int32_t Ethr_ConnectWaitTime;  // s during which the TCP connection is tried again
     int32_t Ethr_Conn_Repeat;      // kept only
+    bool operator==(const ConnSettingsRecord&) const = default;
 };
 
 struct ObjectEntry {
     char obj_name[50];
     uint8_t contr_adr;
+    bool operator==(const ObjectEntry&) const = default;
 };
 static_assert(sizeof(ObjectEntry) == 51);
 
@@ -97,6 +103,7 @@ struct ObjectListRecord {
     uint8_t sort_prz;   // 0 by name, 1 by controller address
     uint8_t obj_index;  // current object
     ObjectEntry entries[kMaxObjects];
+    bool operator==(const ObjectListRecord&) const = default;
 };
 static_assert(sizeof(ObjectListRecord) == 3 + 50 * 51);
 
@@ -105,6 +112,7 @@ struct ArchivePeriodRecord {
     int32_t ind_kind;       // last item of the index range choice
     TDateTime curr_dt_beg;  // start of the last requested period
     TDateTime curr_dt_end;  // end of the last requested period
+    bool operator==(const ArchivePeriodRecord&) const = default;
 };
 static_assert(sizeof(ArchivePeriodRecord) == 24);
 
@@ -115,16 +123,9 @@ struct ReportSettingsRecord {
     uint8_t report_kind;      // 0 daily certificate, 1 daily passport
     uint8_t metan_corr;       // 0 none, 1 methane by difference
     uint8_t fr[20];           // decimals of each analysis value (key fr_1..fr_20)
+    bool operator==(const ReportSettingsRecord&) const = default;
 };
 static_assert(sizeof(ReportSettingsRecord) == 25);
-
-#pragma pack(pop)
-
-// Byte-for-byte equality, the change test of the writers.
-template <class T>
-bool SameBytes(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof(T)) == 0;
-}
 
 // The settings as they are now, and as qvr.ini last read or wrote them.
 extern ConnSettingsRecord ConnSettings;

@@ -64,14 +64,14 @@ TEST_F(Settings, DefaultsWithoutQvrIni) {
     EXPECT_EQ(s.Form_Height, 680);
     EXPECT_EQ(s.Form_Left, 460);
     EXPECT_EQ(s.Form_Top, 200);
-    EXPECT_TRUE(SameBytes(s.Dir, LinkParams{1, 1, 38400, 5, 1, 100, 2}));
-    EXPECT_TRUE(SameBytes(s.Fon, LinkParams{1, 1, 38400, 5, 1, 100, 6}));
+    EXPECT_TRUE((s.Dir == LinkParams{1, 1, 38400, 5, 1, 100, 2}));
+    EXPECT_TRUE((s.Fon == LinkParams{1, 1, 38400, 5, 1, 100, 6}));
     EXPECT_EQ(s.Default_Command, 0);
     EXPECT_STREQ(s.Command, "");
     EXPECT_EQ(s.Fon_ConnectWaitTime, 50);
     EXPECT_EQ(s.AutoRepeat, 0);
     EXPECT_EQ(s.Fon_Conn_Repeat, 1);
-    EXPECT_TRUE(SameBytes(s.Ethr, LinkParams{0, 1, 0, 5, 1, 300, 5}));
+    EXPECT_TRUE((s.Ethr == LinkParams{0, 1, 0, 5, 1, 300, 5}));
     EXPECT_EQ(s.Ethr_ConnectWaitTime, 10);
     EXPECT_EQ(s.Ethr_Conn_Repeat, 1);
     EXPECT_FALSE(FileExists(File("qvr.ini")));
@@ -161,7 +161,7 @@ TEST_F(Settings, QvrIniRoundTripKeepsForeignLinesAndWritesChangedSectionsOnly) {
     ConnSettings.FonList = written.FonList;
     ConnSettings.EthrList = written.EthrList;
     ReadConnSettings(File("qvr.ini"), 1920, 1080);
-    EXPECT_TRUE(SameBytes(ConnSettings, written));
+    EXPECT_TRUE((ConnSettings == written));
 
     // Only the changed section is written the next time.
     ConnSettings = written;
@@ -219,7 +219,7 @@ TEST_F(Settings, PhoneDirectoryDefaultsAndRoundTrip) {
     PhoneSubscriberList written = w;
     w = PhoneSubscriberList{};
     ReadPhoneSubscribers(File("fon_abonents.ini"));
-    EXPECT_TRUE(SameBytes(ConnSettings.FonList, written));
+    EXPECT_TRUE((ConnSettings.FonList == written));
 
     // Unchanged: the file is not written again.
     ASSERT_TRUE(WriteFileAtomic(File("fon_abonents.ini"), std::string("marker")));
@@ -296,7 +296,7 @@ TEST_F(Settings, EthernetDirectory) {
     EthSubscriberList written = ConnSettings.EthrList;
     ConnSettings.EthrList = EthSubscriberList{};
     ReadEthSubscribers(File("ethr_abonents.ini"));
-    EXPECT_TRUE(SameBytes(ConnSettings.EthrList, written));
+    EXPECT_TRUE((ConnSettings.EthrList == written));
 }
 
 TEST_F(Settings, DirectorySorts) {
@@ -379,7 +379,7 @@ TEST_F(Settings, ObjectList) {
     ASSERT_TRUE(WriteObjectList(File("objects.ini")));
     ObjectListRecord written = ObjectList;
     ReadObjectList(File("objects.ini"));
-    EXPECT_TRUE(SameBytes(ObjectList, written));
+    EXPECT_TRUE((ObjectList == written));
     ObjectList.obj_num = 1;
     ObjectList.obj_index = 0;
     std::memset(&ObjectList.entries[1], 0, 2 * sizeof(ObjectEntry));
@@ -410,7 +410,7 @@ TEST_F(Settings, ArchivePeriod) {
     ArchivePeriodRecord written = ArchivePeriodSettings;
     ArchivePeriodSettings = ArchivePeriodRecord{};
     ReadArchivePeriod(File("rd_arh.ini"));
-    EXPECT_TRUE(SameBytes(ArchivePeriodSettings, written));
+    EXPECT_TRUE((ArchivePeriodSettings == written));
 
     ASSERT_TRUE(WriteFileAtomic(File("rd_arh.ini"),
                                 std::string("[ARH_PAR]\r\ncurr_dt_beg=1.2.2024 3:04:05\r\ncurr_dt_end=garbage\r\n")));
@@ -447,7 +447,7 @@ TEST_F(Settings, ReportSettings) {
     ASSERT_TRUE(WriteReportConf(File("repconf.ini")));
     ReportSettings = ReportSettingsRecord{};
     ReadReportConf(File("repconf.ini"));
-    EXPECT_TRUE(SameBytes(ReportSettings, r));
+    EXPECT_TRUE((ReportSettings == r));
     EXPECT_EQ(ReadText(File("repconf.ini")).find("[REP_CONF]\r\nprz_composition=1\r\nthermal_unit=1\r\n"
                                                   "calc_formula=1\r\nreport_kind=1\r\nmetan_corr=1\r\nfr_1=0\r\nfr_2=1\r\n"),
               0u);
@@ -464,7 +464,7 @@ TEST_F(Settings, HandEditedLinkValuesAreReplacedWhereUsed) {
     EXPECT_EQ(UsableLinkParams(bad, 1).WaitTime, 6);
     EXPECT_EQ(UsableLinkParams(bad, 2).TimeOut, 300);
     LinkParams good{4, 7, 9600, 0, 5, 5000, 120};
-    EXPECT_TRUE(SameBytes(UsableLinkParams(good, 0), good));
+    EXPECT_TRUE(UsableLinkParams(good, 0) == good);
     EXPECT_EQ(UsableLinkParams(LinkParams{1, 1, 12345, 5, 1, 100, 2}, 0).Rate, 38400);  // not a selectable rate
     EXPECT_EQ(UsableFreePortWait(-3), 1);
     EXPECT_EQ(UsableFreePortWait(20), 20);
