@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "common/dtfun.h"
 #include "common/fileutil.h"
 #include "common/globals.h"
+#include "common/inifile.h"
 #include "common/question.h"
 #include "common/stringi.h"
 #include "common/ui/formques.h"
@@ -200,6 +202,10 @@ TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(
 
     // Every wait of the core keeps the window alive through this pump.
     qvr::SetMessagePump([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    // A settings file that cannot be written is reported by the simple error box.
+    qvr::SetIniErrorHandler([this](const std::string& message) {
+        QMessageBox::critical(this, QApplication::applicationName(), QString::fromStdString(message));
+    });
     qvr::SetHourglassHandler([](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -214,6 +220,7 @@ TFormMain::~TFormMain() {
     if (!closed_) FormClose();
     qvr::SetMessagePump(nullptr);
     qvr::SetHourglassHandler(nullptr);
+    qvr::SetIniErrorHandler(nullptr);
     if (escHook_) qApp->removeEventFilter(escHook_);
     if (FormMain == this) FormMain = nullptr;
 }
