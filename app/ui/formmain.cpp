@@ -22,6 +22,7 @@
 #include "common/ui/formques.h"
 #include "link/comportfunctions.h"
 #include "link/hgcbox.h"
+#include "link/tcp_fun.h"
 
 TFormMain* FormMain = nullptr;
 int64_t g_PerfFrequency = 0;
@@ -206,6 +207,11 @@ TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(
     qvr::SetIniErrorHandler([this](const std::string& message) {
         QMessageBox::critical(this, QApplication::applicationName(), QString::fromStdString(message));
     });
+    // Socket address messages: a box without owner window and with an empty caption.
+    SetTransportMessageBox([](const std::string& text) {
+        QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text), QMessageBox::Ok);
+        box.exec();
+    });
     qvr::SetHourglassHandler([](bool on) {
         if (on)
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -221,6 +227,7 @@ TFormMain::~TFormMain() {
     qvr::SetMessagePump(nullptr);
     qvr::SetHourglassHandler(nullptr);
     qvr::SetIniErrorHandler(nullptr);
+    SetTransportMessageBox(nullptr);
     if (escHook_) qApp->removeEventFilter(escHook_);
     if (FormMain == this) FormMain = nullptr;
 }
