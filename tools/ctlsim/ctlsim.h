@@ -95,6 +95,10 @@ public:
     uint8_t memory[kTableMemorySize] = {};
     std::string password;
 
+    // The built-in functions 1 and 2, for handlers that wrap them (simulator locked).
+    Reply ReadFields(const std::vector<uint8_t>& frame);
+    Reply WriteFields(const std::vector<uint8_t>& frame);
+
     // Builds a reply frame: start, address, length, function byte, data, CRC.
     static std::vector<uint8_t> Frame(uint8_t address, uint8_t functionByte, const std::vector<uint8_t>& data);
 
@@ -112,8 +116,6 @@ private:
     void Answer(Conn& c, const std::vector<uint8_t>& frame);
     bool WriteAll(int fd, const uint8_t* p, size_t n);
     bool Pause(int ms);  // false when stopped meanwhile
-    Reply ReadFields(const std::vector<uint8_t>& frame);
-    Reply WriteFields(const std::vector<uint8_t>& frame);
 
     std::mutex mu_;
     std::map<uint8_t, std::pair<Handler, int>> handlers_;
