@@ -34,6 +34,8 @@ std::string Format(const char* fmt, const char* arg) {
 
 void SetTransportMessageBox(std::function<void(const std::string&)> box) { MessageBox() = std::move(box); }
 
+void ShowTransportMessage(const std::string& text) { ShowMessage(text); }
+
 bool StartWinsock() { return true; }
 
 bool ParseDottedAddress(const char* text, uint32_t* out) {

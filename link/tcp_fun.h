@@ -25,3 +25,5 @@ bool ParseDottedAddress(const char* text, uint32_t* out);
 // The message box of SetSockAddress: no owner window, empty caption. The window sets it;
 // without one the text goes to standard error.
 void SetTransportMessageBox(std::function<void(const std::string& text)> box);
+// Shows a text in that message box (the TCP connect of the connection form uses it too).
+void ShowTransportMessage(const std::string& text);
