@@ -23,6 +23,7 @@
 #include "link/comportfunctions.h"
 #include "link/hgcbox.h"
 #include "link/tcp_fun.h"
+#include "params/ui/cnfcommands.h"
 
 TFormMain* FormMain = nullptr;
 int64_t g_PerfFrequency = 0;
@@ -260,6 +261,9 @@ void TFormMain::BuildMenu() {
     }
     connect(items_["NExit"], &QAction::triggered, this, &TFormMain::NexitClick);
     connect(items_["Nconnect"], &QAction::triggered, this, &TFormMain::NconnectClick);
+    connect(items_["NNewcnf"], &QAction::triggered, this, [this] { NParCnfClick(0); });
+    connect(items_["NEditcnf"], &QAction::triggered, this, [this] { NParCnfClick(1); });
+    connect(items_["Nrdcnf"], &QAction::triggered, this, &TFormMain::NrdcnfClick);
 }
 
 void TFormMain::HideTopMenus() {
@@ -394,6 +398,19 @@ void TFormMain::BitBtn3Click() {
 }
 
 void TFormMain::NconnectClick() { TimerStart->start(); }
+
+bool TFormMain::OpenConfigFile(ConfigRecord* record) { return qvr::OpenConfigFile(this, record, pod); }
+
+void TFormMain::SaveConfigFile(ConfigRecord* record) { qvr::SaveConfigFile(this, record, psd); }
+
+void TFormMain::NParCnfClick(int tag) { qvr::NParCnfClick(this, tag, pod, psd); }
+
+void TFormMain::NrdcnfClick() {
+    qvr::NrdcnfClick(this, StatusBar1, psd, [this](bool moisture) {
+        items_["NConnWMT"]->setVisible(moisture);
+        items_["NWmt_Data"]->setVisible(moisture);
+    });
+}
 
 void TFormMain::TimerStartTimer() { TimerStart->stop(); }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/ui/statusbar.h"
+#include "link/conffun.h"
 
 class TFormMain;
 extern TFormMain* FormMain;
@@ -40,6 +41,20 @@ public:
     void UpdateMainMenu();
     void SaveSettings();
 
+    // The connection sequence and its restore steps.
+    bool OpenConfigFile(ConfigRecord* record);
+    void SaveConfigFile(ConfigRecord* record);
+
+    void IdentifyUser();
+    bool DialModem();
+    bool ReadAfterConnect();
+    bool RestoreConfigTables(ConfigRecord& record, TableStateBuffer& state);
+    bool RestoreUserAccess(ConfigRecord& record);
+    bool CheckSystemTableForTime(const TableStateBuffer& state);
+    bool WritePcTime();
+    bool WriteUserTable();
+    bool WriteRestoredConfig(TableStateBuffer& state);
+
     // Controls other commands reach.
     QWidget* Panel1 = nullptr;
     QWidget* pnmodem = nullptr;
@@ -67,6 +82,8 @@ public slots:
     void NexitClick();
     void BitBtn3Click();
     void NconnectClick();
+    void NParCnfClick(int tag);
+    void NrdcnfClick();
     void TimerStartTimer();
     void TimerMessageTimer();
     void TimerMoneyTimer();
