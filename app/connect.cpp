@@ -267,7 +267,7 @@ bool SearchDeviceAddress() {
         answered = h.Request(1, &r, sizeof r, 0);
         CloseEnginePort();
     }
-    if (!answered || h.Address == 255) {
+    if (!answered) {
         Message(qvr::kQuesExchangeResult, "Устройство не обнаружено", "");
         return false;
     }
