@@ -12,7 +12,16 @@
 #include "common/question.h"
 #include "common/ui/formwait.h"
 #include "link/conffun.h"
+#include "link/connectmodem.h"
 #include "link/hgcbox.h"
+#include "app/connstatus.h"
+#include "app/ui/formconnect.h"
+#include "params/ui/cnfcommands.h"
+#include "params/ui/formaccess.h"
+#include "params/ui/formtableinfo.h"
+#include "params/ui/formuspass.h"
+#include "reports/chromorder.h"
+#include <QTimer>
 
 using qvr::ShowQues;
 
@@ -105,4 +114,217 @@ bool TFormMain::WriteRestoredConfig(TableStateBuffer& state) {
     qvr::HourglassScope busy;
     StatusBar1->SetPanelText(2, "");
     return WriteConfigToController(&state, StatusBar1, &wait.Progress());
+}
+
+void TFormMain::IdentifyUser() { qvr::IdentifyUser(this); }
+
+bool TFormMain::DialModem() {
+    const PhoneSubscriberList& list = ConnSettings.FonList;
+    const char* number = list.head.users_num > 0 ? list.entries[list.head.user_index].phone_code : "";
+    uint32_t result;
+    for (;;) {
+        {
+            qvr::HourglassScope busy;
+            dialing_ = true;
+            result = ModemDial(g_Hgc->PortHandle, number, ConnSettings.Command, nullptr, StatusBar3,
+                               UsableConnRepeat(ConnSettings.Fon_Conn_Repeat),
+                               uint32_t(UsableConnectWaitTime(ConnSettings.Fon_ConnectWaitTime, 1)));
+            dialing_ = false;
+        }
+        if (result == kModemOk || closing_) break;
+        g_QuesKind = 3;
+        ShowQues(result < kModemResultCount ? ModemResultTexts[result] : "", "Повторить попытку соединения?");
+        if (!g_QuesAnswer) break;
+    }
+    if (result == kModemOk) {
+        CallStart = Now();
+        pntime->setText(QStringLiteral("00:00:00"));
+        TimerMoney->start();
+        pnmodem->show();
+        pnmodem->repaint();
+    }
+    StatusBar3->SetPanelText(0, "");
+    repaint();
+    return result == kModemOk;
+}
+
+bool TFormMain::RestoreUserAccess(ConfigRecord& record) {
+    UserEntry users[16];
+    UsersFromBytes(record.bytes + cfgrec::kUsers, users);
+    TFormAccess form(this);
+    form.Users = users;
+    form.DeviceMode = 1;
+    form.exec();
+    if (!form.Accepted) {
+        g_QuesKind = 6;
+        ShowQues("Таблица доступа к записи в контроллер не восстановлена",
+                 "Запись в таблицы параметров конфигурации недопустима");
+        return false;
+    }
+    UsersToBytes(users, TablePtr(4));
+    return true;
+}
+
+bool TFormMain::RestoreConfigTables(ConfigRecord& record, TableStateBuffer& state) {
+    bool others = false;
+    for (int t = 0; t < kTableCount; ++t)
+        if (state.toWrite[t] && t != 2 && t != 4) others = true;
+    if (others) {
+        for (;;) {
+            // The record goes into the image as the file holds it; the checks of the load
+            // decide whether the user corrects it.
+            qvr::ConfigEditorOutcome outcome{true, false};
+            if (!outcome.accepted) return false;
+            if (outcome.changed) SaveConfigFile(&record);
+            bool loaded;
+            {
+                qvr::HourglassScope busy;
+                loaded = LoadConfigRecord(&record, state.toWrite[4]);
+            }
+            if (loaded) return true;
+            g_QuesKind = 3;
+            ShowQues("Корректировать параметры конфигурации?", "");
+            if (!g_QuesAnswer) {
+                g_QuesKind = 6;
+                ShowQues("Запись таблиц не выполнена", "");
+                return false;
+            }
+        }
+    }
+    if (state.toWrite[4] && !RestoreUserAccess(record)) return false;
+    if (state.toWrite[2]) return CheckSystemTableForTime(state);
+    return true;
+}
+
+void TFormMain::TimerStartTimer() {
+    TimerStart->stop();
+    // A request or a dial that waits inside the message loop is stopped first; the attempt
+    // starts once it has unwound.
+    if (g_Hgc->Busy() || dialing_) {
+        g_Hgc->Abort = 1;
+        if (dialing_) ModemEscPress();
+        QTimer::singleShot(50, this, [this] { TimerStart->start(); });
+        return;
+    }
+    {
+        qvr::HourglassScope busy;
+        Disconnect();
+        ShowConnectionStatus(StatusBar1);
+        HideTopMenus();
+        ActiveChromParamOrder = ChromParamDisplayOrderNoOxygen;
+    }
+    if (ConnectAttempt()) {
+        UpdateMainMenu();
+    } else {
+        g_Connected = 0;
+        qvr::HourglassScope busy;
+        Disconnect();
+        UpdateMainMenu();
+    }
+}
+
+bool TFormMain::ConnectAttempt() {
+    // 2. The user chooses and opens the link.
+    {
+        TFormConnect form(StatusBar1, this);
+        form.exec();
+        if (!form.Connected) return false;
+    }
+    // 3. The chosen link is stored at once.
+    SaveSettings();
+    // 4. A modem link: the user, then the call.
+    if (ConnSettings.Conn_Prz == 1) {
+        IdentifyUser();
+        ModemCallUp = DialModem();
+        if (!ModemCallUp || closing_) return false;
+    }
+    // 5..7. The identification table: controller type and software version.
+    bool ok;
+    {
+        qvr::HourglassScope busy;
+        ok = ReadTableFields({0, 0, 18}, StatusBar1, 1);
+    }
+    if (!ok) return false;
+    const uint8_t type = IdentByte(ident::kTypeCode);
+    const uint8_t version = IdentByte(ident::kSoftwareVersion);
+    if (type != ident::kControllerType) {
+        g_QuesKind = 6;
+        ShowQues(QString::asprintf("Код типа подключенного контроллера  %d", type).toStdString(),
+                 "Программа обслуживает контроллеры КВР");
+        return false;
+    }
+    if (version != 13 && version != 14) {
+        g_QuesKind = 6;
+        ShowQues(QString::asprintf("Версия ПО подключенного контроллера %d", version).toStdString(),
+                 "Программа обслуживает контроллеры КВР только с версией ПО 13");
+        return false;
+    }
+    // 8. An address of 0xFF in the settings becomes the one the controller answered with.
+    LinkParams& link = ConnSettings.Conn_Prz == 0 ? ConnSettings.Dir
+                       : ConnSettings.Conn_Prz == 1 ? ConnSettings.Fon
+                                                    : ConnSettings.Ethr;
+    if (link.Adr == 0xFF) link.Adr = g_Hgc->Address;
+    // 9, 10.
+    g_Connected = 1;
+    if (ConnSettings.Conn_Prz != 1) IdentifyUser();
+    // 11..15. The state of the configuration tables.
+    if (IdentByte(ident::kDestroyedTable) != 0 || version == 14) {
+        if (!CheckTableState(version)) return false;
+    }
+    // 16.
+    g_Connected = ReadAfterConnect() ? 1 : 0;
+    return g_Connected == 1;
+}
+
+bool TFormMain::CheckTableState(uint8_t version) {
+    uint8_t* destroyed = TablePtr(7);
+    if (version == 14) {
+        std::memset(destroyed, 1, kTableCount);
+    } else {
+        qvr::HourglassScope busy;
+        if (!ReadTableFields({7, 0, 38}, StatusBar1, 1)) return true;
+    }
+    TableStateBuffer state{};
+    for (int t = 0; t < kTableCount; ++t) {
+        state.present[t] = FieldLayoutTable[t].isConfigTable;
+        state.destroyed[t] = destroyed[t];
+        state.toWrite[t] = 0;
+    }
+    uint8_t result;
+    {
+        TFormTableInfo form(this);
+        form.State = &state;
+        form.StatusBar = StatusBar1;
+        form.exec();
+        result = form.Result;
+    }
+    switch (result) {
+    case 0:
+        return version != 14;
+    case 1: {
+        bool others = false;
+        for (int t = 0; t < kTableCount; ++t)
+            if (state.toWrite[t] && t != 2) others = true;
+        if (!others) {
+            if (CheckSystemTableForTime(state)) WritePcTime();
+            return true;
+        }
+        break;
+    }
+    case 2:
+        if (version != 14) return true;
+        g_RestoreAndDisconnect = 1;
+        break;
+    default:
+        return false;
+    }
+    // 14. Restore from a configuration file.
+    ConfigRecord record;
+    if (OpenConfigFile(&record) && RestoreConfigTables(record, state)) WriteRestoredConfig(state);
+    // 15. A restore of a version-14 controller ends the connection.
+    if (g_RestoreAndDisconnect) {
+        g_RestoreAndDisconnect = 0;
+        return false;
+    }
+    return true;
 }

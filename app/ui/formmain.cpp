@@ -20,7 +20,9 @@
 #include "common/question.h"
 #include "common/stringi.h"
 #include "common/ui/formques.h"
+#include "app/ui/modemesc.h"
 #include "link/comportfunctions.h"
+#include "link/connectmodem.h"
 #include "link/hgcbox.h"
 #include "link/tcp_fun.h"
 #include "params/ui/cnfcommands.h"
@@ -261,6 +263,7 @@ void TFormMain::BuildMenu() {
     }
     connect(items_["NExit"], &QAction::triggered, this, &TFormMain::NexitClick);
     connect(items_["Nconnect"], &QAction::triggered, this, &TFormMain::NconnectClick);
+    connect(items_["NUser"], &QAction::triggered, this, &TFormMain::IdentifyUser);
     connect(items_["NNewcnf"], &QAction::triggered, this, [this] { NParCnfClick(0); });
     connect(items_["NEditcnf"], &QAction::triggered, this, [this] { NParCnfClick(1); });
     connect(items_["Nrdcnf"], &QAction::triggered, this, &TFormMain::NrdcnfClick);
@@ -326,6 +329,7 @@ void TFormMain::FormActivate() {
     if (!escHook_) {
         escHook_ = new EscAbortHook(this);
         qApp->installEventFilter(escHook_);
+        ModemEscFilter::Install();
     }
 }
 
@@ -353,6 +357,7 @@ void TFormMain::Disconnect() {
         g_Hgc->Socket = -1;
     }
     if (ModemCallUp) {
+        ModemHangUp(g_Hgc->PortHandle);
         ModemCallUp = 0;
     }
     if (g_Hgc->PortHandle >= 0) {
@@ -412,7 +417,6 @@ void TFormMain::NrdcnfClick() {
     });
 }
 
-void TFormMain::TimerStartTimer() { TimerStart->stop(); }
 
 void TFormMain::TimerMessageTimer() {
     TimerMessage->stop();
@@ -429,8 +433,10 @@ void TFormMain::TimerMoneyTimer() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     // An exchange or a dial that waits inside the message loop must unwind before the
     // engine goes: ask it to stop and close once it has.
-    if (g_Hgc && g_Hgc->Busy()) {
+    closing_ = true;
+    if (g_Hgc && (g_Hgc->Busy() || dialing_)) {
         g_Hgc->Abort = 1;
+        if (dialing_) ModemEscPress();
         event->ignore();
         QTimer::singleShot(50, this, &QWidget::close);
         return;

@@ -95,6 +95,8 @@ protected:
 
 private:
     void BuildMenu();
+    bool ConnectAttempt();
+    bool CheckTableState(uint8_t version);
     void HideTopMenus();
     bool FormClose();
 
@@ -102,5 +104,6 @@ private:
     QList<QAction*> topItems_;
     EscAbortHook* escHook_ = nullptr;
     bool closing_ = false;
+    bool dialing_ = false;
     bool closed_ = false;
 };
