@@ -9,25 +9,11 @@
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
+#include "params/gaslimits.h"
 
 namespace {
 
 using namespace cfgrec;
-
-// Default values of tables 22..26 per gas parameter 0..19 (dead band, lower and upper
-// warning set point, lower and upper admission limit).
-constexpr float kLimitDefaults[5][kGasParamCount] = {
-    {0.01f, 0.05f, 0.01f, 0.01f, 0.01f, 0.01f, 0.01f, 0.05f, 5.0f, 0.05f,
-     0.05f, 5.0f, 0.0001f, 5.0f, 0.001f, 0.1f, 18.0f, 0.01f, 4.0f, 0.0001f},
-    {0.002f, 0.05f, 0.002f, 0.002f, 0.0002f, 0.0002f, 0.0002f, 0.2f, 95.0f, 0.01f,
-     0.1f, 36.0f, 0.67f, 45.0f, 0.998f, 0.0f, 0.0f, 0.0002f, 32.0f, 0.5f},
-    {0.6f, 6.0f, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, 12.0f, 100.0f, 8.0f,
-     10.0f, 45.0f, 1.0f, 55.0f, 0.999f, 100.0f, 100.0f, 1.2f, 40.0f, 0.7f},
-    {0.001f, 0.01f, 0.001f, 0.001f, 0.0001f, 0.0001f, 0.0001f, 0.0f, 90.0f, 0.0f,
-     0.01f, 35.0f, 0.66f, 40.0f, 0.997f, 0.0f, 0.0f, 0.0001f, 30.0f, 0.425f},
-    {0.6f, 6.0f, 1.2f, 1.2f, 1.2f, 1.2f, 1.2f, 18.0f, 100.0f, 12.0f,
-     12.0f, 45.0f, 1.05f, 55.0f, 1.0f, 100.0f, 100.0f, 1.2f, 40.0f, 0.85f},
-};
 
 void Put(ConfigRecord* rec, size_t offset, std::initializer_list<uint8_t> bytes) {
     for (uint8_t b : bytes) rec->bytes[offset++] = b;
@@ -70,7 +56,7 @@ void NewConfigRecord(ConfigRecord* rec) {
     rec->bytes[kTable21 + 12] = 1;
     for (int t = 0; t < 5; ++t) {
         uint8_t* p = rec->bytes + LimitTableOffset(22 + t);
-        for (size_t i = 0; i < kGasParamCount; ++i) qvr::PutF32(p + 4 * i, kLimitDefaults[t][i]);
+        for (size_t i = 0; i < kGasParamCount; ++i) qvr::PutF32(p + 4 * i, GasParamLimitTables[t][i].def);
     }
     Put(rec, kTable28, {1, 0});
 }
