@@ -1,0 +1,385 @@
+#include "data/archread.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "common/fileutil.h"
+#include "common/globals.h"
+#include "common/question.h"
+#include "link/conffun.h"
+#include "link/hgcbox.h"
+#include "link/tabledir.h"
+
+namespace qvr {
+
+int g_ArchiveEndPauseMs = 500;
+
+namespace {
+
+const ArchiveReadTraits kTraits[6] = {
+    {DataKind::Chrom5Min, 14, 1, 0, 5, 13, kChrom5MinRecordSize, 2, kBoundsFiveMinutes, 0, -1,
+     "Мгновенные данные хроматографа из архива"},
+    {DataKind::ChromHour, 15, 3, 0, 4, 11, kChromHourDayRecordSize, 2, kBoundsHour, 1, 0,
+     "Часовые данные хроматографа из архива"},
+    {DataKind::ChromDay, 16, 3, 0, 3, 9, kChromHourDayRecordSize, 2, kBoundsDay, 2, 1,
+     "Суточные данные хроматографа из архива"},
+    {DataKind::Wmt5Min, 14, 1, 1, 5, 13, kMoisture5MinRecordSize, 8, kBoundsFiveMinutes, 0, -1,
+     "Мгновенные данные из архива"},
+    {DataKind::WmtHour, 15, 3, 1, 4, 11, kMoistureHourDayRecordSize, 8, kBoundsHour, 1, 6,
+     "Часовые данные влагомера из архива"},
+    {DataKind::WmtDay, 16, 3, 1, 3, 9, kMoistureHourDayRecordSize, 8, kBoundsDay, 2, 7,
+     "Суточные данные влагомера из архива"},
+};
+
+// Reply layout of functions 14..16: byte 4 the record count, records from byte 5.
+constexpr size_t kReplyCountByte = 4;
+constexpr size_t kReplyRecords = 5;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+void Show(int32_t kind, const std::string& a, const std::string& b) {
+    g_QuesKind = kind;
+    ShowQues(a, b);
+}
+
+void ShowBadDateTime(const CtlDateTime& t) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "Прочитанные параметры даты и времени (%02d.%02d.%02d %02d:%02d:%02d)", t.day,
+                  t.month, t.year, t.hour, t.minute, t.second);
+    Show(kQuesNotice, buf, "не соответствуют допустимым значениям");
+}
+
+// Reads table 2 and takes its date-time; false when the read failed or the time was
+// refused (its message shown).
+bool ReadControllerClock(IStatusBar* statusBar, CtlDateTime& now) {
+    if (!ReadTableFields(TableRequest{2, 0, 8}, statusBar, 1)) return false;
+    now = LoadCtlDateTime(TablePtr(2));
+    if (!IsValidCtlDateTime(now)) {
+        ShowBadDateTime(now);
+        return false;
+    }
+    return true;
+}
+
+// start..end cut to the width of the kind (the bytes after it zero).
+CtlDateTime CutToWidth(const CtlDateTime& t, int width) {
+    uint8_t b[6] = {};
+    StoreCtl(t, b);
+    for (int i = width; i < 6; ++i) b[i] = 0;
+    return LoadCtlDateTime(b);
+}
+
+void SetPanel2(IStatusBar* bar, const std::string& text) {
+    if (!bar) return;
+    bar->SetPanelText(2, text);
+    bar->Repaint();
+}
+
+// Sleeps ms in short slices, keeping the window alive.
+void PauseMs(int ms) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < until) {
+        ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+CtlMinuteTime RoundDown5(CtlMinuteTime t) {
+    t.minute = uint8_t(t.minute - t.minute % 5);
+    return t;
+}
+
+}  // namespace
+
+const ArchiveReadTraits& ReadTraits(DataKind kind) {
+    const unsigned i = unsigned(kind);
+    return kTraits[i < 6 ? i : 0];
+}
+
+uint8_t ReadArchiveBounds(ArchiveSpan& span, CtlDateTime& oldest, uint8_t boundsKind, IStatusBar* statusBar) {
+    const int field = boundsKind == kBoundsFiveMinutes ? 0 : boundsKind == kBoundsHour ? 1 : 2;
+    if (!ReadTableFields(TableRequest{27, uint8_t(field), 1}, statusBar, 1)) return 0;
+    uint8_t b[6];
+    std::memcpy(b, FieldPtr(27, field), 6);
+    bool flag = false;
+    if (boundsKind == kBoundsDay) {
+        flag = (b[5] & 0x80) != 0;
+        b[5] &= 0x7F;
+    }
+    oldest = LoadCtlDateTime(b);
+    if (oldest == CtlDateTime(1, 1, 1, 0, 0, 0)) {
+        Show(kQuesNotice, "В архиве нет данных", "");
+        return 0;
+    }
+    if (!IsValidCtlDateTime(oldest)) {
+        ShowBadDateTime(oldest);
+        return 0;
+    }
+    CtlDateTime now;
+    if (!ReadControllerClock(statusBar, now)) return 0;
+    if (!ReadTableFields(TableRequest{6, 0, 10}, statusBar, 1)) return 0;
+
+    int ok;
+    if (boundsKind == kBoundsFiveMinutes)
+        ok = FiveMinuteArchiveBounds(oldest, now, span);
+    else
+        ok = HourDayArchiveBounds(oldest, now, span, boundsKind == kBoundsHour ? kUnitHour : kUnitDay, flag);
+    if (!ok) {
+        Show(kQuesNotice, "В архиве еще нет ни одной записи", "");
+        return 0;
+    }
+    return 1;
+}
+
+uint8_t CheckFiveMinutePeriod(ArchiveSpan span, const CtlDateTime& oldest, CtlMinuteTime& end,
+                              CtlMinuteTime& start, IStatusBar* statusBar) {
+    // Far from the begin of the span nothing can have been dropped in the meantime.
+    if (FiveMinutePeriodsBetween(span.begin, start) > 288) return 1;
+    for (;;) {
+        CtlDateTime now;
+        if (!ReadControllerClock(statusBar, now)) return 0;
+        FiveMinuteArchiveBounds(oldest, now, span);
+        if (CompareCtlToMinute(start, span.begin) < 0 && CompareCtlToMinute(end, span.begin) < 0) {
+            Show(kQuesArchiveNotice, "В архиве уже нет данных за указанный период", "");
+            return 0;
+        }
+        const int depth = CheckFiveMinuteArchiveDepth(now, oldest);
+        if (depth == 0) return 1;
+        if (depth == 2) continue;  // waited into the next slot: read the clock again
+        break;
+    }
+    if (CompareCtlToMinute(start, span.begin) >= 0) return 1;
+    Show(kQuesArchiveQuestion, "Корректировать заданный период чтения данных?", "");
+    if (g_QuesAnswer != 1) return 0;
+    start = span.begin;
+    if (CompareCtlToMinute(end, start) < 0) end = start;
+    return 1;
+}
+
+int ArchiveProgressMax(DataKind kind, const CtlDateTime& start, const CtlDateTime& end) {
+    if (IsFiveMinuteKind(kind)) return PeriodsBetween(start, end, kUnitHour) * 60 / 5;
+    return PeriodsBetween(start, end, IsDailyKind(kind) ? kUnitDay : kUnitHour);
+}
+
+std::vector<uint8_t> ArchiveRequestBody(DataKind kind, const CtlDateTime& start, const CtlDateTime& end) {
+    const ArchiveReadTraits& t = ReadTraits(kind);
+    std::vector<uint8_t> body(t.bodyLen, 0);
+    body[0] = t.archiveKind;
+    body[1] = 0;
+    body[2] = t.device;
+    uint8_t s[6], e[6];
+    StoreCtl(start, s);
+    StoreCtl(end, e);
+    std::memcpy(&body[3], s, size_t(t.dateWidth));
+    std::memcpy(&body[3 + size_t(t.dateWidth)], e, size_t(t.dateWidth));
+    return body;
+}
+
+bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateTime& endIn, const ArchiveReadUi& ui,
+                       ArchiveData& out) {
+    out = ArchiveData{};
+    const ArchiveReadTraits& t = ReadTraits(kind);
+    const bool fiveMin = IsFiveMinuteKind(kind);
+    const bool daily = IsDailyKind(kind);
+    const CtlDateTime start = CutToWidth(startIn, t.dateWidth);
+    const CtlDateTime end = CutToWidth(endIn, t.dateWidth);
+    std::vector<uint8_t> body = ArchiveRequestBody(kind, start, end);
+
+    // Expected date of the next record: to the minute (5-minute) or to the hour/day.
+    CtlMinuteTime expected5 = start;
+    CtlHourTime expectedH = start;
+    uint8_t check = 1;
+    uint32_t received = 0;
+    bool firstRecord = true;
+    int blocks = 0;
+
+    const std::string tmpPath = TempDataFilePath(kArchiveTempFile);
+    FilePtr file(std::fopen(tmpPath.c_str(), "wb"));
+    if (!file) {
+        Show(kQuesNotice, "Ошибка открытия файла", "");
+        return false;
+    }
+    if (!g_Hgc) return false;
+
+    const int progressMax = ArchiveProgressMax(kind, start, end);
+    bool failed = false;
+    {
+        HourglassScope hourglass;
+        g_Abort = 0;
+        SetPanel2(ui.statusBar, "");
+        g_AbortAllowed = 1;
+        IProgress* progress = ui.openWait ? ui.openWait(progressMax) : nullptr;
+        if (progress) progress->SetMax(progressMax);
+        int position = 0;
+
+        for (;;) {
+            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0);
+            std::string failText;
+            unsigned n = 0;
+            if (ok) {
+                // The count comes from the controller: it must fit the frame it came in.
+                const unsigned len = g_Hgc->RxBuf[2];
+                n = len >= kReplyRecords + 2 ? g_Hgc->RxBuf[kReplyCountByte] : 0;
+                if (len < kReplyRecords + 2 || kReplyRecords + size_t(n) * t.recordSize + 2 > len) {
+                    ok = false;
+                    char buf[160];
+                    std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(t.function),
+                                  g_Hgc->ExchangeResultMessages[11] ? g_Hgc->ExchangeResultMessages[11] : "");
+                    failText = buf;
+                }
+            } else {
+                failText = g_Hgc->ResultText();
+            }
+            if (!ok) {
+                SetPanel2(ui.statusBar, failText);
+                Show(kQuesRetry, "Не выполнено чтение", "очередного блока данных");
+                SetPanel2(ui.statusBar, "");
+                if (g_QuesAnswer == 1) continue;
+                const bool nothing = fiveMin ? blocks == 0 : received == 0;
+                Show(kQuesNotice, t.dataName, nothing ? "не прочитаны" : "прочитаны не полностью");
+                failed = nothing;
+                break;
+            }
+            if (n == 0) break;
+
+            bool stop = false;
+            uint8_t rec[kChrom5MinRecordSize];
+            for (unsigned i = 0; i < n && !stop; ++i) {
+                std::memcpy(rec, g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, t.recordSize);
+                if (progress) progress->SetPosition(++position);
+                if (check) {
+                    auto ask = [&] {
+                        Show(kQuesQuestion, "Передаваемые контроллером данные не соответствуют",
+                             "запрошенному периоду.    Продолжить чтение?");
+                        if (g_QuesAnswer == 1) {
+                            check = 0;
+                        } else {
+                            stop = true;
+                            g_Abort = 1;
+                        }
+                    };
+                    if (fiveMin) {
+                        if (!InFiveMinuteSlot(LoadCtlMinuteTime(rec), expected5)) ask();
+                    } else if (!daily) {
+                        const CtlHourTime r = LoadCtlHourTime(rec);
+                        if (CompareCtlDateTimeByUnit(r, expectedH, kUnitHour) < 0 ||
+                            CompareCtlDateTimeByUnit(r, end, kUnitHour) > 0)
+                            ask();
+                    } else {
+                        // A daily record may carry the date of the day before (contract day)
+                        // or after; anything further off is questioned.
+                        const CtlHourTime r = LoadCtlHourTime(rec);
+                        CtlHourTime before = expectedH;
+                        StepBackCtlDateTime(before, kUnitDay);
+                        CtlHourTime after = end;
+                        StepCtlDateTime(after, kUnitDay);
+                        if (CompareCtlDateTimeByUnit(r, before, kUnitDay) < 0) ask();
+                        if (!stop && check && CompareCtlDateTimeByUnit(r, after, kUnitDay) > 0) ask();
+                    }
+                }
+                if (std::fwrite(rec, 1, t.recordSize, file.get()) != t.recordSize) {
+                    Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
+                    failed = true;
+                    stop = true;
+                    break;
+                }
+                ++received;
+                if (fiveMin) {
+                    if (firstRecord) {
+                        expected5 = RoundDown5(LoadCtlMinuteTime(rec));
+                        firstRecord = false;
+                    }
+                    StepCtlDateTime5Min(expected5, kUnitFiveMinutes);
+                } else {
+                    StepCtlDateTime(expectedH, daily ? kUnitDay : kUnitHour);
+                }
+            }
+            if (failed) break;
+            if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
+
+            ProcessMessages();
+            if (stop || g_Abort || int(n) < t.fullReply) break;
+            if (fiveMin) {
+                if (CompareCtlToMinute(expected5, end) > 0) break;
+                uint8_t b[6] = {};
+                StoreCtl(expected5, b);
+                std::memcpy(&body[3], b, 5);
+            } else {
+                if (CompareCtlDateTimeByUnit(expectedH, end, daily ? kUnitDay : kUnitHour) > 0) break;
+                uint8_t b[6] = {};
+                StoreCtl(expectedH, b);
+                std::memcpy(&body[3], b, size_t(t.dateWidth));
+            }
+        }
+        blocks = 0;
+        g_AbortAllowed = 0;
+        const bool closed = std::fclose(file.release()) == 0;
+        if (!closed && !failed) {
+            Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
+            failed = true;
+        }
+        if (ui.startMessageTimer) ui.startMessageTimer();
+
+        if (failed || (!fiveMin && received == 0)) {
+            if (ui.closeWait) ui.closeWait();
+            return false;
+        }
+        if (progress) progress->SetPosition(progressMax);
+        PauseMs(g_ArchiveEndPauseMs);
+        if (ui.closeWait) ui.closeWait();
+    }
+
+    FilePtr in(std::fopen(tmpPath.c_str(), "rb"));
+    if (!in) {
+        Show(kQuesNotice, "Ошибка открытия файла", "");
+        return false;
+    }
+    const long long length = FileSize(tmpPath);
+    uint64_t count = length > 0 ? uint64_t(length) / t.recordSize : 0;
+    if (!fiveMin && received < count) count = received;
+    if (fiveMin && count == 0) {
+        Show(kQuesNotice, "Нет данных за указанный период", "");
+        return false;
+    }
+    out.records.resize(size_t(count) * t.recordSize);
+    if (std::fread(out.records.data(), 1, out.records.size(), in.get()) != out.records.size()) {
+        out = ArchiveData{};
+        Show(kQuesNotice, "Ошибка открытия файла", "");
+        return false;
+    }
+    out.header = BuildArchiveFileHeader(kind, start, end, uint32_t(count));
+    return true;
+}
+
+bool RunArchiveRead(DataKind kind, const ArchivePeriodChooser& choose, const ArchiveReadUi& ui, ArchiveData& out) {
+    out = ArchiveData{};
+    const ArchiveReadTraits& t = ReadTraits(kind);
+    ArchiveSpan span;
+    CtlDateTime oldest;
+    {
+        HourglassScope hourglass;
+        if (!ReadArchiveBounds(span, oldest, t.boundsKind, ui.statusBar)) return false;
+    }
+    CtlDateTime start, end;
+    if (!choose || !choose(t.boundsKind, &span, start, end)) return false;
+    start = CutToWidth(start, t.dateWidth);
+    end = CutToWidth(end, t.dateWidth);
+    if (IsFiveMinuteKind(kind)) {
+        CtlMinuteTime s = RoundDown5(start), e = RoundDown5(end);
+        if (!CheckFiveMinutePeriod(span, oldest, e, s, ui.statusBar)) return false;
+        start = CtlDateTime(s);
+        end = CtlDateTime(e);
+    }
+    return ReadArchivePeriod(kind, start, end, ui, out);
+}
+
+}  // namespace qvr
