@@ -1,0 +1,320 @@
+#include "data/logread.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <memory>
+
+#include "common/bytes.h"
+#include "common/fileutil.h"
+#include "common/globals.h"
+#include "common/question.h"
+#include "link/conffun.h"
+#include "link/hgcbox.h"
+#include "link/tabledir.h"
+
+namespace qvr {
+
+namespace {
+
+const LogTraits kTraits[2] = {
+    {kDiagLog, DataKind::DiagLog, 10, kDiagRecordSize, 11, kDiagTempFile, "Диагностические сообщения",
+     "в архиве диагностических сообщений"},
+    {kAuditLog, DataKind::AuditLog, 11, kAuditRecordSize, 10, kAuditTempFile, "Сообщения о вмешательствах оператора",
+     "в архиве сообщений о вмешательствах"},
+};
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+void Notice(const std::string& line1, const std::string& line2) {
+    g_QuesKind = kQuesNotice;
+    ShowQues(line1, line2);
+}
+
+int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
+
+// The state one read shares between its steps: the temporary file, the waiting window,
+// what was received, and the way out of every step.
+class LogReadSession {
+public:
+    LogReadSession(const LogTraits& t, const LogReadUi& ui) : t_(t), ui_(ui) {}
+    ~LogReadSession() { Finish(); }
+
+    // Creates the temporary file; false with the message when it cannot be created.
+    bool Open(int progressMax) {
+        path_ = TempDataFilePath(t_.tempFile);
+        file_.reset(std::fopen(path_.c_str(), "wb"));
+        if (!file_) {
+            Notice("Ошибка открытия файла", "");
+            return false;
+        }
+        g_Abort = 0;
+        if (ui_.openWait) progress_ = ui_.openWait(std::max(progressMax, 1));
+        waiting_ = true;
+        g_AbortAllowed = 1;
+        return true;
+    }
+
+    // A request failed: the result text in status panel 2, then how much was read.
+    void RequestFailed() {
+        if (g_Hgc && ui_.statusBar) {
+            ui_.statusBar->SetPanelText(2, g_Hgc->ResultText());
+            ui_.statusBar->Repaint();
+        }
+        if (ui_.startMessageTimer) ui_.startMessageTimer();
+        Notice(t_.dataName, nothingRead_ ? "не прочитаны" : "прочитаны не полностью");
+    }
+
+    // Appends the n records of the reply at RxBuf + dataAt; false (with a message) when
+    // the file cannot take them, the records received so far being kept.
+    bool Append(size_t dataAt, uint32_t n) {
+        nothingRead_ = false;
+        const size_t bytes = size_t(n) * t_.recordSize;
+        if (std::fwrite(g_Hgc->RxBuf + dataAt, 1, bytes, file_.get()) != bytes || std::fflush(file_.get()) != 0) {
+            Notice("Ошибка записи в файл " + path_, std::string(t_.dataName) + " прочитаны не полностью");
+            return false;
+        }
+        return true;
+    }
+
+    void SetProgress(int64_t pos, int64_t max) {
+        if (progress_) progress_->SetPosition(ClampToInt(std::min(pos, max)));
+    }
+
+    // Pending messages, then Esc: true when the read must stop (the flag is cleared).
+    bool Aborted() {
+        ProcessMessages();
+        if (!g_Abort) return false;
+        g_Abort = 0;
+        return true;
+    }
+
+    // Ends the exchange part: abort off, file closed, status panel 2 cleared, waiting
+    // window gone. Runs once, also on every early way out.
+    void Finish() {
+        if (!waiting_ && !file_) return;
+        g_AbortAllowed = 0;
+        file_.reset();
+        if (waiting_) {
+            if (ui_.statusBar) ui_.statusBar->SetPanelText(2, "");
+            if (ui_.closeWait) ui_.closeWait();
+            waiting_ = false;
+        }
+        progress_ = nullptr;
+    }
+
+    // Reads the temporary file back: whole records only. false with the message when it
+    // cannot be read or holds no record.
+    bool ReadBack(std::vector<uint8_t>& rows) {
+        Finish();
+        if (!ReadWholeFile(path_, rows)) {
+            Notice("Ошибка открытия файла", "");
+            return false;
+        }
+        rows.resize(rows.size() / t_.recordSize * t_.recordSize);
+        return !rows.empty();
+    }
+
+    bool NothingRead() const { return nothingRead_; }
+
+private:
+    const LogTraits& t_;
+    const LogReadUi& ui_;
+    std::string path_;
+    FilePtr file_;
+    IProgress* progress_ = nullptr;
+    bool waiting_ = false;
+    bool nothingRead_ = true;
+};
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+const LogTraits* LogTraitsOf(int log) { return log == 0 || log == 1 ? &kTraits[log] : nullptr; }
+
+std::array<uint8_t, LogIndexRequest::kSize> LogIndexRequest::Bytes() const {
+    std::array<uint8_t, kSize> b{};
+    b[0] = 0;
+    b[1] = log;
+    PutU32(b.data() + 2, first);
+    b[6] = count;
+    return b;
+}
+
+std::array<uint8_t, LogPeriodRequest::kSize> LogPeriodRequest::Bytes() const {
+    std::array<uint8_t, kSize> b{};
+    b[0] = 0;
+    b[1] = log;
+    b[2] = block;
+    StoreCtl(start, b.data() + 3);
+    StoreCtl(end, b.data() + 9);
+    return b;
+}
+
+uint8_t NextLogBlockNumber(uint8_t block) { return block == 255 ? 1 : uint8_t(block + 1); }
+
+uint32_t RecordsInReply(const uint8_t* rx, size_t countAt, size_t dataAt, size_t recordSize) {
+    const size_t length = rx[2];  // whole frame, CRC included
+    const size_t room = length >= dataAt + 2 ? length - dataAt - 2 : 0;
+    const uint32_t fits = recordSize ? uint32_t(room / recordSize) : 0;
+    return std::min<uint32_t>(rx[countAt], fits);
+}
+
+bool ReadLogBounds(uint8_t log, uint32_t& oldest, uint32_t& newest, IStatusBar* statusBar) {
+    const LogTraits* t = LogTraitsOf(log);
+    if (!t) return false;
+    {
+        HourglassScope hourglass;
+        const TableRequest req{uint8_t(t->boundsTable), 0, 2};
+        if (!ReadTableFields(req, statusBar, 1)) return false;
+    }
+    oldest = GetU32(FieldPtr(t->boundsTable, 0));
+    newest = GetU32(FieldPtr(t->boundsTable, 1));
+    if (oldest == newest && oldest != 0) {
+        Notice("В архиве нет ни одной записи", "");
+        return false;
+    }
+    return true;
+}
+
+bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi& ui, LogData& out) {
+    const LogTraits* t = LogTraitsOf(log);
+    if (!t || count == 0) return false;
+    HourglassScope hourglass;
+    LogReadSession s(*t, ui);
+    if (!s.Open(ClampToInt(count))) return false;
+
+    uint64_t total = 0;
+    uint32_t index = first, left = count;
+    for (;;) {
+        LogIndexRequest rq;
+        rq.log = log;
+        rq.first = index;
+        rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
+        const auto body = rq.Bytes();
+        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0)) {
+            s.RequestFailed();
+            break;
+        }
+        const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
+        total += r;
+        s.SetProgress(int64_t(total), count);
+        if (r == 0) {
+            if (s.NothingRead()) Notice("Нет сообщений с заданными индексами", "");
+            break;
+        }
+        if (!s.Append(kIndexReplyDataAt, r)) break;
+        if (s.Aborted()) break;
+        if (r >= left) break;
+        left -= r;
+        index += r;
+    }
+    s.Finish();
+    if (s.NothingRead()) return false;
+
+    LogData d;
+    if (!s.ReadBack(d.rows)) return false;
+    const uint32_t n = uint32_t(d.rows.size() / t->recordSize);
+    const CtlDateTime firstTime = LoadCtlDateTime(d.rows.data());
+    const CtlDateTime lastTime = LoadCtlDateTime(d.rows.data() + size_t(n - 1) * t->recordSize);
+    d.log = log;
+    d.mode = kLogModeByIndex;
+    d.firstIndex = first;
+    d.header = BuildArchiveFileHeader(t->kind, firstTime, lastTime, n);
+    out = std::move(d);
+    return true;
+}
+
+bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& end, const LogReadUi& ui,
+                     LogData& out) {
+    const LogTraits* t = LogTraitsOf(log);
+    if (!t) return false;
+    HourglassScope hourglass;
+    LogReadSession s(*t, ui);
+    const int progressMax = PeriodsBetween(start, end, kUnitHour);
+    if (!s.Open(progressMax)) return false;
+
+    bool errorFlag = false;
+    uint8_t block = 0;
+    for (;;) {
+        LogPeriodRequest rq;
+        rq.log = log;
+        rq.block = block;
+        rq.start = start;
+        rq.end = end;
+        const auto body = rq.Bytes();
+        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0)) {
+            s.RequestFailed();
+            break;
+        }
+        const uint8_t* rx = g_Hgc->RxBuf;
+        const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
+        if (r == 0) {
+            if (s.NothingRead()) Notice("Нет данных за указанный период", "");
+            break;
+        }
+        if (rx[kPeriodReplyFlagsAt] & 0x80) errorFlag = true;
+        const CtlHourTime last = LoadCtlHourTime(rx + kPeriodReplyDataAt + size_t(r - 1) * t->recordSize);
+        s.SetProgress(HoursBetween(start, last), std::max(progressMax, 1));
+        const bool more = rx[kPeriodReplyMoreAt] != 0;
+        if (!s.Append(kPeriodReplyDataAt, r)) break;
+        if (s.Aborted()) break;
+        if (!more) break;
+        block = NextLogBlockNumber(block);
+    }
+    s.Finish();
+    if (s.NothingRead()) return false;
+
+    LogData d;
+    const bool ok = s.ReadBack(d.rows);
+    if (ok && errorFlag) Notice("Обнаружена ошибка", t->errorLine);
+    if (!ok) return false;
+    const uint32_t n = uint32_t(d.rows.size() / t->recordSize);
+    d.log = log;
+    d.mode = kLogModeByPeriod;
+    d.header = BuildArchiveFileHeader(t->kind, start, end, n);
+    out = std::move(d);
+    return true;
+}
+
+bool LoadLogFile(uint8_t log, const std::string& path, LogData& out) {
+    const LogTraits* t = LogTraitsOf(log);
+    if (!t) return false;
+    DataFileContent c;
+    switch (LoadDataFile(path, t->kind, c)) {
+    case DataFileStatus::OpenFailed:
+        g_QuesKind = kQuesError;
+        ShowQues("Ошибка открытия файла", "");
+        return false;
+    case DataFileStatus::BadHeader:
+        ShowHeaderRejection(BaseName(path), t->kind);
+        return false;
+    case DataFileStatus::Short: {
+        // A file cut short (a failed copy, a full disk) shows the rows it holds.
+        char line[96];
+        std::snprintf(line, sizeof line, "прочитано записей: %u из %u", c.header.recordCount, c.declaredCount);
+        Notice("Файл " + BaseName(path) + " содержит не все записи", line);
+        if (c.header.recordCount == 0) return false;
+        break;
+    }
+    case DataFileStatus::Ok:
+        break;
+    }
+    out.log = log;
+    out.mode = kLogModeFromFile;
+    out.firstIndex = 0;
+    out.header = c.header;
+    out.rows = std::move(c.records);
+    return true;
+}
+
+}  // namespace qvr
