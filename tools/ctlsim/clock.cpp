@@ -5,14 +5,19 @@
 
 namespace ctlsim {
 
+void SetClock(CtlSim& sim, TDateTime t) {
+    CtlDateTime c;
+    DateTimeToCtl(t, c);
+    StoreCtl(c, sim.Table(2));
+    sim.Table(2)[6] = uint8_t(WeekDayOf(DateOf(c)));
+}
+
 void ShiftClock(CtlSim& sim, int seconds) {
     uint8_t* clock = sim.Table(2);
     CtlDateTime t = LoadCtlDateTime(clock);
     // A clock that holds no valid date is left as it is: there is nothing to move.
     if (!IsValidCtlDateTime(t)) return;
-    DateTimeToCtl(CtlToDateTime(t) + seconds / 86400.0, t);
-    StoreCtl(t, clock);
-    clock[6] = uint8_t(WeekDayOf(DateOf(t)));
+    SetClock(sim, CtlToDateTime(t) + seconds / 86400.0);
 }
 
 void InstallClockHandler(CtlSim& sim, bool requireWriter) {

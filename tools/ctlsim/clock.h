@@ -5,12 +5,17 @@
 #pragma once
 #include <cstdint>
 
+#include "common/dtfun.h"
 #include "ctlsim/ctlsim.h"
 
 namespace ctlsim {
 
 constexpr uint8_t kClockCorrectionFunction = 12;
 constexpr int kClockCorrectionFrameLength = 24;
+
+// Sets the clock of table 2 to t (date-time and weekday; the time type is kept). Call
+// before the simulator starts or with it locked (in a handler).
+void SetClock(CtlSim& sim, TDateTime t);
 
 // Moves the clock of table 2 by seconds and sets its weekday (simulator locked).
 void ShiftClock(CtlSim& sim, int seconds);

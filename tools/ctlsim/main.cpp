@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ctlsim/access.h"
+#include "ctlsim/clock.h"
 #include "ctlsim/ctlsim.h"
 #include "ctlsim/demo.h"
 #include "ctlsim/modem.h"
@@ -79,10 +80,12 @@ int main(int argc, char** argv) {
         if (!blank) {
             ctlsim::FillDemoController(sim);
             ctlsim::RequireRegisteredWriter(sim);
+            ctlsim::SetClock(sim, Now() - 25.0 / 86400);  // a little behind the PC
         }
         if (version >= 0) ctlsim::SetSoftwareVersion(sim, uint8_t(version));
         if (!destroyed.empty()) ctlsim::SetDestroyedTables(sim, destroyed);
         ctlsim::InstallResetHandler(sim);
+        ctlsim::InstallClockHandler(sim, !blank);
     };
 
     // One simulator per transport, each holding its own tables.
