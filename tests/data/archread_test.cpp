@@ -1,0 +1,506 @@
+// The archive reads against the simulated controller over a pseudo-terminal: request
+// bodies and block stepping, full and short replies, the date checks and their question,
+// failed blocks with retry, Esc between blocks, the temporary file and the header, the
+// readable span and the 5-minute period check.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/fileutil.h"
+#include "common/globals.h"
+#include "common/question.h"
+#include "common/stringi.h"
+#include "ctlsim/archive.h"
+#include "data/archread.h"
+#include "link/tabledir.h"
+#include "params/ui/simlink.h"
+#include "support/tempdir.h"
+
+using namespace qvr;
+using ctlsim::SimArchive;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+class RecordingBar : public IStatusBar {
+public:
+    void SetPanelText(int panel, const std::string& text) override {
+        texts.push_back(std::to_string(panel) + ":" + text);
+    }
+    std::string PanelText(int) const override { return ""; }
+    std::vector<std::string> texts;
+};
+
+class RecordingProgress : public IProgress {
+public:
+    void SetMax(int m) override { max = m; }
+    void SetPosition(int p) override { positions.push_back(p); }
+    int max = -1;
+    std::vector<int> positions;
+};
+
+Bytes Join(const std::vector<Bytes>& recs, size_t from, size_t n) {
+    Bytes out;
+    for (size_t i = from; i < from + n; ++i) out.insert(out.end(), recs[i].begin(), recs[i].end());
+    return out;
+}
+
+class ArchRead : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitStringTable();
+        ASSERT_FALSE(link.path.empty());
+        ASSERT_TRUE(link.Attach(5));
+        link.box()->ReplyMs = 300;
+        arch = std::make_unique<ctlsim::ArchiveSim>(link.sim);
+        savedDir = g_ProgDir;
+        g_ProgDir = dir.dir();
+        g_ArchiveEndPauseMs = 0;
+        std::memset(g_TableMemory, 0, kTableMemorySize);
+        *FieldPtr(14, 6) = 9;
+        ClearQuesRecord();
+        SetDepthWaitHook([](int) {});
+        // Contract hour 10 in table 6 of the controller.
+        link.sim.SetTableBytes(6, 6, {10});
+        arch->SetClock(CtlDateTime(26, 3, 10, 12, 0, 10));
+        ui.statusBar = &bar;
+        ui.openWait = [this](int max) -> IProgress* {
+            ++opened;
+            waitMax = max;
+            return &progress;
+        };
+        ui.closeWait = [this] { ++closed; };
+        ui.startMessageTimer = [this] { ++timers; };
+    }
+    void TearDown() override {
+        link.sim.Stop();
+        arch.reset();
+        g_ProgDir = savedDir;
+        ClearQuesRecord();
+        SetMessagePump({});
+        g_Abort = 0;
+        g_AbortAllowed = 0;
+        g_ArchiveEndPauseMs = 500;
+    }
+    std::vector<Bytes> Bodies() {
+        std::vector<Bytes> out;
+        for (const auto& r : arch->Requests()) out.push_back(r.body);
+        return out;
+    }
+    std::vector<std::pair<std::string, std::string>> Shown() {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& q : ShownQues()) out.emplace_back(q.text1, q.text2);
+        return out;
+    }
+
+    SimLink link{5, 72};
+    TempDir dir;
+    std::unique_ptr<ctlsim::ArchiveSim> arch;
+    std::string savedDir;
+    RecordingBar bar;
+    RecordingProgress progress;
+    ArchiveReadUi ui;
+    int opened = 0, closed = 0, timers = 0, waitMax = -1;
+};
+
+}  // namespace
+
+TEST(ArchReadBody, RequestBodiesAndProgress) {
+    const CtlDateTime s(26, 3, 10, 10, 5, 33), e(26, 3, 12, 11, 0, 44);
+    EXPECT_EQ(ArchiveRequestBody(DataKind::Wmt5Min, s, e), (Bytes{1, 0, 1, 26, 3, 10, 10, 5, 26, 3, 12, 11, 0}));
+    EXPECT_EQ(ArchiveRequestBody(DataKind::ChromHour, s, e), (Bytes{3, 0, 0, 26, 3, 10, 10, 26, 3, 12, 11}));
+    EXPECT_EQ(ArchiveRequestBody(DataKind::WmtDay, s, e), (Bytes{3, 0, 1, 26, 3, 10, 26, 3, 12}));
+    const CtlDateTime a(26, 3, 10, 10, 0, 0), b(26, 3, 10, 14, 0, 0);
+    EXPECT_EQ(ArchiveProgressMax(DataKind::ChromHour, a, b), PeriodsBetween(a, b, 0));
+    EXPECT_EQ(ArchiveProgressMax(DataKind::Chrom5Min, a, b), PeriodsBetween(a, b, 0) * 12);
+    EXPECT_EQ(ArchiveProgressMax(DataKind::WmtDay, a, b), PeriodsBetween(a, b, 1));
+}
+
+TEST_F(ArchRead, HourlyReadStepsBlocksAndBuildsTheHeader) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    ArchiveData data;
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0), CtlDateTime(26, 3, 10, 10, 0, 0),
+                                  ui, data));
+    // The start moves by the records received; the end stays.
+    EXPECT_EQ(Bodies(), (std::vector<Bytes>{{3, 0, 0, 26, 3, 10, 5, 26, 3, 10, 10},
+                                            {3, 0, 0, 26, 3, 10, 7, 26, 3, 10, 10},
+                                            {3, 0, 0, 26, 3, 10, 9, 26, 3, 10, 10}}));
+    const auto recs = arch->Records(SimArchive::ChromHour);
+    EXPECT_EQ(data.records, Join(recs, 5, 6));
+    Bytes tmp;
+    ASSERT_TRUE(ReadWholeFile(dir.dir() + "datafile.hdm", tmp));
+    EXPECT_EQ(tmp, data.records);
+
+    const auto h = data.header.Bytes();
+    EXPECT_EQ(std::string(h.begin(), h.begin() + 3), "HOU");
+    EXPECT_EQ(h[3], 0);
+    EXPECT_EQ(h[24], 5);
+    EXPECT_EQ(Bytes(h.begin() + 31, h.begin() + 43), (Bytes{26, 3, 10, 5, 0, 0, 26, 3, 10, 10, 0, 0}));
+    EXPECT_EQ(data.header.recordCount, 6u);
+    EXPECT_EQ(h[47], 9);
+
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(timers, 1);
+    EXPECT_EQ(progress.max, waitMax);
+    ASSERT_EQ(progress.positions.size(), 7u);
+    EXPECT_EQ(progress.positions[5], 6);
+    EXPECT_EQ(progress.positions.back(), waitMax);
+    EXPECT_EQ(g_AbortAllowed, 0);
+}
+
+TEST_F(ArchRead, AFullReplyAsksForMoreAShortOneEnds) {
+    // Chromatograph: 2 records are full, 1 ends the read.
+    std::vector<Bytes> three;
+    for (uint8_t hr : {5, 6, 7}) three.push_back(ctlsim::MakeChromHourDayRecord(CtlHourTime(26, 3, 10, hr), false, hr));
+    arch->SetRecords(SimArchive::ChromHour, three);
+    ArchiveData data;
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0), CtlDateTime(26, 3, 10, 10, 0, 0),
+                                  ui, data));
+    EXPECT_EQ(Bodies().size(), 2u);
+    EXPECT_EQ(data.header.recordCount, 3u);
+
+    // Moisture analyser: 8 are full, 7 end it.
+    arch->ClearLog();
+    arch->Generate(SimArchive::WmtHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 14, 0, 0));
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::WmtHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0),
+                                  ui, data));
+    ASSERT_EQ(Bodies().size(), 2u);
+    EXPECT_EQ(Bodies()[1], (Bytes{3, 0, 1, 26, 3, 10, 8, 26, 3, 10, 23}));
+    EXPECT_EQ(data.header.recordCount, 15u);
+    EXPECT_EQ(data.records.size(), 15u * 28);
+    EXPECT_EQ(data.header.device, 1);
+
+    // A period that ends on a block boundary needs no further request.
+    arch->ClearLog();
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::WmtHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 7, 0, 0),
+                                  ui, data));
+    EXPECT_EQ(Bodies().size(), 1u);
+    EXPECT_EQ(data.header.recordCount, 8u);
+}
+
+TEST_F(ArchRead, HourlyDateCheck) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    const CtlDateTime s(26, 3, 10, 5, 0, 0), e(26, 3, 10, 10, 0, 0);
+    ArchiveData data;
+
+    // A later hour inside the period is no mismatch.
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 0) d[1 + 92 + 3] = 8;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+    EXPECT_TRUE(ShownQues().empty());
+
+    // An earlier hour is; No keeps the record that raised the question and stops.
+    arch->ClearLog();
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 0) d[1 + 92 + 3] = 4;
+    });
+    QueueQuesAnswers({0});
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(ShownQues()[0].kind, kQuesQuestion);
+    EXPECT_EQ(Shown()[0], std::make_pair(std::string("Передаваемые контроллером данные не соответствуют"),
+                                         std::string("запрошенному периоду.    Продолжить чтение?")));
+    EXPECT_EQ(Bodies().size(), 1u);
+    EXPECT_EQ(data.header.recordCount, 2u);
+    EXPECT_EQ(data.records[92 + 3], 4);
+    EXPECT_EQ(g_Abort, 1);
+
+    // After one Yes nothing of the read is questioned again; a record after the end is
+    // a mismatch as well.
+    ClearQuesRecord();
+    arch->ClearLog();
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 0) d[1 + 3] = 23;
+        if (index == 1) d[1 + 3] = 0;
+    });
+    QueueQuesAnswers({1});
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(data.header.recordCount, 6u);
+    EXPECT_EQ(PendingQuesAnswers(), 0u);
+}
+
+TEST_F(ArchRead, DailyDateCheckAllowsADayEitherSide) {
+    arch->Generate(SimArchive::ChromDay, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0));
+    const CtlDateTime s(26, 3, 10, 0, 0, 0), e(26, 3, 12, 0, 0, 0);
+    ArchiveData data;
+    // The record of the day before the start (contract day) passes.
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 0) d[1 + 2] = 9;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, s, e, ui, data));
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(Bodies()[0], (Bytes{3, 0, 0, 26, 3, 10, 26, 3, 12}));
+    EXPECT_EQ(Bodies()[1], (Bytes{3, 0, 0, 26, 3, 12, 26, 3, 12}));
+    EXPECT_EQ(data.header.recordCount, 3u);
+    EXPECT_EQ(data.records[2], 9);
+
+    // Two days before: questioned; so is two days after the end.
+    for (uint8_t day : {8, 14}) {
+        ClearQuesRecord();
+        arch->ClearLog();
+        arch->SetReplyHook([day](int index, uint8_t, Bytes& d) {
+            if (index == 0) d[1 + 2] = day;
+        });
+        QueueQuesAnswers({1});
+        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, s, e, ui, data));
+        EXPECT_EQ(Shown().size(), 1u) << int(day);
+        EXPECT_EQ(data.header.recordCount, 3u);
+    }
+    // A record the day after the end passes.
+    ClearQuesRecord();
+    arch->ClearLog();
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 1) d[1 + 2] = 13;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, s, e, ui, data));
+    EXPECT_TRUE(ShownQues().empty());
+}
+
+TEST_F(ArchRead, EmptyFirstReply) {
+    ArchiveData data;
+    EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                   CtlDateTime(26, 3, 10, 10, 0, 0), ui, data));
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(closed, 1);
+
+    EXPECT_FALSE(ReadArchivePeriod(DataKind::Wmt5Min, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                   CtlDateTime(26, 3, 10, 10, 0, 0), ui, data));
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].first, "Нет данных за указанный период");
+    EXPECT_EQ(ShownQues()[0].kind, kQuesNotice);
+}
+
+TEST_F(ArchRead, FiveMinuteCommandRoundsThePeriod) {
+    arch->SetOldest(0, CtlDateTime(26, 3, 8, 0, 2, 30));
+    arch->Generate(SimArchive::Chrom5Min, CtlDateTime(26, 3, 8, 0, 0, 0), CtlDateTime(26, 3, 10, 11, 55, 0));
+    arch->Generate(SimArchive::Wmt5Min, CtlDateTime(26, 3, 8, 0, 0, 0), CtlDateTime(26, 3, 10, 11, 55, 0));
+    ArchiveSpan given{};
+    uint8_t givenKind = 99;
+    auto choose = [&](uint8_t kind, ArchiveSpan* span, CtlDateTime& s, CtlDateTime& e) {
+        givenKind = kind;
+        given = *span;
+        s = CtlDateTime(26, 3, 10, 10, 7, 0);
+        e = CtlDateTime(26, 3, 10, 11, 3, 0);
+        return true;
+    };
+    ArchiveData data;
+    ASSERT_TRUE(RunArchiveRead(DataKind::Chrom5Min, choose, ui, data));
+    EXPECT_EQ(givenKind, kBoundsFiveMinutes);
+    EXPECT_EQ(given.begin, CtlMinuteTime(26, 3, 8, 0, 0));
+    EXPECT_EQ(given.end, CtlMinuteTime(26, 3, 10, 11, 55));
+    const auto bodies = Bodies();
+    ASSERT_EQ(bodies.size(), 6u);
+    EXPECT_EQ(bodies[0], (Bytes{1, 0, 0, 26, 3, 10, 10, 5, 26, 3, 10, 11, 0}));
+    EXPECT_EQ(bodies[1], (Bytes{1, 0, 0, 26, 3, 10, 10, 15, 26, 3, 10, 11, 0}));
+    EXPECT_EQ(data.header.recordCount, 12u);
+    EXPECT_EQ(Bytes(data.header.periodStart, data.header.periodStart + 6), (Bytes{26, 3, 10, 10, 5, 0}));
+    EXPECT_EQ(Bytes(data.header.periodEnd, data.header.periodEnd + 6), (Bytes{26, 3, 10, 11, 0, 0}));
+    EXPECT_EQ(std::string(data.header.signature, 3), "MOM");
+    EXPECT_TRUE(ShownQues().empty());
+
+    // The moisture analyser's 12 records come as 8 and 4.
+    arch->ClearLog();
+    ASSERT_TRUE(RunArchiveRead(DataKind::Wmt5Min, choose, ui, data));
+    EXPECT_EQ(Bodies().size(), 2u);
+    EXPECT_EQ(data.records.size(), 12u * 29);
+
+    // A record outside its 5-minute slot is questioned.
+    arch->ClearLog();
+    arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index == 0) d[1 + 93 + 4] = 25;  // second record at 10:25 instead of 10:12
+    });
+    QueueQuesAnswers({0});
+    ASSERT_TRUE(RunArchiveRead(DataKind::Chrom5Min, choose, ui, data));
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(data.header.recordCount, 2u);
+
+    // A chooser that is not accepted reads nothing.
+    arch->ClearLog();
+    EXPECT_FALSE(RunArchiveRead(DataKind::Chrom5Min,
+                                [](uint8_t, ArchiveSpan*, CtlDateTime&, CtlDateTime&) { return false; }, ui, data));
+    EXPECT_TRUE(Bodies().empty());
+}
+
+TEST_F(ArchRead, FailedBlocks) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    const CtlDateTime s(26, 3, 10, 5, 0, 0), e(26, 3, 10, 10, 0, 0);
+    ArchiveData data;
+
+    // No reply; Yes repeats the same request.
+    ctlsim::Faults silent;
+    silent.silent = true;
+    silent.count = 1;
+    link.sim.SetFaults(silent);
+    QueueQuesAnswers({1});
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+    EXPECT_EQ(data.header.recordCount, 6u);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
+    EXPECT_EQ(Shown()[0], std::make_pair(std::string("Не выполнено чтение"), std::string("очередного блока данных")));
+    const auto frames = link.sim.Requests();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(frames[0], frames[1]);
+    EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), "2:Команда 15.  Устройство не отвечает"), bar.texts.end());
+    EXPECT_EQ(bar.texts.back(), "2:");
+
+    // No, before anything arrived: nothing to show.
+    ClearQuesRecord();
+    link.sim.SetFaults(silent);
+    QueueQuesAnswers({0});
+    EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(Shown()[1], std::make_pair(std::string("Часовые данные хроматографа из архива"),
+                                         std::string("не прочитаны")));
+    EXPECT_EQ(ShownQues()[1].kind, kQuesNotice);
+
+    // A reply whose count does not fit its length fails like a lost block; No after a
+    // good block keeps what arrived.
+    for (uint8_t lie : {3, 200}) {
+        ClearQuesRecord();
+        arch->ClearLog();
+        bar.texts.clear();
+        arch->SetReplyHook([lie](int index, uint8_t, Bytes& d) {
+            if (index == 1) d[0] = lie;
+        });
+        QueueQuesAnswers({0});
+        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
+        EXPECT_EQ(data.header.recordCount, 2u);
+        ASSERT_EQ(Shown().size(), 2u);
+        EXPECT_EQ(Shown()[1].second, "прочитаны не полностью");
+        EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(),
+                            "2:Команда 15.  Неправильная длина ответа от контроллера"),
+                  bar.texts.end());
+    }
+}
+
+TEST_F(ArchRead, EscStopsBetweenBlocks) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    SetMessagePump([this] {
+        if (g_AbortAllowed && !arch->Requests().empty()) g_Abort = 1;
+    });
+    ArchiveData data;
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                  CtlDateTime(26, 3, 10, 20, 0, 0), ui, data));
+    EXPECT_EQ(Bodies().size(), 1u);
+    EXPECT_EQ(data.header.recordCount, 2u);
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(g_AbortAllowed, 0);
+}
+
+TEST_F(ArchRead, TemporaryFileThatCannotBeCreated) {
+    g_ProgDir = dir.dir() + "missing/";
+    ArchiveData data;
+    EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                   CtlDateTime(26, 3, 10, 10, 0, 0), ui, data));
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].first, "Ошибка открытия файла");
+    EXPECT_TRUE(Bodies().empty());
+    EXPECT_EQ(opened, 0);
+}
+
+TEST_F(ArchRead, ReadableSpan) {
+    ArchiveSpan span;
+    CtlDateTime oldest;
+    // Empty archive.
+    arch->SetOldest(1, CtlDateTime(1, 1, 1, 0, 0, 0));
+    EXPECT_EQ(ReadArchiveBounds(span, oldest, kBoundsHour, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].first, "В архиве нет данных");
+    EXPECT_EQ(ShownQues()[0].kind, kQuesNotice);
+
+    // Invalid oldest time, then invalid clock.
+    ClearQuesRecord();
+    arch->SetOldest(1, CtlDateTime(26, 13, 5, 1, 2, 3));
+    EXPECT_EQ(ReadArchiveBounds(span, oldest, kBoundsHour, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0], std::make_pair(std::string("Прочитанные параметры даты и времени (05.13.26 01:02:03)"),
+                                         std::string("не соответствуют допустимым значениям")));
+    ClearQuesRecord();
+    arch->SetOldest(1, CtlDateTime(26, 1, 5, 1, 0, 0));
+    arch->SetClock(CtlDateTime(26, 2, 30, 0, 0, 0));
+    EXPECT_EQ(ReadArchiveBounds(span, oldest, kBoundsHour, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].first, "Прочитанные параметры даты и времени (30.02.26 00:00:00)");
+
+    // Oldest record after the clock: no span.
+    ClearQuesRecord();
+    arch->SetClock(CtlDateTime(26, 3, 10, 12, 0, 10));
+    arch->SetOldest(1, CtlDateTime(26, 3, 11, 1, 0, 0));
+    EXPECT_EQ(ReadArchiveBounds(span, oldest, kBoundsHour, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0].first, "В архиве еще нет ни одной записи");
+
+    // Daily: the flag bit comes out of the time and moves the begin back a day.
+    ClearQuesRecord();
+    link.sim.ClearLog();
+    arch->SetOldest(2, CtlDateTime(26, 1, 5, 0, 0, 0), true);
+    ASSERT_EQ(ReadArchiveBounds(span, oldest, kBoundsDay, &bar), 1);
+    EXPECT_EQ(oldest, CtlDateTime(26, 1, 5, 0, 0, 0));
+    EXPECT_EQ(span.begin.day, 4);
+    EXPECT_EQ(span.end, CtlMinuteTime(26, 3, 9, 12, 0));
+    const auto frames = link.sim.Requests();
+    ASSERT_GE(frames.size(), 3u);
+    EXPECT_EQ(Bytes(frames[0].begin() + 5, frames[0].begin() + 8), (Bytes{27, 2, 1}));
+    EXPECT_EQ(Bytes(frames[1].begin() + 5, frames[1].begin() + 8), (Bytes{2, 0, 8}));
+    EXPECT_EQ(Bytes(frames[2].begin() + 5, frames[2].begin() + 8), (Bytes{6, 0, 10}));
+
+    // 5-minute span.
+    arch->SetOldest(0, CtlDateTime(26, 3, 8, 0, 2, 30));
+    ASSERT_EQ(ReadArchiveBounds(span, oldest, kBoundsFiveMinutes, &bar), 1);
+    ArchiveSpan expect;
+    FiveMinuteArchiveBounds(CtlMinuteTime(26, 3, 8, 0, 2), CtlMinuteTime(26, 3, 10, 12, 0), expect);
+    EXPECT_EQ(span, expect);
+    EXPECT_TRUE(ShownQues().empty());
+}
+
+TEST_F(ArchRead, FiveMinutePeriodCheck) {
+    // An archive older than two months drops its oldest records.
+    const CtlDateTime oldest(26, 1, 1, 0, 2, 30);
+    ArchiveSpan span;
+    FiveMinuteArchiveBounds(oldest, CtlMinuteTime(26, 3, 10, 12, 0), span);
+    ASSERT_EQ(span.begin, CtlMinuteTime(26, 1, 10, 12, 0));
+
+    // Far from the begin: accepted without reading the clock.
+    CtlMinuteTime s(26, 3, 9, 10, 0), e(26, 3, 9, 11, 0);
+    EXPECT_EQ(CheckFiveMinutePeriod(span, oldest, e, s, &bar), 1);
+    EXPECT_TRUE(link.sim.Requests().empty());
+
+    // Entirely dropped.
+    s = CtlMinuteTime(26, 1, 9, 10, 0);
+    e = CtlMinuteTime(26, 1, 10, 11, 0);
+    EXPECT_EQ(CheckFiveMinutePeriod(span, oldest, e, s, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(ShownQues()[0].kind, kQuesArchiveNotice);
+    EXPECT_EQ(Shown()[0].first, "В архиве уже нет данных за указанный период");
+
+    // Start dropped: the question; No reads nothing, Yes moves the start.
+    ClearQuesRecord();
+    s = CtlMinuteTime(26, 1, 9, 10, 0);
+    e = CtlMinuteTime(26, 1, 11, 11, 0);
+    QueueQuesAnswers({0, 1});
+    EXPECT_EQ(CheckFiveMinutePeriod(span, oldest, e, s, &bar), 0);
+    EXPECT_EQ(CheckFiveMinutePeriod(span, oldest, e, s, &bar), 1);
+    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(ShownQues()[1].kind, kQuesArchiveQuestion);
+    EXPECT_EQ(Shown()[1].first, "Корректировать заданный период чтения данных?");
+    EXPECT_EQ(s, span.begin);
+    EXPECT_EQ(e, CtlMinuteTime(26, 1, 11, 11, 0));
+
+    // An archive that does not drop yet: no question even for a start before the begin.
+    ClearQuesRecord();
+    const CtlDateTime young(26, 3, 1, 0, 2, 30);
+    FiveMinuteArchiveBounds(young, CtlMinuteTime(26, 3, 10, 12, 0), span);
+    s = CtlMinuteTime(26, 2, 28, 10, 0);
+    e = CtlMinuteTime(26, 3, 1, 11, 0);
+    EXPECT_EQ(CheckFiveMinutePeriod(span, young, e, s, &bar), 1);
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(s, CtlMinuteTime(26, 2, 28, 10, 0));
+}
