@@ -9,6 +9,7 @@
 
 #include "common/question.h"
 #include "common/stringi.h"
+#include "link/tabledir.h"
 #include "params/ui/formfloupar.h"
 #include "params/ui/userformutil.h"
 
@@ -240,13 +241,19 @@ bool EditFlowComputers(QWidget* parent, IStatusBar* statusBar) {
 }
 
 bool EnterFlowComputers(QWidget* parent, const uint8_t* oldTable9, IStatusBar* statusBar) {
+    // Ended without a write, the image goes back to the controller's table 9, so that it
+    // does not keep a count the controller never got.
+    auto restore = [oldTable9] {
+        if (oldTable9) std::memcpy(TablePtr(9), oldTable9, TableSize(9));
+        return false;
+    };
     FlowComputerTables tables;
     {
         HourglassScope hourglass;
-        if (!ReadFlowComputerTables(&tables, statusBar, false)) return false;
+        if (!ReadFlowComputerTables(&tables, statusBar, false)) return restore();
     }
     uint8_t passwordSet[kFlowComputerMax] = {};
-    if (!RunDeviceList(parent, tables.count, passwordSet)) return false;
+    if (!RunDeviceList(parent, tables.count, passwordSet)) return restore();
     HourglassScope hourglass;
     return WriteFlowComputerTables(tables, passwordSet, oldTable9, statusBar);
 }

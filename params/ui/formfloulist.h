@@ -72,7 +72,8 @@ bool EditFlowComputers(QWidget* parent, IStatusBar* statusBar);
 // chose to enter the new flow computers: reads tables 17..20 for the new count, shows the
 // list in device mode and, when accepted, writes table 9 fields 0..7 against oldTable9
 // (the 8 bytes read before the link form), tables 17..20 and the flagged passwords. true
-// when accepted and written.
+// when accepted and written. A failed read or a cancelled list puts oldTable9 back into
+// the image.
 bool EnterFlowComputers(QWidget* parent, const uint8_t* oldTable9, IStatusBar* statusBar);
 
 }  // namespace qvr

@@ -560,3 +560,44 @@ TEST_F(FlowForms, EditFlowComputersReadsEditsAndWrites) {
     EXPECT_EQ(std::string(t13.begin(), t13.begin() + 16), std::string(16, ' '));
     EXPECT_EQ(std::string(t13.begin() + 16, t13.begin() + 32), std::string(16, 'z'));
 }
+
+// After the link form raised the count from 1 to 2: the list shows the second row read from
+// the controller; cancelled, the image gets table 9 back; accepted, table 9 and the rows go
+// out.
+TEST_F(FlowForms, EnterFlowComputersAfterRaisedCount) {
+    SimLink link(4, 66);
+    ASSERT_FALSE(link.path.empty());
+    ASSERT_TRUE(link.Attach(4));
+    const uint8_t oldTable9[8] = {1, 3, 2, 100, 3, 1, 0, 1};
+    link.sim.SetTableBytes(9, 0, Bytes(oldTable9, oldTable9 + 8));
+    link.sim.SetTableBytes(18, 0, {7, 0});
+    link.sim.SetTableBytes(17, 0, {0, 3});
+    std::memcpy(TablePtr(9), oldTable9, 8);
+    TablePtr(9)[0] = 2;
+
+    WhenModal<TFormFlouList>([](TFormFlouList* l) {
+        EXPECT_EQ(l->StringGrid1->rowCount(), 2);
+        l->BitBtn2Click();
+    });
+    EXPECT_FALSE(qvr::EnterFlowComputers(nullptr, oldTable9, nullptr));
+    EXPECT_EQ(TablePtr(9)[0], 1);
+
+    TablePtr(9)[0] = 2;
+    WhenModal<TFormFlouList>([](TFormFlouList* l) {
+        l->BitBtn1Click();  // row 2 has address 0: refused
+        WhenModal<TFormFlouPar>([](TFormFlouPar* p) {
+            p->ComboBox1->setEditText(QStringLiteral("8"));
+            p->BitBtn1Click();
+        });
+        l->StringGrid1->selectRow(1);
+        l->BitBtn4Click();
+        l->BitBtn1Click();
+    });
+    EXPECT_TRUE(qvr::EnterFlowComputers(nullptr, oldTable9, nullptr));
+    EXPECT_EQ(qvr::ShownQues().front().text1, "Вычислитель № 2");
+    EXPECT_EQ(link.sim.TableBytes(9)[0], 2);
+    EXPECT_EQ(link.sim.TableBytes(18)[1], 8);
+    EXPECT_EQ(link.sim.TableBytes(17)[1], 3);
+    const Bytes t13 = link.sim.TableBytes(13);
+    EXPECT_EQ(std::string(t13.begin(), t13.begin() + 32), std::string(32, '\0'));  // untouched passwords
+}
