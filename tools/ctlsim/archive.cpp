@@ -38,10 +38,11 @@ qvr::HourDayStamp Stamp(const CtlHourTime& dh, bool daily) {
     s.date[0] = dh.year;
     s.date[1] = dh.month;
     s.date[2] = dh.day;
+    // Hourly means cover hh:00:00..hh:59:59, daily ones start and end at the contract
+    // hour 10; bit 7 of the end hour marks a complete interval.
     s.start[0] = daily ? 10 : dh.hour;
-    s.end[0] = uint8_t((daily ? 10 : dh.hour) | 0x80);
+    s.end[0] = uint8_t(s.start[0] | 0x80);
     if (!daily) {
-        s.end[0] = uint8_t(dh.hour | 0x80);
         s.end[1] = 59;
         s.end[2] = 59;
     }
