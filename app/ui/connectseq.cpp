@@ -198,14 +198,19 @@ bool TFormMain::RestoreConfigTables(ConfigRecord& record, TableStateBuffer& stat
 
 void TFormMain::TimerStartTimer() {
     TimerStart->stop();
-    // A request or a dial that waits inside the message loop is stopped first; the attempt
-    // starts once it has unwound.
-    if (g_Hgc->Busy() || dialing_) {
-        g_Hgc->Abort = 1;
+    if (closing_ || !g_Hgc) return;
+    // A request or a dial that waits inside the message loop is stopped first, and an
+    // attempt still running (say, in a question box after its request was stopped) is let
+    // end; the new attempt starts once they have unwound.
+    if (attempting_ || g_Hgc->Busy() || dialing_) {
+        if (g_Hgc->Busy()) g_Hgc->Abort = 1;
         if (dialing_) ModemEscPress();
-        QTimer::singleShot(50, this, [this] { TimerStart->start(); });
+        QTimer::singleShot(50, this, [this] {
+            if (!closing_) TimerStart->start();
+        });
         return;
     }
+    attempting_ = true;
     {
         qvr::HourglassScope busy;
         Disconnect();
@@ -221,6 +226,7 @@ void TFormMain::TimerStartTimer() {
         Disconnect();
         UpdateMainMenu();
     }
+    attempting_ = false;
 }
 
 bool TFormMain::ConnectAttempt() {
@@ -228,7 +234,7 @@ bool TFormMain::ConnectAttempt() {
     {
         TFormConnect form(StatusBar1, this);
         form.exec();
-        if (!form.Connected) return false;
+        if (!form.Connected || closing_) return false;
     }
     // 3. The chosen link is stored at once.
     SaveSettings();
@@ -244,7 +250,8 @@ bool TFormMain::ConnectAttempt() {
         qvr::HourglassScope busy;
         ok = ReadTableFields({0, 0, 18}, StatusBar1, 1);
     }
-    if (!ok) return false;
+    // A window closed meanwhile ends the attempt at the next step.
+    if (!ok || closing_) return false;
     const uint8_t type = IdentByte(ident::kTypeCode);
     const uint8_t version = IdentByte(ident::kSoftwareVersion);
     if (type != ident::kControllerType) {
@@ -267,11 +274,13 @@ bool TFormMain::ConnectAttempt() {
     // 9, 10.
     g_Connected = 1;
     if (ConnSettings.Conn_Prz != 1) IdentifyUser();
+    if (closing_) return false;
     // 11..15. The state of the configuration tables.
     if (IdentByte(ident::kDestroyedTable) != 0 || version == 14) {
         if (!CheckTableState(version)) return false;
     }
     // 16.
+    if (closing_) return false;
     g_Connected = ReadAfterConnect() ? 1 : 0;
     return g_Connected == 1;
 }

@@ -334,9 +334,14 @@ void TFormMain::FormActivate() {
 }
 
 void TFormMain::FormShow() {
-    // Panel 2 takes the free width; panel 3 keeps its 50 pixels at the right.
-    int w = StatusBar1->width() - StatusBar1->PanelWidth(0) - StatusBar1->PanelWidth(1) - 55;
-    if (w > 0) StatusBar1->SetPanelWidth(2, w);
+    // Panel 2 takes the free width and panel 3 keeps its 50 pixels at the right: the bar's
+    // layout gives panel 2 whatever panels 0, 1 and 3 leave, at every size of the window.
+    // A fixed width here would become the bar's minimum width (with the layout's margins
+    // and spacing on top) and widen the window at every resize, without end.
+    if (QLabel* panel = StatusBar1->Panel(2)) {
+        panel->setMinimumWidth(0);
+        panel->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -433,9 +438,11 @@ void TFormMain::TimerMoneyTimer() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     // An exchange or a dial that waits inside the message loop must unwind before the
     // engine goes: ask it to stop and close once it has.
+    // A connection attempt is let run to its end too: between two of its requests it may
+    // wait for an answer in a question box, and a retry then needs the engine.
     closing_ = true;
-    if (g_Hgc && (g_Hgc->Busy() || dialing_)) {
-        g_Hgc->Abort = 1;
+    if (g_Hgc && (attempting_ || g_Hgc->Busy() || dialing_)) {
+        if (g_Hgc->Busy()) g_Hgc->Abort = 1;
         if (dialing_) ModemEscPress();
         event->ignore();
         QTimer::singleShot(50, this, &QWidget::close);

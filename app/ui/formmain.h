@@ -105,5 +105,6 @@ private:
     EscAbortHook* escHook_ = nullptr;
     bool closing_ = false;
     bool dialing_ = false;
+    bool attempting_ = false;  // a connection attempt runs (it may wait in a question box)
     bool closed_ = false;
 };
