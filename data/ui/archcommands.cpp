@@ -100,8 +100,9 @@ void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBa
     ui.startMessageTimer = [timerMessage, statusBar] {
         if (timerMessage) {
             timerMessage->start(3000);
-        } else if (statusBar) {
-            QTimer::singleShot(3000, [statusBar] { statusBar->SetPanelText(2, ""); });
+        } else if (auto* context = dynamic_cast<QObject*>(statusBar)) {
+            // Tied to the status bar, so a bar deleted meanwhile cancels it.
+            QTimer::singleShot(3000, context, [statusBar] { statusBar->SetPanelText(2, ""); });
         }
     };
     const ArchivePeriodChooser choose = Chooser()

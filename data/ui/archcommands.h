@@ -46,7 +46,7 @@ QStringList DataOpenDialogFilters();
 
 // The read command of an archive kind. statusBar: the main status bar (panel 2 shows the
 // result text of a failed block); timerMessage: the main window's timer that clears
-// panel 2 (null: a single-shot timer does it).
+// panel 2 (null: a single-shot timer tied to a status bar that is a QObject does it).
 void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage);
 // The view-from-file command of a kind (archives and logs); pod: the main window's shared
 // open dialog (null: one of its own).

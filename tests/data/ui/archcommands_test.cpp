@@ -246,8 +246,12 @@ TEST_F(ArchReadCommand, ReadGoesFromThePeriodToTheView) {
         return true;
     });
     main.show();
-    NWmt_ReadHourClick(&main, &bar, nullptr);
+    QTimer timerMessage;
+    timerMessage.setSingleShot(true);
+    NWmt_ReadHourClick(&main, &bar, &timerMessage);
     SetMessagePump({});
+    EXPECT_TRUE(timerMessage.isActive());  // panel 2 clears 3 s after the read
+    EXPECT_EQ(timerMessage.interval(), 3000);
     ASSERT_EQ(viewed.size(), 1u);
     EXPECT_EQ(viewed[0].kind, DataKind::WmtHour);
     EXPECT_EQ(viewed[0].heading, 6);
