@@ -1,0 +1,169 @@
+#include "reports/ui/reportcommands.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
+#include <optional>
+
+#include "app/rd_wr_ini.h"
+#include "common/question.h"
+#include "data/archread.h"
+#include "reports/ui/formrepconf.h"
+#include "reports/ui/formrepcreate.h"
+#include "reports/ui/formrepformate.h"
+
+namespace qvr {
+
+namespace {
+
+DailyPrintChoiceHook& ChoiceHook() {
+    static DailyPrintChoiceHook hook;
+    return hook;
+}
+DailyPrintHook& PrintHook() {
+    static DailyPrintHook hook;
+    return hook;
+}
+DataOpenDialogHook& OpenHook() {
+    static DataOpenDialogHook hook;
+    return hook;
+}
+
+void Message(int32_t kind, const std::string& line1, const std::string& line2) {
+    g_QuesKind = kind;
+    ShowQues(line1, line2);
+}
+
+void PrintLoop(int kind, DailyReportRecord* record, QWidget* parent) {
+    if (!record) return;
+    for (;;) {
+        const uint8_t choice = ChoiceHook() ? ChoiceHook()(parent, record) : 0;
+        ProcessMessages();
+        if (choice == 0) break;
+        if (PrintHook()) PrintHook()(parent, kind, record, choice);
+    }
+}
+
+QString RunOpenDialog(QWidget* parent, QFileDialog* shared, const DataOpenRequest& req) {
+    if (OpenHook()) return OpenHook()(req);
+    std::optional<QFileDialog> own;
+    QFileDialog* d = shared;
+    if (!d) {
+        own.emplace(parent);
+        d = &*own;
+    }
+    d->setWindowTitle(req.title);
+    d->setAcceptMode(QFileDialog::AcceptOpen);
+    d->setFileMode(QFileDialog::ExistingFile);
+    d->setOptions(req.options);
+    d->setNameFilters(req.filters);
+    d->selectNameFilter(req.filters.value(req.filterIndex - 1));
+    d->setDirectory(req.folder);
+    d->selectFile(QString());
+    if (d->exec() != QDialog::Accepted) return QString();
+    return d->selectedFiles().value(0);
+}
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void SetDailyPrintChoiceHook(DailyPrintChoiceHook hook) { ChoiceHook() = std::move(hook); }
+void SetDailyPrintHook(DailyPrintHook hook) { PrintHook() = std::move(hook); }
+void SetReportOpenDialogHook(DataOpenDialogHook hook) { OpenHook() = std::move(hook); }
+
+void PrintCertificateLoop(DailyReportRecord* record, QWidget* parent) { PrintLoop(0, record, parent); }
+void PrintPassportLoop(DailyReportRecord* record, QWidget* parent) { PrintLoop(1, record, parent); }
+
+void PrintDailyReport(DailyReportRecord* record, QWidget* parent) {
+    if (ReportSettings.report_kind == 1)
+        PrintPassportLoop(record, parent);
+    else
+        PrintCertificateLoop(record, parent);
+}
+
+QString NRepPrintCaption() {
+    return ReportSettings.report_kind == 1 ? QStringLiteral("Просмотр/Печать суточного паспорта")
+                                           : QStringLiteral("Просмотр/Печать суточного сертификата");
+}
+
+void NRepCreateClick(QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage) {
+    ArchiveSpan span;
+    CtlDateTime oldest;
+    {
+        HourglassScope hourglass;
+        if (!ReadArchiveBounds(span, oldest, kBoundsDay, statusBar)) return;
+    }
+    DailyReportRecord record;
+    PrepareDailyReport(record);
+    {
+        TFormRepCreate form(mainWindow);
+        form.Report = &record;
+        form.Span = &span;
+        form.exec();
+        if (form.Accepted != 1) return;
+    }
+    QPointer<QTimer> timer(timerMessage);
+    const auto startTimer = [timer, timerMessage, statusBar] {
+        if (timerMessage) {
+            if (timer) timer->start(3000);
+        } else if (statusBar) {
+            QTimer::singleShot(3000, [statusBar] { statusBar->SetPanelText(2, ""); });
+        }
+    };
+    if (!ReadDailyAnalysis(record, statusBar, startTimer)) return;
+    SaveDailyReportWithMessage(record);
+    // Printed whether or not the file could be saved.
+    PrintDailyReport(&record, mainWindow);
+}
+
+void NRepPrintClick(QWidget* mainWindow, QFileDialog* pod) {
+    DataOpenRequest req;
+    req.title = QStringLiteral("Выбор файла отчета");
+    req.folder = QString::fromStdString(ReportFolder());
+    req.filters = DataOpenDialogFilters();
+    req.filterIndex = 2;
+    req.options = QFileDialog::Options();
+    const QString chosen = RunOpenDialog(mainWindow, pod, req);
+    if (chosen.isEmpty()) return;
+    const std::string path = chosen.toStdString();
+    DailyReportRecord record;
+    switch (LoadDailyReport(path, record)) {
+    case ReportFileStatus::Missing:
+        Message(kQuesError, "Ошибка открытия файла", "");
+        return;
+    case ReportFileStatus::WrongSize:
+        Message(kQuesInputError, "Файл " + BaseName(path) + " не является", "файлом отчета");
+        return;
+    case ReportFileStatus::Ok:
+        break;
+    }
+    PrintDailyReport(&record, mainWindow);
+}
+
+void NRepFormateClick(QWidget* mainWindow, int tag) {
+    ReportFormatRecord record;
+    if (ReadReportFormat(record, 9) == ReportFileStatus::WrongSize) ShowReportFormatDamaged();
+    TFormRepFormate form(mainWindow);
+    form.Record = &record;
+    form.Kind = uint8_t(tag == 1 ? 1 : 0);
+    form.exec();
+    if (form.Accepted != 1) return;
+    // The user's edit is lost when the file cannot be written: say so.
+    if (!WriteReportFormat(record)) Message(kQuesError, "Ошибка создания файла.", "Формат отчета не сохранен");
+}
+
+void NFormateClick(QWidget* mainWindow, const std::string& repConfPath, QAction* nRepPrint) {
+    {
+        TFormRepConf form(mainWindow);
+        form.exec();
+        if (form.Accepted == 1) WriteReportConf(repConfPath);
+    }
+    if (nRepPrint) nRepPrint->setText(NRepPrintCaption());
+}
+
+}  // namespace qvr
