@@ -1,0 +1,393 @@
+#include "reports/ui/qreport.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/uihooks.h"
+
+namespace {
+
+qvr::ReportOutputHook& OutputHook() {
+    static qvr::ReportOutputHook hook;
+    return hook;
+}
+
+// Families tried for a font name that the system may not have.
+QStringList FamiliesFor(const QString& name) {
+    QStringList f{name};
+    if (name.compare(QStringLiteral("Arial"), Qt::CaseInsensitive) != 0) f << QStringLiteral("Arial");
+    f << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
+    return f;
+}
+
+// Line pitch of a font in report pixels.
+double LineHeight(const QFont& font) { return QFontMetricsF(font).height(); }
+
+// The font scaled down so that its line fits a pitch smaller than its own.
+QFont FittedFont(const QFont& font, double pitch) {
+    const double natural = LineHeight(font);
+    if (pitch <= 0 || natural <= pitch) return font;
+    QFont f = font;
+    f.setPixelSize(std::max(1, int(std::floor(font.pixelSize() * pitch / natural))));
+    return f;
+}
+
+Qt::Alignment HAlign(TAlignment a) {
+    switch (a) {
+    case taRightJustify: return Qt::AlignRight;
+    case taCenter: return Qt::AlignHCenter;
+    default: return Qt::AlignLeft;
+    }
+}
+
+// Pitch of the lines of a multi-line item: its font's line, closed up when the item is
+// not tall enough for all of them (memos grow by a fixed step per row).
+double MultiLinePitch(const TQRPrintable& item, int lines, double height) {
+    const double natural = LineHeight(item.EffectiveFont().ToQFont());
+    if (lines <= 1 || height <= 0) return natural;
+    return std::min(natural, height / lines);
+}
+
+}  // namespace
+
+double MmToReportPixels(double mm) { return mm * kReportPixelsPerInch / 25.4; }
+
+QFont TQRFont::ToQFont() const {
+    QFont f;
+    f.setFamilies(FamiliesFor(Name));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(std::max(1, int(std::lround(Size * kReportPixelsPerInch / 72.0))));
+    f.setBold(Bold);
+    return f;
+}
+
+// ---------------------------------------------------------------------------------------
+TQRPrintable::TQRPrintable(TQRCustomBand* parent) : parent_(parent) {
+    if (parent_) parent_->items_.push_back(this);
+}
+
+TQRPrintable::~TQRPrintable() {
+    if (parent_) {
+        auto& v = parent_->items_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+}
+
+void TQRPrintable::SetFont(const QString& name, int size, bool bold) {
+    Font = TQRFont{name, size, bold};
+    ParentFont = false;
+}
+
+TQRFont TQRPrintable::EffectiveFont() const {
+    if (!ParentFont || !parent_) return Font;
+    return parent_->EffectiveFont();
+}
+
+QRectF TQRPrintable::BandRect(int page, int pageCount) const {
+    QRectF r(Left, Top, Width, Height);
+    if (!AutoSize) return r;
+    const QStringList lines = PrintedLines(page, pageCount);
+    const QFontMetricsF fm(EffectiveFont().ToQFont());
+    double w = 0;
+    for (const QString& l : lines) w = std::max(w, fm.horizontalAdvance(l));
+    r.setWidth(std::ceil(w) + 1);
+    r.setHeight(std::ceil(fm.height() * std::max<qsizetype>(1, lines.size())));
+    return r;
+}
+
+TQRMemo::TQRMemo(TQRCustomBand* parent) : TQRPrintable(parent) { Width = 100; }
+
+TQRRichText::TQRRichText(TQRCustomBand* parent) : TQRPrintable(parent) {
+    Width = 100;
+    Height = 50;
+    ParentFont = false;  // a rich-text item keeps its own (default) font
+}
+
+QStringList TQRExpr::PrintedLines(int page, int) const {
+    if (Expression.trimmed().compare(QStringLiteral("PAGENUMBER"), Qt::CaseInsensitive) == 0)
+        return {QString::number(page)};
+    return {Expression};
+}
+
+// ---------------------------------------------------------------------------------------
+TQRCustomBand::TQRCustomBand(TQuickRep* report, TQRBandType type) : report_(report), type_(type) {
+    if (report_) report_->bands_.push_back(this);
+}
+
+TQRCustomBand::~TQRCustomBand() {
+    while (!items_.empty()) delete items_.back();  // each item takes itself out
+    if (report_ && !report_->deleting_) {
+        auto& v = report_->bands_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+        // Child bands of this band lose their parent.
+        for (TQRCustomBand* b : v)
+            if (auto* c = dynamic_cast<TQRChildBand*>(b); c && c->ParentBand == this) c->ParentBand = nullptr;
+    }
+}
+
+void TQRCustomBand::SetFont(const QString& name, int size, bool bold) {
+    Font = TQRFont{name, size, bold};
+    ParentFont = false;
+}
+
+TQRFont TQRCustomBand::EffectiveFont() const {
+    if (!ParentFont || !report_) return Font;
+    return report_->Font;
+}
+
+// ---------------------------------------------------------------------------------------
+TQuickRep::TQuickRep() : pageValues_{10, 297, 10, 210, 10, 10, 0} {}
+
+TQuickRep::~TQuickRep() {
+    deleting_ = true;
+    std::vector<TQRCustomBand*> bands;
+    bands.swap(bands_);
+    for (TQRCustomBand* b : bands) {
+        b->report_ = nullptr;
+        delete b;
+    }
+}
+
+double TQuickRep::PageValue(int index) const { return (index >= 0 && index < 7) ? pageValues_[index] : 0.0; }
+
+void TQuickRep::SetPageValue(int index, double mm) {
+    if (index >= 0 && index < 7) pageValues_[index] = mm;
+}
+
+void TQuickRep::Layout() {
+    placements_.clear();
+    const double left = MmToReportPixels(pageValues_[pvLeftMargin]);
+    const double top = MmToReportPixels(pageValues_[pvTopMargin]);
+    const double width =
+        MmToReportPixels(pageValues_[pvWidth] - pageValues_[pvLeftMargin] - pageValues_[pvRightMargin]);
+    const double bodyHeight =
+        MmToReportPixels(pageValues_[pvLength] - pageValues_[pvTopMargin] - pageValues_[pvBottomMargin]);
+
+    std::vector<TQRCustomBand*> headers, columnHeaders, footers, titles, body, summaries;
+    for (TQRCustomBand* b : bands_) {
+        if (!b->Enabled) continue;
+        switch (b->BandType()) {
+        case rbPageHeader: headers.push_back(b); break;
+        case rbColumnHeader: columnHeaders.push_back(b); break;
+        case rbPageFooter: footers.push_back(b); break;
+        case rbTitle: titles.push_back(b); break;
+        case rbSummary: summaries.push_back(b); break;
+        case rbChild:
+            if (static_cast<TQRChildBand*>(b)->ParentBand == nullptr) body.push_back(b);
+            break;
+        default: body.push_back(b); break;
+        }
+    }
+    // The flow: titles, body, summaries, each band followed by its child bands.
+    std::vector<TQRCustomBand*> flow;
+    auto addWithChildren = [&](auto&& self, TQRCustomBand* b, int depth) -> void {
+        flow.push_back(b);
+        if (depth > 64) return;
+        for (TQRCustomBand* c : bands_)
+            if (c->Enabled && c->BandType() == rbChild && static_cast<TQRChildBand*>(c)->ParentBand == b)
+                self(self, c, depth + 1);
+    };
+    for (auto* b : titles) addWithChildren(addWithChildren, b, 0);
+    for (auto* b : body) addWithChildren(addWithChildren, b, 0);
+    for (auto* b : summaries) addWithChildren(addWithChildren, b, 0);
+
+    double footerHeight = 0;
+    for (auto* b : footers) footerHeight += b->Height;
+
+    int page = 1;
+    double y = 0;
+    bool pageHasBody = false;
+    auto place = [&](TQRCustomBand* b) {
+        placements_.push_back({b, page, QRectF(left, top + y, width, b->Height)});
+        y += b->Height;
+    };
+    auto startPage = [&]() {
+        y = 0;
+        pageHasBody = false;
+        if (page > 1 || FirstPageHeader)
+            for (auto* b : headers) place(b);
+        for (auto* b : columnHeaders) place(b);
+    };
+    startPage();
+    for (TQRCustomBand* b : flow) {
+        const bool full = y + b->Height > bodyHeight - footerHeight;
+        if (pageHasBody && (b->ForceNewPage || full)) {
+            ++page;
+            startPage();
+        }
+        place(b);
+        pageHasBody = true;
+    }
+    pageCount_ = page;
+    for (int p = 1; p <= pageCount_; ++p) {
+        if (p == pageCount_ && !LastPageFooter) break;
+        double fy = bodyHeight - footerHeight;
+        for (auto* b : footers) {
+            placements_.push_back({b, p, QRectF(left, top + fy, width, b->Height)});
+            fy += b->Height;
+        }
+    }
+}
+
+int TQuickRep::Prepare() {
+    Layout();
+    return pageCount_;
+}
+
+int TQuickRep::PageCount() { return Prepare(); }
+
+const std::vector<TQRBandPlacement>& TQuickRep::BandPlacements() {
+    Layout();
+    return placements_;
+}
+
+std::vector<TQRTextPlacement> TQuickRep::TextPlacements() {
+    Layout();
+    std::vector<TQRTextPlacement> out;
+    for (const TQRBandPlacement& bp : placements_) {
+        for (const TQRPrintable* item : bp.band->Items()) {
+            const QRectF r = item->BandRect(bp.page, pageCount_).translated(bp.rect.topLeft());
+            const QStringList lines = item->PrintedLines(bp.page, pageCount_);
+            if (lines.size() <= 1) {
+                if (!lines.isEmpty()) out.push_back({item, bp.page, lines[0], r});
+                continue;
+            }
+            const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                out.push_back({item, bp.page, lines[i], QRectF(r.left(), r.top() + pitch * i, r.width(), pitch)});
+        }
+    }
+    return out;
+}
+
+std::vector<TQRTextPlacement> TQuickRep::FindText(const QString& text) {
+    std::vector<TQRTextPlacement> out;
+    for (auto& t : TextPlacements())
+        if (t.text == text) out.push_back(t);
+    return out;
+}
+
+bool TQuickRep::ItemPlacement(const TQRPrintable* item, int& page, QRectF& rect) {
+    Layout();
+    for (const TQRBandPlacement& bp : placements_) {
+        if (bp.band != item->Parent()) continue;
+        page = bp.page;
+        rect = item->BandRect(bp.page, pageCount_).translated(bp.rect.topLeft());
+        return true;
+    }
+    return false;
+}
+
+namespace {
+
+void DrawFrame(QPainter& p, const QRectF& r, const TQRFrame& f) {
+    if (f.DrawTop) p.drawLine(QPointF(r.left(), r.top()), QPointF(r.right(), r.top()));
+    if (f.DrawBottom) p.drawLine(QPointF(r.left(), r.bottom()), QPointF(r.right(), r.bottom()));
+    if (f.DrawLeft) p.drawLine(QPointF(r.left(), r.top()), QPointF(r.left(), r.bottom()));
+    if (f.DrawRight) p.drawLine(QPointF(r.right(), r.top()), QPointF(r.right(), r.bottom()));
+}
+
+}  // namespace
+
+void TQuickRep::PaintPage(QPainter& p, int page) {
+    p.save();
+    QPen pen(Qt::black);
+    pen.setWidthF(1.0);
+    p.setPen(pen);
+    for (const TQRBandPlacement& bp : placements_) {
+        if (bp.page != page) continue;
+        DrawFrame(p, bp.rect, bp.band->Frame);
+        for (const TQRPrintable* item : bp.band->Items()) {
+            const QRectF r = item->BandRect(page, pageCount_).translated(bp.rect.topLeft());
+            DrawFrame(p, r, item->Frame);
+            const QStringList lines = item->PrintedLines(page, pageCount_);
+            if (lines.isEmpty() || (lines.size() == 1 && lines[0].isEmpty())) continue;
+            QFont font = item->EffectiveFont().ToQFont();
+            const Qt::Alignment h = HAlign(item->Alignment);
+            if (lines.size() == 1) {
+                p.setFont(font);
+                int flags = int(h | Qt::AlignTop);
+                if (item->WordWrap && !item->AutoSize) flags |= Qt::TextWordWrap;
+                QRectF tr = r;
+                tr.setHeight(std::max(r.height(), LineHeight(font)));
+                p.drawText(tr, flags, lines[0]);
+                continue;
+            }
+            const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
+            p.setFont(FittedFont(font, pitch));
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                QRectF tr(r.left(), r.top() + pitch * i, r.width(), pitch);
+                p.drawText(tr, int(h | Qt::AlignTop), lines[i]);
+            }
+        }
+    }
+    p.restore();
+}
+
+bool TQuickRep::Render(QPagedPaintDevice& device) {
+    Layout();
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter p;
+    if (!p.begin(&device)) return false;
+    // Scale report pixels to the device, whatever its resolution.
+    const double scale = device.logicalDpiX() / kReportPixelsPerInch;
+    for (int page = 1; page <= pageCount_; ++page) {
+        if (page > 1) device.newPage();
+        p.save();
+        p.scale(scale, scale);
+        PaintPage(p, page);
+        p.restore();
+        qvr::ProcessMessages();
+    }
+    return p.end();
+}
+
+bool TQuickRep::RenderToPdf(const QString& path) {
+    QPdfWriter writer(path);
+    writer.setResolution(1200);
+    writer.setTitle(ReportTitle);
+    return Render(writer);
+}
+
+void TQuickRep::Preview(QWidget* parent) {
+    if (OutputHook()) {
+        OutputHook()(*this, false);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setDocName(ReportTitle);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [this](QPrinter* pr) { Render(*pr); });
+    dialog.exec();
+}
+
+bool TQuickRep::Print(QWidget* parent) {
+    if (OutputHook()) return OutputHook()(*this, true);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setFullPage(true);
+    printer.setDocName(ReportTitle);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    qvr::HourglassScope hourglass;
+    return Render(printer);
+}
+
+namespace qvr {
+
+void SetReportOutputHook(ReportOutputHook hook) { OutputHook() = std::move(hook); }
+
+}  // namespace qvr

@@ -1,0 +1,365 @@
+#include "reports/ui/repklass.h"
+
+#include "reports/chromorder.h"
+
+namespace {
+
+const QString kArial = QStringLiteral("Arial");
+const QString kSansSerif = QStringLiteral("MS Sans Serif");
+const QString kSmallFonts = QStringLiteral("Small Fonts");
+const QString kAverages = QStringLiteral("Средние значения");
+const QString kCalculation = QStringLiteral("Расчет физико-химических показателей природного газа выполнен");
+const QString kSignature = QString(41, QLatin1Char('_'));
+
+TQRSubDetail* MakeBand(TQuickRep* report, int height) {
+    auto* b = new TQRSubDetail(report);
+    b->Height = height;
+    return b;
+}
+
+void FrameAll(TQRCustomBand* b) { b->Frame.SetAll(true); }
+
+// A label with AutoSize false at a fixed rectangle (height < 0: the default height).
+TQRLabel* Label(TQRCustomBand* band, int top, int left, int width, int height, TAlignment align,
+                const QString& caption = QString()) {
+    auto* l = new TQRLabel(band);
+    l->AutoSize = false;
+    l->Alignment = align;
+    l->Top = top;
+    l->Left = left;
+    l->Width = width;
+    if (height >= 0) l->Height = height;
+    l->Caption = caption;
+    return l;
+}
+
+// A label that takes the size of its text.
+TQRLabel* AutoLabel(TQRCustomBand* band, int top, int left, const QString& caption) {
+    auto* l = new TQRLabel(band);
+    l->AutoSize = true;
+    l->Alignment = taLeftJustify;
+    l->Top = top;
+    l->Left = left;
+    l->Caption = caption;
+    return l;
+}
+
+// An empty memo, AutoSize false, no wrap.
+TQRMemo* Memo(TQRCustomBand* band, int top, int left, int width, TAlignment align) {
+    auto* m = new TQRMemo(band);
+    m->AutoSize = false;
+    m->WordWrap = false;
+    m->Alignment = align;
+    m->Top = top;
+    m->Left = left;
+    m->Width = width;
+    m->Lines.clear();
+    return m;
+}
+
+// A heading cell of display position pos: frame bottom and left, centred heading lines.
+TQRRichText* HeadingCell(TQRCustomBand* band, int top, int left, int pos, uint8_t composition, uint8_t heatUnit) {
+    auto* r = new TQRRichText(band);
+    r->Alignment = taCenter;
+    r->Top = top;
+    r->Left = left;
+    r->Width = 71;
+    r->Height = 68;
+    r->Frame.DrawBottom = true;
+    r->Frame.DrawLeft = true;
+    r->Lines.clear();
+    r->Lines = ChromHeadingLines(pos, composition, heatUnit);
+    return r;
+}
+
+int FirstPosition(uint8_t first) { return first > 10 ? 10 : first; }
+
+template <size_t N, typename T>
+void DeleteAll(T* (&items)[N]) {
+    for (T*& p : items) {
+        delete p;
+        p = nullptr;
+    }
+}
+
+template <typename T>
+void DeleteOne(T*& p) {
+    delete p;
+    p = nullptr;
+}
+
+// Summary band under the last table; x: first value column, l1 / l2: signature columns.
+template <typename B>
+void BuildItog(B& b, TQuickRep* report, int x, int l1, int l2) {
+    b.Band = MakeBand(report, 225);
+    b.AveragesCaption = Label(b.Band, 3, 6, 178, 21, taCenter, kAverages);
+    b.AveragesCaption->SetFont(kSansSerif, 10, true);
+    b.CalculationLine = AutoLabel(b.Band, 36, 2, kCalculation);
+    b.CalculationLine->SetFont(kSansSerif, 10);
+    b.StandardLine = AutoLabel(b.Band, 54, 2, QString());
+    b.StandardLine->SetFont(kSansSerif, 10);
+    for (int i = 0; i < 10; ++i) {
+        b.Value[i] = Label(b.Band, 5, x + 70 * i, 71, -1, taCenter);
+        b.Value[i]->SetFont(kSansSerif, 8);
+    }
+    const int tops[3] = {106, 145, 181};
+    for (int i = 0; i < 6; ++i) {
+        b.Signature[i] = AutoLabel(b.Band, tops[i % 3], i < 3 ? l1 : l2, kSignature);
+        b.Signature[i]->SetFont(kSansSerif, 10);
+    }
+}
+
+template <typename B>
+void DestroyItog(B& b) {
+    DeleteOne(b.AveragesCaption);
+    DeleteOne(b.CalculationLine);
+    DeleteOne(b.StandardLine);
+    DeleteAll(b.Value);
+    DeleteAll(b.Signature);
+    DeleteOne(b.Band);
+}
+
+struct SpecGeometry {
+    int x, ruleWidth, captionWidth, standardLeft, l1, l2;
+};
+
+template <typename B>
+void BuildSpecItog(B& b, TQuickRep* report, const SpecGeometry& g, uint8_t first, uint8_t composition,
+                   uint8_t heatUnit) {
+    const int f = FirstPosition(first);
+    b.Band = MakeBand(report, 287);
+    b.Band->Frame.DrawTop = true;
+    b.Rule = Label(b.Band, 56, 2, g.ruleWidth, 14, taLeftJustify);
+    b.Rule->Frame.DrawBottom = true;
+    for (int i = 0; i < 10; ++i) {
+        b.Heading[i] = HeadingCell(b.Band, 2, g.x + 70 * i, f + i, composition, heatUnit);
+        b.Heading[i]->SetFont(kSansSerif, 8);
+    }
+    b.AveragesCaption = Label(b.Band, 76, 5, g.captionWidth, 21, taCenter, kAverages);
+    b.AveragesCaption->SetFont(kSansSerif, 10, true);
+    for (int i = 0; i < 10; ++i) {
+        b.Value[i] = Label(b.Band, 78, g.x + 70 * i, 71, -1, taCenter);
+        b.Value[i]->SetFont(kArial, 9);
+    }
+    b.CalculationLine = AutoLabel(b.Band, 110, 2, kCalculation);
+    b.CalculationLine->SetFont(kSansSerif, 10);
+    b.StandardLine = AutoLabel(b.Band, 128, g.standardLeft, QString());
+    b.StandardLine->SetFont(kSansSerif, 10);
+    const int tops[3] = {165, 204, 240};
+    for (int i = 0; i < 6; ++i) {
+        b.Signature[i] = AutoLabel(b.Band, tops[i % 3], i < 3 ? g.l1 : g.l2, kSignature);
+        b.Signature[i]->SetFont(kSansSerif, 10);
+    }
+}
+
+template <typename B>
+void DestroySpecItog(B& b) {
+    DeleteOne(b.Rule);
+    DeleteAll(b.Heading);
+    DeleteOne(b.AveragesCaption);
+    DeleteAll(b.Value);
+    DeleteOne(b.CalculationLine);
+    DeleteOne(b.StandardLine);
+    DeleteAll(b.Signature);
+    DeleteOne(b.Band);
+}
+
+// A value memo of the chromatograph tables: Arial 9, centred, no wrap.
+TQRMemo* ValueMemo(TQRCustomBand* band, int top, int left, int width) {
+    TQRMemo* m = Memo(band, top, left, width, taCenter);
+    m->SetFont(kArial, 9);
+    return m;
+}
+
+// A vertical rule: an empty label with the right side of its frame.
+TQRLabel* VerticalRule(TQRCustomBand* band, int top, int left, int height) {
+    TQRLabel* l = Label(band, top, left, 3, height, taLeftJustify);
+    l->Frame.DrawRight = true;
+    return l;
+}
+
+}  // namespace
+
+QStringList ChromHeadingLines(int pos, uint8_t composition, uint8_t heatUnit) {
+    if (pos < 0 || pos >= 20) return {QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" "), QStringLiteral(" ")};
+    const int param = ChromParamDisplayOrder[pos];
+    const auto& heads = composition == 1 ? ChromParamHeadersVolume : ChromParamHeadersMolar;
+    const auto& units = heatUnit == 1 ? ChromParamUnitsKcal : ChromParamUnitsMJ;
+    return {QString::fromUtf8(heads[param][0]), QString::fromUtf8(heads[param][1]),
+            QString::fromUtf8(heads[param][2]), QString::fromUtf8(units[param])};
+}
+
+// ---------------------------------------------------------------------------------------
+TrepTitle::TrepTitle(TQuickRep* report) {
+    Band = MakeBand(report, 115);
+    struct Row {
+        int top, height, size;
+        bool bold;
+        TAlignment align;
+    };
+    const Row rows[5] = {{3, 20, 12, true, taCenter},
+                         {22, 17, 10, false, taLeftJustify},
+                         {46, 20, 12, true, taCenter},
+                         {69, 17, 10, false, taCenter},
+                         {88, 17, 10, false, taCenter}};
+    TQRLabel** labels[5] = {&Label1, &Label2, &Label3, &Label4, &Label5};
+    for (int i = 0; i < 5; ++i) {
+        *labels[i] = Label(Band, rows[i].top, i == 1 ? 4 : 2, 740, rows[i].height, rows[i].align);
+        (*labels[i])->SetFont(kArial, rows[i].size, rows[i].bold);
+    }
+}
+
+TrepTitle::~TrepTitle() {
+    DeleteOne(Label1);
+    DeleteOne(Label2);
+    DeleteOne(Label3);
+    DeleteOne(Label4);
+    DeleteOne(Label5);
+    DeleteOne(Band);
+}
+
+ThdmItog::ThdmItog(TQuickRep* report) { BuildItog(*this, report, 225, 51, 382); }
+ThdmItog::~ThdmItog() { DestroyItog(*this); }
+TmomItog::TmomItog(TQuickRep* report) { BuildItog(*this, report, 190, 32, 363); }
+TmomItog::~TmomItog() { DestroyItog(*this); }
+
+ThdmSpecItog::ThdmSpecItog(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
+    BuildSpecItog(*this, report, {225, 178, 142, 2, 51, 382}, first, composition, heatUnit);
+}
+ThdmSpecItog::~ThdmSpecItog() { DestroySpecItog(*this); }
+TmomSpecItog::TmomSpecItog(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
+    BuildSpecItog(*this, report, {190, 150, 178, 22, 32, 363}, first, composition, heatUnit);
+}
+TmomSpecItog::~TmomSpecItog() { DestroySpecItog(*this); }
+
+// ---------------------------------------------------------------------------------------
+ThdmTable::ThdmTable(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
+    const int f = FirstPosition(first);
+    Band = MakeBand(report, 106);
+    FrameAll(Band);
+    Band->SetFont(kSansSerif, 8);
+    Label[0] = ::Label(Band, 18, 2, 142, 27, taCenter, QStringLiteral("Начало"));
+    Label[1] = ::Label(Band, 47, 2, 69, 23, taCenter, QStringLiteral("Дата"));
+    Label[2] = ::Label(Band, 47, 75, 71, 23, taCenter, QStringLiteral("Время"));
+    Label[3] = ::Label(Band, 18, 150, 75, 27, taCenter, QStringLiteral("Конец"));
+    Label[4] = ::Label(Band, 47, 150, 75, 23, taCenter, QStringLiteral("Время"));
+    for (int i = 0; i < 5; ++i) Label[i]->Frame.DrawBottom = true;
+    Label[5] = ::Label(Band, 2, 145, 3, 67, taCenter);
+    Label[6] = ::Label(Band, 46, 69, 4, 24, taCenter);
+    Label[5]->Frame.DrawLeft = true;
+    Label[6]->Frame.DrawLeft = true;
+    DateMemo = ValueMemo(Band, 78, 4, 66);
+    StartTimeMemo = ValueMemo(Band, 78, 75, 69);
+    EndTimeMemo = ValueMemo(Band, 78, 151, 71);
+    for (int i = 0; i < 10; ++i) Heading[i] = HeadingCell(Band, 2, 225 + 70 * i, f + i, composition, heatUnit);
+    for (int i = 0; i < 10; ++i) Value[i] = ValueMemo(Band, 78, 225 + 70 * i, 71);
+}
+
+ThdmTable::~ThdmTable() {
+    DeleteAll(Label);
+    DeleteOne(DateMemo);
+    DeleteOne(StartTimeMemo);
+    DeleteOne(EndTimeMemo);
+    DeleteAll(Heading);
+    DeleteAll(Value);
+    DeleteOne(Band);
+}
+
+TmomTable::TmomTable(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
+    const int f = FirstPosition(first);
+    Band = MakeBand(report, 109);
+    FrameAll(Band);
+    Band->SetFont(kSansSerif, 8);
+    Label[0] = ::Label(Band, 27, 8, 79, 23, taCenter, QStringLiteral("Дата"));
+    Label[1] = ::Label(Band, 27, 101, 79, 23, taCenter, QStringLiteral("Время"));
+    Label[2] = ::Label(Band, 2, 92, 3, 66, taCenter);
+    Label[2]->Frame.DrawLeft = true;
+    Label[3] = ::Label(Band, 68, 2, 188, 14, taCenter);
+    Label[3]->Frame.DrawTop = true;
+    DateMemo = ValueMemo(Band, 80, 8, 79);
+    TimeMemo = ValueMemo(Band, 80, 101, 79);
+    for (int i = 0; i < 10; ++i) Heading[i] = HeadingCell(Band, 2, 190 + 70 * i, f + i, composition, heatUnit);
+    for (int i = 0; i < 10; ++i) Value[i] = ValueMemo(Band, 78, 190 + 70 * i, 71);
+}
+
+TmomTable::~TmomTable() {
+    DeleteAll(Label);
+    DeleteOne(DateMemo);
+    DeleteOne(TimeMemo);
+    DeleteAll(Heading);
+    DeleteAll(Value);
+    DeleteOne(Band);
+}
+
+// ---------------------------------------------------------------------------------------
+TAlaTable::TAlaTable(TQuickRep* report) {
+    Band = MakeBand(report, 92);
+    FrameAll(Band);
+    Band->SetFont(kSansSerif, 8);
+    struct Cap {
+        int top, left, width;
+        const char* text;
+    };
+    const Cap caps[12] = {
+        {16, 0, 52, "Дата"},        {16, 58, 52, "Время"},       {5, 115, 409, "Сообщение"},
+        {33, 115, 200, "Событие"},  {3, 531, 60, "Текущее"},     {16, 531, 60, "значение"},
+        {29, 532, 63, "параметра"}, {9, 597, 60, "Значение"},    {23, 597, 60, "уставки"},
+        {9, 661, 58, "Единица"},    {23, 661, 58, "измер."},     {33, 321, 205, "Объект / Причина"},
+    };
+    for (int i = 0; i < 12; ++i)
+        Caption[i] = Label(Band, caps[i].top, caps[i].left, caps[i].width, -1, taCenter, QString::fromUtf8(caps[i].text));
+    const int rules[5] = {55, 110, 526, 593, 658};
+    for (int i = 0; i < 5; ++i) VRule[i] = VerticalRule(Band, 1, rules[i], 52);
+    VRule[5] = VerticalRule(Band, 30, 316, 22);
+    HRule[0] = Label(Band, 26, 113, 415, 3, taLeftJustify);
+    HRule[0]->SetFont(kSmallFonts, 2);
+    HRule[0]->Frame.DrawBottom = true;
+    HRule[1] = Label(Band, 51, 0, 721, 3, taLeftJustify);
+    HRule[1]->SetFont(kSmallFonts, 2);
+    HRule[1]->Frame.DrawTop = true;
+    const int lefts[7] = {0, 58, 115, 321, 531, 597, 661};
+    const int widths[7] = {52, 52, 200, 205, 60, 60, 58};
+    for (int i = 0; i < 7; ++i)
+        Memo[i] = ::Memo(Band, 63, lefts[i], widths[i], (i == 2 || i == 3) ? taLeftJustify : taCenter);
+}
+
+TAlaTable::~TAlaTable() {
+    DeleteAll(Caption);
+    DeleteAll(VRule);
+    DeleteAll(HRule);
+    DeleteAll(Memo);
+    DeleteOne(Band);
+}
+
+TAudTable::TAudTable(TQuickRep* report) {
+    Band = MakeBand(report, 92);
+    FrameAll(Band);
+    Band->SetFont(kSansSerif, 8);
+    struct Cap {
+        int top, left, width;
+        const char* text;
+    };
+    const Cap caps[11] = {
+        {16, 0, 52, "Дата"},     {16, 58, 52, "Время"},     {16, 115, 272, "Наименование  параметра"},
+        {9, 395, 87, "Старое"},  {23, 395, 87, "значение"}, {9, 488, 87, "Новое"},
+        {23, 488, 87, "значение"}, {9, 580, 60, "Единица"}, {23, 580, 60, "измер."},
+        {9, 646, 71, "Имя"},     {23, 646, 71, "оператора"},
+    };
+    for (int i = 0; i < 11; ++i)
+        Caption[i] = Label(Band, caps[i].top, caps[i].left, caps[i].width, -1, taCenter, QString::fromUtf8(caps[i].text));
+    const int rules[6] = {55, 110, 389, 484, 576, 642};
+    for (int i = 0; i < 6; ++i) VRule[i] = VerticalRule(Band, 1, rules[i], 50);
+    HRule[0] = Label(Band, 51, 0, 718, 3, taLeftJustify);
+    HRule[0]->Frame.DrawTop = true;
+    const int lefts[7] = {0, 58, 115, 395, 488, 580, 646};
+    const int widths[7] = {52, 52, 272, 87, 87, 60, 71};
+    for (int i = 0; i < 7; ++i) Memo[i] = ::Memo(Band, 63, lefts[i], widths[i], i == 2 ? taLeftJustify : taCenter);
+}
+
+TAudTable::~TAudTable() {
+    DeleteAll(Caption);
+    DeleteAll(VRule);
+    DeleteAll(HRule);
+    DeleteAll(Memo);
+    DeleteOne(Band);
+}
