@@ -14,7 +14,7 @@
 
 namespace {
 
-void InputMessage(const char* line1, const char* line2) {
+void ObjectInputMessage(const char* line1, const char* line2) {
     g_QuesKind = qvr::kQuesInputError;
     qvr::ShowQues(line1, line2);
 }
@@ -74,15 +74,15 @@ void TFormObject::FormShow() {
 
 void TFormObject::BitBtn1Click() {
     const std::string adrText = ComboBox1->currentText().toStdString();
-    if (Edit1->text().isEmpty() || adrText.empty()) return InputMessage(kMsgNotAllParams, "");
+    if (Edit1->text().isEmpty() || adrText.empty()) return ObjectInputMessage(kMsgNotAllParams, "");
     int64_t adr = 0;
     // The key filter lets '%' and the apostrophe through: such a text is no address.
-    if (!ParseIntField(adrText, adr)) return InputMessage("Адрес контроллера задан неверно", "(целое число 1...255)");
-    if (adr < 1 || adr > 255) return InputMessage("Адрес вне допустимого диапазона", "(1...255)");
+    if (!ParseIntField(adrText, adr)) return ObjectInputMessage("Адрес контроллера задан неверно", "(целое число 1...255)");
+    if (adr < 1 || adr > 255) return ObjectInputMessage("Адрес вне допустимого диапазона", "(1...255)");
     std::string name;
     if (!qvr::ToWin(Edit1->text(), name)) {
         Edit1->setFocus();
-        return InputMessage("Введен недопустимый символ", "в наименовании объекта");
+        return ObjectInputMessage("Введен недопустимый символ", "в наименовании объекта");
     }
     if (!Entry) return;
     Entry->contr_adr = uint8_t(adr);
