@@ -93,6 +93,11 @@ public:
         steps_.push_back({Form::staticMetaObject.className(), [act](QWidget* w) { act(*static_cast<Form*>(w)); }});
         return *this;
     }
+    // Acts on every form of the named class whenever one comes up, outside the order.
+    ModalScript& Always(const std::string& cls, std::function<void(QWidget*)> act) {
+        always_.push_back({cls, std::move(act)});
+        return *this;
+    }
     bool Done() const { return next_ >= steps_.size(); }
     bool TimedOut() const { return timedOut_; }
     int Count(const std::string& cls) const {
@@ -126,8 +131,11 @@ private:
             w->setProperty("scriptSeen", true);
             seen.push_back(cls);
         }
-        if (next_ < steps_.size() && steps_[next_].cls == cls) {
-            auto act = steps_[next_++].act;
+        std::function<void(QWidget*)> act;
+        for (const Step& a : always_)
+            if (a.cls == cls) act = a.act;
+        if (!act && next_ < steps_.size() && steps_[next_].cls == cls) act = steps_[next_++].act;
+        if (act) {
             QPointer<QWidget> p(w);
             // Run outside this poll: the action may open a nested modal form.
             QTimer::singleShot(0, w, [act, p] {
@@ -139,6 +147,7 @@ private:
     QTimer timer_;
     Clock::time_point deadline_;
     std::vector<Step> steps_;
+    std::vector<Step> always_;
     size_t next_ = 0;
     QPointer<QWidget> current_;
     bool timedOut_ = false;
@@ -695,6 +704,10 @@ TEST_F(ConnSeq, RestoreFromAConfigurationFileWritesTheTablesInTheControllersOrde
     ModalScript script;
     script.Then<TFormConnect>(ClickConnect).Then<TFormShortUsPass>(IdentifyDemoUser);
     script.Then<TFormTableInfo>([](TFormTableInfo& f) { f.BitBtn1->click(); });  // all tables
+    // The configuration editor, where it is shown, is left with "Записать в устройство".
+    script.Always("TFormConfig", [](QWidget* w) {
+        if (auto* b = w->findChild<QPushButton*>(QStringLiteral("BitBtn14"))) b->click();
+    });
     qvr::QueueQuesAnswers({1});  // the computer's time into the destroyed clock
     StartProgram();
     ASSERT_TRUE(WaitTicks(1));
