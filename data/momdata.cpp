@@ -8,30 +8,11 @@
 #include "common/bytes.h"
 #include "common/stringi.h"
 #include "common/suplfunc.h"
+#include "reports/chromorder.h"
 
 namespace qvr {
 
 namespace {
-
-// Unit of each GasAnalysis index, heats in MJ and in kcal.
-const char* const kUnitsMJ[kGasParamCount] = {
-    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",  // 0..10 components
-    "МДж/м3",  // 11 Hs
-    "кг/м3",   // 12 density
-    "МДж/м3",  // 13 Wobbe index
-    " ",       // 14 compressibility
-    "%",       // 15 sum of components
-    "°С",      // 16 gas temperature
-    "%",       // 17 oxygen
-    "МДж/м3",  // 18 Hi
-    " ",       // 19 relative density
-};
-const char* const kUnitsKcal[kGasParamCount] = {
-    "%", "%", "%", "%", "%", "%", "%", "%", "%", "%", "%",
-    "ккал/м3", "кг/м3", "ккал/м3", " ", "%", "°С", "%", "ккал/м3", " ",
-};
-
-GasAnalysisConverter g_converter = nullptr;
 
 std::string Fmt6(const char* format, int a, int b, int c, int d, int e, int f) {
     char buf[64];
@@ -55,10 +36,6 @@ void NormaliseSituationWords(uint8_t* t16, uint8_t byteOrder) {
 std::string MomTimeText(const uint8_t* record) {
     return Fmt6("%02d.%02d.%02d %02d:%02d:%02d", record[2], record[1], record[0], record[4], record[5],
                 record[6]);
-}
-
-void LoadGasAnalysis(const uint8_t* t30, float v[kGasParamCount]) {
-    for (int i = 0; i < kGasParamCount; ++i) v[i] = GetF32(t30 + 8 + 4 * i);
 }
 
 std::string FixedValueText(float v, int decimals) {
@@ -85,7 +62,7 @@ ZoneView ZoneDisplay(uint8_t zone) {
 std::string GasParamCaption(int i, bool volume, bool kcal) {
     if (i < 0 || i >= kGasParamCount) return "";
     const char* name = volume ? GasParamNamesVolume[i] : GasParamNamesMolar[i];
-    const char* unit = kcal ? kUnitsKcal[i] : kUnitsMJ[i];
+    const char* unit = kcal ? ChromParamUnitsKcal[i] : ChromParamUnitsMJ[i];
     return std::string(name ? name : "") + ", " + unit;
 }
 
@@ -105,12 +82,6 @@ void FillTableStateFromImage(TableStateBuffer* state) {
         state->present[t] = FieldLayoutTable[t].isConfigTable;
         state->toWrite[t] = 0;
     }
-}
-
-void SetGasAnalysisConverter(GasAnalysisConverter converter) { g_converter = converter; }
-
-void ConvertForDisplay(float v[kGasParamCount]) {
-    if (g_converter) g_converter(v);
 }
 
 }  // namespace qvr

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "data/archformat.h"
 #include "link/conffun.h"
 
 namespace qvr {
@@ -20,11 +21,9 @@ constexpr int kTableChromMom = 30;     // 22 x 4
 constexpr int kTableChromZones = 32;   // 20 x 1
 constexpr int kTableMoistureMom = 37;  // 7 x 4
 
-constexpr int kGasParamCount = 20;
 constexpr int kOxygenIndex = 17;       // never shown by the momentary-data window
 constexpr size_t kChromMomBytes = 88;  // table 30
 constexpr size_t kMoistureMomBytes = 28;  // table 37
-constexpr int kMoistureValueCount = 4;    // fields 2..5 of table 37
 
 // Byte positions in table 16.
 namespace situation {
@@ -49,8 +48,8 @@ void NormaliseSituationWords(uint8_t* t16, uint8_t byteOrder);
 // record: field 0 = year - 2000, month, day, (unused); field 1 = hour, minute, second.
 std::string MomTimeText(const uint8_t* record);
 
-// The 20 float32 of the GasAnalysis in fields 2..21 of table 30 (little-endian).
-void LoadGasAnalysis(const uint8_t* t30, float v[kGasParamCount]);
+// The GasAnalysis in fields 2..21 of table 30.
+constexpr size_t kChromMomGasAt = 8;
 
 // A value in fixed-point form with `decimals` places (clamped to 0..10); "?" for a value
 // that cannot be shown (NaN or infinity).
@@ -78,12 +77,5 @@ std::string MoistureValueText(const uint8_t* t37, int i);
 // The table-state buffer after a read of table 7: destroyed = its 38 bytes, present = the
 // configuration-table flag of each table, to-write cleared.
 void FillTableStateFromImage(TableStateBuffer* state);
-
-// A hook for the conversion of an analysis into the units and method of ReportSettings
-// before it is shown (methane by difference, fractions, heating values). The reports
-// unit installs it; while none is installed the values stand as the controller sent them.
-using GasAnalysisConverter = void (*)(float v[kGasParamCount]);
-void SetGasAnalysisConverter(GasAnalysisConverter converter);
-void ConvertForDisplay(float v[kGasParamCount]);
 
 }  // namespace qvr

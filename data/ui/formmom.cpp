@@ -11,6 +11,7 @@
 #include "app/rd_wr_ini.h"
 #include "link/conffun.h"
 #include "link/tabledir.h"
+#include "reports/gascalc.h"
 
 namespace {
 constexpr int kWidth = 760;
@@ -107,9 +108,9 @@ void TFormMom::showEvent(QShowEvent* event) {
 
 void TFormMom::ShowAnalysis() {
     LabelTime->setText(QString::fromStdString(qvr::MomTimeText(Data)));
-    float values[qvr::kGasParamCount];
-    qvr::LoadGasAnalysis(Data, values);
-    qvr::ConvertForDisplay(values);
+    qvr::GasAnalysis a = qvr::GasAnalysis::Load(Data + qvr::kChromMomGasAt);
+    qvr::ConvertGasAnalysis(a);
+    const float* values = a.v;
     for (int i = 0; i < qvr::kGasParamCount; ++i) {
         if (i == qvr::kOxygenIndex) continue;
         v[i]->setText(QString::fromStdString(qvr::FixedValueText(values[i], ReportSettings.fr[i])));

@@ -1,6 +1,6 @@
 // Decoding of the live tables for the current-state and momentary-data windows: time
-// texts, byte order of the table-16 words, analysis values and their text, zones with
-// their colours, row captions, moisture values, the table-state buffer.
+// texts, byte order of the table-16 words, value texts, zones with their colours, row
+// captions, moisture values, the table-state buffer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,14 +45,6 @@ TEST(MomData, SituationWordsFollowTheByteOrder) {
         EXPECT_EQ(t16[i], expect);
     }
     EXPECT_EQ(GetU16(t16 + 12), 0x0C0D);
-}
-
-TEST(MomData, GasAnalysisSitsInFields2To21) {
-    std::vector<uint8_t> t30(88, 0xAA);
-    for (int i = 0; i < 20; ++i) PutF32(t30.data() + 8 + 4 * i, float(i) + 0.5f);
-    float v[20];
-    LoadGasAnalysis(t30.data(), v);
-    for (int i = 0; i < 20; ++i) EXPECT_FLOAT_EQ(v[i], float(i) + 0.5f) << i;
 }
 
 TEST(MomData, FixedValueText) {
@@ -137,15 +129,4 @@ TEST(MomData, TableStateFromTable7) {
     }
     FillTableStateFromImage(nullptr);  // no buffer: nothing happens
     std::memset(TablePtr(7), 0, TableSize(7));
-}
-
-TEST(MomData, ConverterHook) {
-    float v[20] = {};
-    v[3] = 2.0f;
-    ConvertForDisplay(v);  // none installed: the values stand
-    EXPECT_EQ(v[3], 2.0f);
-    SetGasAnalysisConverter([](float* a) { a[3] *= 10.0f; });
-    ConvertForDisplay(v);
-    EXPECT_EQ(v[3], 20.0f);
-    SetGasAnalysisConverter(nullptr);
 }

@@ -33,6 +33,7 @@
 #include "params/ui/formtableinfo.h"
 #include "params/ui/formvichinf.h"
 #include "params/ui/simlink.h"
+#include "reports/gascalc.h"
 
 using Bytes = std::vector<uint8_t>;
 using Read = std::array<int, 3>;  // table, first, count
@@ -93,6 +94,7 @@ class MomViews : public ::testing::Test {
 protected:
     void SetUp() override {
         qvr::InitStringTable();
+        qvr::BuildKcalColumns();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(7));
         link.box()->ReplyMs = 300;
@@ -106,7 +108,6 @@ protected:
     void TearDown() override {
         qvr::SetMessagePump(nullptr);
         qvr::ClearQuesRecord();
-        qvr::SetGasAnalysisConverter(nullptr);
         ReportSettings = savedReport;
         g_MoisturePresent = savedMoisture;
     }
@@ -385,10 +386,14 @@ TEST_F(MomViews, ChromatographAnalysisAndZones) {
     EXPECT_EQ(Reads(), (std::vector<Read>{{30, 0, 22}, {32, 0, 20}}));
     EXPECT_EQ(Bytes(f.Data, f.Data + 88), record);
     EXPECT_EQ(f.LabelTime->text(), QStringLiteral("07.12.26 13:05:09"));
-    EXPECT_EQ(f.v[0]->text(), QStringLiteral("0"));          // 0.123, no decimals
-    EXPECT_EQ(f.v[1]->text(), QStringLiteral("1.6"));        // 1.623, one decimal
-    EXPECT_EQ(f.v[4]->text(), QStringLiteral("6.1230"));     // 6.123, four decimals
-    EXPECT_EQ(f.v[12]->text(), QStringLiteral("18.12"));     // 18.123, two decimals
+    // Each value converted under the settings, with its own decimals.
+    qvr::GasAnalysis expect = qvr::GasAnalysis::Load(record.data() + 8);
+    qvr::ConvertGasAnalysis(expect);
+    for (int i = 0; i < 20; ++i) {
+        if (i == 17) continue;
+        EXPECT_EQ(f.v[i]->text(), QString::fromStdString(qvr::FixedValueText(expect.v[i], i % 5))) << i;
+    }
+    EXPECT_EQ(f.v[15]->text(), QStringLiteral("100"));  // volume fractions sum to 100, no decimals
     EXPECT_TRUE(f.v[17]->text().isEmpty());
     EXPECT_TRUE(f.z[17]->text().isEmpty());
     EXPECT_EQ(TextColour(f.v[17]), f.palette().color(QPalette::Window));
@@ -403,19 +408,23 @@ TEST_F(MomViews, ChromatographAnalysisAndZones) {
     EXPECT_EQ(TextColour(f.z[4]), QColor(0xFF, 0, 0));
     EXPECT_EQ(TextColour(f.z[8]), QColor(0xFF, 0, 0));  // zone 3
 
-    // Another showing follows changed settings; the conversion hook is applied to the values.
+    // Another showing follows changed settings: molar fractions and the controller's
+    // own values stand as read.
     f.hide();
     ReportSettings.prz_composition = 0;
     ReportSettings.thermal_unit = 0;
     ReportSettings.calc_formula = 0;
-    qvr::SetGasAnalysisConverter([](float* a) { a[4] = 100.0f; });
+    ReportSettings.metan_corr = 0;
     f.show();
     EXPECT_EQ(f.LabelMethod->text(), QStringLiteral("Расчет по ДСТУ ИСО"));
     EXPECT_EQ(f.pn[11]->text(), QString::fromUtf8(GasParamNamesMolar[11]) + QStringLiteral(", МДж/м3"));
     EXPECT_TRUE(f.LabelTime->text().isEmpty());
     f.Timer1Timer();
-    EXPECT_EQ(f.v[4]->text(), QStringLiteral("100.0000"));
-    EXPECT_EQ(Bytes(f.Data, f.Data + 88), record);  // the stored bytes stay as read
+    EXPECT_EQ(f.v[0]->text(), QStringLiteral("0"));       // 0.123, no decimals
+    EXPECT_EQ(f.v[1]->text(), QStringLiteral("1.6"));     // 1.623, one decimal
+    EXPECT_EQ(f.v[4]->text(), QStringLiteral("6.1230"));  // 6.123, four decimals
+    EXPECT_EQ(f.v[12]->text(), QStringLiteral("18.12"));  // 18.123, two decimals
+    EXPECT_EQ(Bytes(f.Data, f.Data + 88), record);        // the stored bytes stay as read
 }
 
 // The moisture analyser's values; the analyser type changes the third caption only and
