@@ -36,7 +36,7 @@ public:
     std::vector<std::string> texts;
 };
 
-class ReportFiles : public ::testing::Test {
+class DailyReportFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         saved = g_ProgDir;
@@ -54,7 +54,7 @@ protected:
 
 }  // namespace
 
-TEST(ReportRecords, FormatRecordOffsets) {
+TEST(DailyReportRecords, FormatRecordOffsets) {
     ReportFormatRecord r;
     StoreTextField(r.certLine[0], 100, "A");
     StoreTextField(r.certLine[3], 100, std::string(150, 'x'));  // cut to 99
@@ -75,7 +75,7 @@ TEST(ReportRecords, FormatRecordOffsets) {
     EXPECT_EQ(ReportFormatRecord::FromBytes(b.data()), r);
 }
 
-TEST(ReportRecords, StoreTextFieldClearsTheRest) {
+TEST(DailyReportRecords, StoreTextFieldClearsTheRest) {
     char f[50];
     StoreTextField(f, sizeof f, std::string(30, 'a'));
     StoreTextField(f, sizeof f, "bbbbb");
@@ -83,7 +83,7 @@ TEST(ReportRecords, StoreTextFieldClearsTheRest) {
     for (size_t i = 5; i < sizeof f; ++i) EXPECT_EQ(f[i], 0) << i;
 }
 
-TEST(ReportRecords, DailyRecordOffsets) {
+TEST(DailyReportRecords, DailyRecordOffsets) {
     DailyReportRecord r;
     r.format.contractHour = 9;
     std::memcpy(r.name, "KVR-1", 5);
@@ -106,13 +106,13 @@ TEST(ReportRecords, DailyRecordOffsets) {
     EXPECT_EQ(back.Bytes(), b);
 }
 
-TEST_F(ReportFiles, NamesAndPaths) {
+TEST_F(DailyReportFiles, NamesAndPaths) {
     EXPECT_EQ(DailyReportFileName(CtlHourTime(26, 3, 7, 10)), "rep260307.srt");
     EXPECT_EQ(DailyReportPath(CtlHourTime(5, 11, 30, 0)), dir.dir() + "REPORT/rep051130.srt");
     EXPECT_EQ(ReportFormatPath(), dir.dir() + "REPORT/report.ini");
 }
 
-TEST_F(ReportFiles, ReportIniMissingShortAndWritten) {
+TEST_F(DailyReportFiles, ReportIniMissingShortAndWritten) {
     ReportFormatRecord r;
     EXPECT_EQ(ReadReportFormat(r, 9), ReportFileStatus::Missing);
     EXPECT_EQ(r.contractHour, 9);
@@ -132,7 +132,7 @@ TEST_F(ReportFiles, ReportIniMissingShortAndWritten) {
     EXPECT_EQ(back.contractHour, 9);
 }
 
-TEST_F(ReportFiles, DailyFileMustBeExactly912Bytes) {
+TEST_F(DailyReportFiles, DailyFileMustBeExactly912Bytes) {
     MakeDir(ReportFolder());
     DailyReportRecord r;
     r.address = 3;
@@ -148,7 +148,7 @@ TEST_F(ReportFiles, DailyFileMustBeExactly912Bytes) {
     EXPECT_EQ(LoadDailyReport(ReportFolder() + "/none.srt", back), ReportFileStatus::Missing);
 }
 
-TEST_F(ReportFiles, PrepareTakesTheControllersContractHour) {
+TEST_F(DailyReportFiles, PrepareTakesTheControllersContractHour) {
     ReportFormatRecord texts;
     StoreTextField(texts.passportLine[2], 50, "Sign");
     texts.contractHour = 200;
@@ -173,7 +173,7 @@ TEST_F(ReportFiles, PrepareTakesTheControllersContractHour) {
     EXPECT_EQ(ShownQues()[0].kind, kQuesNotice);
 }
 
-TEST(ReportDay, SpanEdgesAndDayStepping) {
+TEST(DailyReportDay, SpanEdgesAndDayStepping) {
     ArchiveSpan span{CtlMinuteTime(26, 2, 27, 10, 0), CtlMinuteTime(26, 3, 5, 10, 0)};
     DailyReportRecord r;
     r.format.contractHour = 10;
@@ -192,10 +192,10 @@ TEST(ReportDay, SpanEdgesAndDayStepping) {
 
 namespace {
 
-class DailyRead : public ReportFiles {
+class DailyAnalysisRead : public DailyReportFiles {
 protected:
     void SetUp() override {
-        ReportFiles::SetUp();
+        DailyReportFiles::SetUp();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(5));
         link.box()->ReplyMs = 300;
@@ -209,7 +209,7 @@ protected:
     void TearDown() override {
         link.sim.Stop();
         arch.reset();
-        ReportFiles::TearDown();
+        DailyReportFiles::TearDown();
     }
     SimLink link{5, 73};
     std::unique_ptr<ctlsim::ArchiveSim> arch;
@@ -220,7 +220,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DailyRead, TakesTheFirstRecordsAnalysis) {
+TEST_F(DailyAnalysisRead, TakesTheFirstRecordsAnalysis) {
     ASSERT_TRUE(ReadDailyAnalysis(r, &bar, [this] { ++timers; }));
     const auto req = arch->Requests();
     ASSERT_EQ(req.size(), 1u);
@@ -237,7 +237,7 @@ TEST_F(DailyRead, TakesTheFirstRecordsAnalysis) {
     EXPECT_TRUE(ShownQues().empty());
 }
 
-TEST_F(DailyRead, NoRecordBadCrcAndNoReply) {
+TEST_F(DailyAnalysisRead, NoRecordBadCrcAndNoReply) {
     // Nothing for that day.
     r.start = CtlMinuteTime(26, 4, 1, 10, 0);
     EXPECT_FALSE(ReadDailyAnalysis(r, &bar, [this] { ++timers; }));
@@ -274,7 +274,7 @@ TEST_F(DailyRead, NoRecordBadCrcAndNoReply) {
     EXPECT_EQ(bar.texts.back(), std::string("2:") + link.box()->ResultText());
 }
 
-TEST_F(ReportFiles, SaveOverwritesTheDaysFile) {
+TEST_F(DailyReportFiles, SaveOverwritesTheDaysFile) {
     DailyReportRecord r;
     r.start = CtlMinuteTime(26, 3, 4, 10, 0);
     r.address = 1;

@@ -47,7 +47,7 @@ std::vector<std::pair<std::string, std::string>> Shown() {
     return out;
 }
 
-class Objects : public ::testing::Test {
+class MeteringObjects : public ::testing::Test {
 protected:
     void SetUp() override {
         ObjectList = ObjectListRecord{};
@@ -86,7 +86,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(Objects, ObjectFormChecks) {
+TEST_F(MeteringObjects, ObjectFormChecks) {
     ObjectEntry e{};
     std::strcpy(e.obj_name, "Old");
     e.contr_adr = 7;
@@ -132,7 +132,7 @@ TEST_F(Objects, ObjectFormChecks) {
     EXPECT_TRUE(n.ComboBox1->currentText().isEmpty());
 }
 
-TEST_F(Objects, AddIntoNameOrderKeepsTheNewObjectCurrent) {
+TEST_F(MeteringObjects, AddIntoNameOrderKeepsTheNewObjectCurrent) {
     Add("Гамма", 3);
     Add("Альфа", 1);
     uint8_t accepted = 0;
@@ -163,7 +163,7 @@ TEST_F(Objects, AddIntoNameOrderKeepsTheNewObjectCurrent) {
     EXPECT_EQ(ObjectList, written);
 }
 
-TEST_F(Objects, DeleteMovesTheCurrentObject) {
+TEST_F(MeteringObjects, DeleteMovesTheCurrentObject) {
     Add("A", 1);
     Add("B", 2);
     Add("C", 3);
@@ -196,7 +196,7 @@ TEST_F(Objects, DeleteMovesTheCurrentObject) {
     });
 }
 
-TEST_F(Objects, FullListDisablesAdd) {
+TEST_F(MeteringObjects, FullListDisablesAdd) {
     for (int i = 0; i < 50; ++i) Add(("Obj" + std::to_string(100 + i)).c_str(), uint8_t(i + 1));
     RunList([&](TFormObjects_List& f) {
         EXPECT_EQ(f.StringGrid1->rowCount(), 50);
@@ -207,7 +207,7 @@ TEST_F(Objects, FullListDisablesAdd) {
     });
 }
 
-TEST_F(Objects, AddressSortIsStableAndSameNamesPickTheLater) {
+TEST_F(MeteringObjects, AddressSortIsStableAndSameNamesPickTheLater) {
     Add("Z", 5);
     Add("Y", 9);
     Add("X", 5);
@@ -235,7 +235,7 @@ TEST_F(Objects, AddressSortIsStableAndSameNamesPickTheLater) {
     });
 }
 
-TEST_F(Objects, ChangeByDoubleClick) {
+TEST_F(MeteringObjects, ChangeByDoubleClick) {
     Add("A", 1);
     Add("B", 2);
     RunList([&](TFormObjects_List& f) {
@@ -248,7 +248,7 @@ TEST_F(Objects, ChangeByDoubleClick) {
     });
 }
 
-TEST_F(Objects, UnacceptedVisitIsUndoneAndNothingWritten) {
+TEST_F(MeteringObjects, UnacceptedVisitIsUndoneAndNothingWritten) {
     Add("A", 1);
     Add("B", 2);
     ObjectList.obj_index = 1;
