@@ -42,7 +42,8 @@ std::string Serialize(const pugi::xml_node& n) {
 
 std::string DocText(const pugi::xml_document& doc) {
     std::ostringstream s;
-    doc.save(s, "", pugi::format_raw, pugi::encoding_utf8);
+    s << R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)" << "\r\n";
+    doc.save(s, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
     return s.str();
 }
 
