@@ -1,0 +1,226 @@
+// The band-report layer: page geometry in report pixels, band order and page breaks,
+// headers and footers, page numbers, multi-line items, ownership, and PDF output.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <memory>
+
+#include "reports/ui/qreport.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// Number of page objects in a PDF file.
+int PdfPageCount(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray data = f.readAll();
+    if (!data.startsWith("%PDF")) return -1;
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    int n = 0;
+    auto it = page.globalMatch(QString::fromLatin1(data));
+    while (it.hasNext()) {
+        it.next();
+        ++n;
+    }
+    return n;
+}
+
+TQRLabel* AddLabel(TQRCustomBand* band, int left, int top, const QString& text) {
+    auto* l = new TQRLabel(band);
+    l->Left = left;
+    l->Top = top;
+    l->Caption = text;
+    return l;
+}
+
+TEST(QReport, A4PageInReportPixels) {
+    EXPECT_NEAR(MmToReportPixels(210), 992.1, 0.1);
+    TQuickRep rep;
+    EXPECT_EQ(rep.PageValue(pvLength), 297);
+    EXPECT_EQ(rep.PageValue(pvWidth), 210);
+    rep.SetPageValue(pvLeftMargin, 16);
+    rep.SetPageValue(pvTopMargin, 10);
+    EXPECT_EQ(rep.PageValue(4), 16);
+    EXPECT_EQ(rep.PageValue(7), 0);  // outside the seven values
+    rep.SetPageValue(-1, 5);          // ignored
+
+    auto* band = new TQRSubDetail(&rep);
+    band->Height = 30;
+    AddLabel(band, 5, 7, QStringLiteral("x"));
+    auto found = rep.FindText(QStringLiteral("x"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].page, 1);
+    EXPECT_NEAR(found[0].rect.left(), MmToReportPixels(16) + 5, 0.01);
+    EXPECT_NEAR(found[0].rect.top(), MmToReportPixels(10) + 7, 0.01);
+    // The band spans the page between the margins.
+    const auto& bp = rep.BandPlacements();
+    ASSERT_EQ(bp.size(), 1u);
+    EXPECT_NEAR(bp[0].rect.width(), MmToReportPixels(210 - 16 - 10), 0.01);
+}
+
+TEST(QReport, TitlesFirstThenBodyInOrderWithPageBreaksHeadersAndFooters) {
+    TQuickRep rep;  // body height: 277 mm = 1308.7 pixels
+    auto* header = new TQRBand(&rep, rbPageHeader);
+    header->Height = 50;
+    AddLabel(header, 0, 0, QStringLiteral("H"));
+    auto* footer = new TQRBand(&rep, rbPageFooter);
+    footer->Height = 29;
+    auto* expr = new TQRExpr(footer);
+    expr->Expression = QStringLiteral("PAGENUMBER");
+    auto* a = new TQRSubDetail(&rep);
+    a->Height = 600;
+    AddLabel(a, 0, 0, QStringLiteral("A"));
+    auto* title = new TQRBand(&rep, rbTitle);  // made after a body band, printed first
+    title->Height = 100;
+    AddLabel(title, 0, 0, QStringLiteral("T"));
+    auto* b = new TQRSubDetail(&rep);
+    b->Height = 600;  // 50 + 100 + 600 + 600 > 1308.7 - 29: next page
+    AddLabel(b, 0, 0, QStringLiteral("B"));
+    auto* c = new TQRSubDetail(&rep);
+    c->Height = 10;
+    c->ForceNewPage = true;
+    AddLabel(c, 0, 0, QStringLiteral("C"));
+    auto* child = new TQRChildBand(&rep, a);
+    child->Height = 20;
+    AddLabel(child, 0, 0, QStringLiteral("after A"));
+
+    EXPECT_EQ(rep.Prepare(), 3);
+    const double top = MmToReportPixels(10);
+    auto at = [&](const char* t) { return rep.FindText(QString::fromUtf8(t)); };
+    ASSERT_EQ(at("T").size(), 1u);
+    EXPECT_NEAR(at("T")[0].rect.top(), top + 50, 0.01);
+    EXPECT_NEAR(at("A")[0].rect.top(), top + 150, 0.01);
+    EXPECT_NEAR(at("after A")[0].rect.top(), top + 750, 0.01);
+    EXPECT_EQ(at("B")[0].page, 2);
+    EXPECT_NEAR(at("B")[0].rect.top(), top + 50, 0.01);
+    EXPECT_EQ(at("C")[0].page, 3);
+    // Header and footer on every page; the footer at the bottom of the body.
+    EXPECT_EQ(at("H").size(), 3u);
+    for (int p = 1; p <= 3; ++p) {
+        auto n = at(std::to_string(p).c_str());
+        ASSERT_EQ(n.size(), 1u) << p;
+        EXPECT_EQ(n[0].page, p);
+        EXPECT_NEAR(n[0].rect.top(), top + MmToReportPixels(277) - 29, 0.01);
+    }
+    rep.FirstPageHeader = false;
+    rep.LastPageFooter = false;
+    EXPECT_EQ(at("H").size(), 2u);
+    EXPECT_TRUE(at("3").empty());
+    EXPECT_NEAR(at("T")[0].rect.top(), top, 0.01);
+}
+
+TEST(QReport, ForceNewPageOnTheFirstBodyBandDoesNotLeaveAnEmptyPage) {
+    TQuickRep rep;
+    EXPECT_EQ(rep.Prepare(), 1);  // an empty report is one page
+    auto* a = new TQRSubDetail(&rep);
+    a->ForceNewPage = true;
+    EXPECT_EQ(rep.Prepare(), 1);
+    auto* b = new TQRSubDetail(&rep);
+    b->ForceNewPage = true;
+    EXPECT_EQ(rep.Prepare(), 2);
+    b->Enabled = false;
+    EXPECT_EQ(rep.Prepare(), 1);
+}
+
+TEST(QReport, MemoLinesCloseUpToTheMemoHeight) {
+    TQuickRep rep;
+    auto* band = new TQRSubDetail(&rep);
+    band->Height = 1000;
+    auto* m = new TQRMemo(band);
+    m->SetFont(QStringLiteral("MS Sans Serif"), 8);
+    m->Top = 63;
+    for (int i = 0; i < 58; ++i) m->Lines << QString::number(i);
+    m->Height = 17 + 13 * 57;  // grown 13 pixels per row
+    auto lines = rep.TextPlacements();
+    ASSERT_EQ(lines.size(), 58u);
+    const double pitch = lines[1].rect.top() - lines[0].rect.top();
+    EXPECT_LE(pitch, 13.1);
+    EXPECT_GE(pitch, 12.9);
+    EXPECT_LE(lines.back().rect.bottom(), MmToReportPixels(10) + 63 + m->Height + 0.01);
+    // Few lines keep the font's own pitch.
+    m->Lines = QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    lines = rep.TextPlacements();
+    EXPECT_GT(lines[1].rect.top() - lines[0].rect.top(), 13.0);
+}
+
+TEST(QReport, AutoSizeLabelTakesTheWidthOfItsText) {
+    TQuickRep rep;
+    auto* band = new TQRSubDetail(&rep);
+    auto* shortL = AddLabel(band, 2, 2, QStringLiteral("ab"));
+    auto* longL = AddLabel(band, 2, 30, QString(41, QLatin1Char('_')));
+    shortL->AutoSize = longL->AutoSize = true;
+    EXPECT_LT(shortL->BandRect().width(), longL->BandRect().width());
+    EXPECT_GT(longL->BandRect().width(), 100);
+    longL->AutoSize = false;
+    EXPECT_EQ(longL->BandRect().width(), 65);  // the default width
+}
+
+TEST(QReport, FontsAreSizedInReportPixels) {
+    EXPECT_EQ((TQRFont{QStringLiteral("Arial"), 9, false}).ToQFont().pixelSize(), 15);
+    EXPECT_EQ((TQRFont{QStringLiteral("MS Sans Serif"), 8, false}).ToQFont().pixelSize(), 13);
+    TQuickRep rep;
+    rep.Font = TQRFont{QStringLiteral("Arial"), 11, false};
+    auto* band = new TQRSubDetail(&rep);
+    auto* l = new TQRLabel(band);
+    EXPECT_EQ(l->EffectiveFont().Size, 11);  // report font through the band
+    band->SetFont(QStringLiteral("MS Sans Serif"), 8);
+    EXPECT_EQ(l->EffectiveFont().Size, 8);
+    l->SetFont(QStringLiteral("Arial"), 12, true);
+    EXPECT_TRUE(l->EffectiveFont().Bold);
+    auto* r = new TQRRichText(band);  // keeps its own default font
+    EXPECT_FALSE(r->ParentFont);
+}
+
+TEST(QReport, OwnersDeleteWhatTheyHold) {
+    auto rep = std::make_unique<TQuickRep>();
+    auto* band = new TQRSubDetail(rep.get());
+    auto* item = AddLabel(band, 0, 0, QStringLiteral("x"));
+    delete item;
+    EXPECT_TRUE(band->Items().empty());
+    AddLabel(band, 0, 0, QStringLiteral("y"));
+    auto* parent = new TQRSubDetail(rep.get());
+    auto* child = new TQRChildBand(rep.get(), parent);
+    delete band;  // deletes its label, leaves the report
+    EXPECT_EQ(rep->Bands().size(), 2u);
+    delete parent;
+    EXPECT_EQ(child->ParentBand, nullptr);
+    AddLabel(child, 0, 0, QStringLiteral("z"));
+    rep.reset();  // deletes the remaining band and its item (checked by the sanitizers)
+}
+
+TEST(QReport, RendersEveryPageToPdf) {
+    TempDir tmp;
+    TQuickRep rep;
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new TQRSubDetail(&rep);
+        b->Height = 100;
+        b->ForceNewPage = true;
+        b->Frame.SetAll(true);
+        AddLabel(b, 10, 10, QStringLiteral("Страница %1").arg(i + 1));
+    }
+    const QString path = QString::fromStdString(tmp.dir() + "r.pdf");
+    ASSERT_TRUE(rep.RenderToPdf(path));
+    EXPECT_EQ(PdfPageCount(path), 3);
+    EXPECT_FALSE(rep.RenderToPdf(QString::fromStdString(tmp.dir() + "missing/r.pdf")));
+}
+
+TEST(QReport, PreviewAndPrintGoThroughTheOutputHook) {
+    TQuickRep rep;
+    int previews = 0, prints = 0;
+    qvr::SetReportOutputHook([&](TQuickRep& r, bool print) {
+        EXPECT_EQ(&r, &rep);
+        (print ? prints : previews)++;
+        return print;
+    });
+    rep.Preview();
+    EXPECT_TRUE(rep.Print());
+    qvr::SetReportOutputHook(nullptr);
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(prints, 1);
+}
+
+}  // namespace
