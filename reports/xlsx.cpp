@@ -189,6 +189,7 @@ struct Styles {
         LoadXml(doc, text, "styles");
         root = doc.child("styleSheet");
         if (!root) throw Error("Повреждена часть книги styles");
+        numFmts = root.child("numFmts");
         fonts = ChildInOrder(root, "fonts", kStylesOrder);
         fills = ChildInOrder(root, "fills", kStylesOrder);
         borders = ChildInOrder(root, "borders", kStylesOrder);
