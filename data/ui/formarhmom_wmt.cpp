@@ -1,0 +1,3 @@
+#include "data/ui/formarhmom_wmt.h"
+
+TFormArhMom_Wmt::TFormArhMom_Wmt(QWidget* parent) : TMoistureArchiveForm(parent, qvr::MoistureViewKind::Moment) {}
