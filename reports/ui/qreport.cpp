@@ -25,7 +25,9 @@ qvr::ReportOutputHook& OutputHook() {
 QStringList FamiliesFor(const QString& name) {
     QStringList f{name};
     if (name.compare(QStringLiteral("Arial"), Qt::CaseInsensitive) != 0) f << QStringLiteral("Arial");
-    f << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
+    // Condensed before the plain face: its widths are nearer those the layouts were
+    // drawn for.
+    f << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans Condensed") << QStringLiteral("DejaVu Sans");
     return f;
 }
 
@@ -315,8 +317,13 @@ void TQuickRep::PaintPage(QPainter& p, int page) {
             const Qt::Alignment h = HAlign(item->Alignment);
             if (lines.size() == 1) {
                 p.setFont(font);
+                // Wrap only where the item has room for more than one line; a one-line
+                // item whose text is wider than the item prints it whole rather than cut.
                 int flags = int(h | Qt::AlignTop);
-                if (item->WordWrap && !item->AutoSize) flags |= Qt::TextWordWrap;
+                if (item->WordWrap && !item->AutoSize && r.height() >= 2 * LineHeight(font))
+                    flags |= Qt::TextWordWrap;
+                else
+                    flags |= Qt::TextDontClip;
                 QRectF tr = r;
                 tr.setHeight(std::max(r.height(), LineHeight(font)));
                 p.drawText(tr, flags, lines[0]);
