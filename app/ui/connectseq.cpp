@@ -18,6 +18,7 @@
 #include "app/ui/formconnect.h"
 #include "params/ui/cnfcommands.h"
 #include "params/ui/formaccess.h"
+#include "params/ui/formconfig.h"
 #include "params/ui/formtableinfo.h"
 #include "params/ui/formuspass.h"
 #include "reports/chromorder.h"
@@ -171,9 +172,8 @@ bool TFormMain::RestoreConfigTables(ConfigRecord& record, TableStateBuffer& stat
         if (state.toWrite[t] && t != 2 && t != 4) others = true;
     if (others) {
         for (;;) {
-            // The record goes into the image as the file holds it; the checks of the load
-            // decide whether the user corrects it.
-            qvr::ConfigEditorOutcome outcome{true, false};
+            // The user checks and corrects the record in the editor's restore mode first.
+            const qvr::ConfigEditorOutcome outcome = qvr::EditConfigRecord(this, &record, 1, &state);
             if (!outcome.accepted) return false;
             if (outcome.changed) SaveConfigFile(&record);
             bool loaded;

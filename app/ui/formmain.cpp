@@ -267,6 +267,7 @@ void TFormMain::BuildMenu() {
     connect(items_["NNewcnf"], &QAction::triggered, this, [this] { NParCnfClick(0); });
     connect(items_["NEditcnf"], &QAction::triggered, this, [this] { NParCnfClick(1); });
     connect(items_["Nrdcnf"], &QAction::triggered, this, &TFormMain::NrdcnfClick);
+    ConnectParamCommands();
 }
 
 void TFormMain::HideTopMenus() {

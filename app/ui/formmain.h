@@ -88,6 +88,39 @@ public slots:
     void TimerMessageTimer();
     void TimerMoneyTimer();
 
+    // The parameter commands of the menus (paramcommands.cpp).
+    void NidentClick();
+    void NContrNameClick();
+    void NConVUClick();
+    void NConHGCClick();
+    void NConnWMTClick();
+    void NVichParClick();
+    void NEthernetClick();
+    void NsysClick();
+    void NCurrVichClick();
+    void NInsensClick();
+    void NLowAttentClick();
+    void NUpAttentClick();
+    void NLowLimitClick();
+    void NUpperLimitClick();
+    void NDistrClick();
+    void NdistrparClick();
+    void NPassClick();
+    void NContrDtClick();
+    void NFunClick();
+    void NSitClick();
+    void NChrom_MomDataClick();
+    void NMeanClick();
+    void NaboutClick();
+
+public:
+    // The table just read, kept before its form opens; only fields that differ from it are
+    // written back. 80 bytes: the largest table edited this way.
+    uint8_t OldTableCopy[80] = {};
+    // Connects the parameter commands to their menu items and installs the configuration
+    // editor of the file commands.
+    void ConnectParamCommands();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
