@@ -137,6 +137,7 @@ TLogViewForm::TLogViewForm(QWidget* parent, uint8_t log, int width) : QDialog(pa
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(1);  // the 4-pixel spacer column
     // The last column takes the free width, less the scroll bar when one shows.
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
     top->addWidget(StringGrid1, 1);
