@@ -261,6 +261,13 @@ TChromArchiveForm::TChromArchiveForm(QWidget* parent, bool moment) : QDialog(par
     set_ = std::make_unique<ChromArchiveSet>();
 }
 
+// The grids may still ask their models while the dialog goes down: they are cut off from
+// the record set before it is freed.
+TChromArchiveForm::~TChromArchiveForm() {
+    LeftModel->SetArchiveSet(nullptr);
+    ValueModel->SetArchiveSet(nullptr);
+}
+
 int TChromArchiveForm::SelectedRow() const {
     const QModelIndex cur = StringGrid2->currentIndex();
     return cur.isValid() ? cur.row() : -1;

@@ -98,6 +98,7 @@ void SetChromSaveDialogHook(DataSaveChooser chooser);
 class TChromArchiveForm : public QDialog {
     Q_OBJECT
 public:
+    ~TChromArchiveForm() override;
     // Inputs, set by the caller before the form is shown (the caller keeps them alive).
     const qvr::ArchiveFileHeader* Header = nullptr;
     const std::vector<uint8_t>* Records = nullptr;  // header.recordCount raw records
