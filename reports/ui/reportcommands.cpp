@@ -4,11 +4,13 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
 #include "data/archread.h"
+#include "reports/ui/formquesprn.h"
 #include "reports/ui/formrepconf.h"
 #include "reports/ui/formrepcreate.h"
 #include "reports/ui/formrepformate.h"
@@ -37,8 +39,22 @@ void Message(int32_t kind, const std::string& line1, const std::string& line2) {
 
 void PrintLoop(int kind, DailyReportRecord* record, QWidget* parent) {
     if (!record) return;
+    // The choice form is made once for the loop and reads the record's bytes.
+    const auto bytes = record->Bytes();
+    std::unique_ptr<TFormQuesPrn> form;
+    if (!ChoiceHook()) {
+        form = std::make_unique<TFormQuesPrn>(parent);
+        form->Mode = 0;
+        form->Report = bytes.data();
+    }
     for (;;) {
-        const uint8_t choice = ChoiceHook() ? ChoiceHook()(parent, record) : 0;
+        uint8_t choice = 0;
+        if (ChoiceHook()) {
+            choice = ChoiceHook()(parent, record);
+        } else {
+            form->exec();
+            choice = form->Choice;
+        }
         ProcessMessages();
         if (choice == 0) break;
         if (PrintHook()) PrintHook()(parent, kind, record, choice);

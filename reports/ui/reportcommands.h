@@ -18,13 +18,13 @@ class QWidget;
 
 namespace qvr {
 
-// Shows the print choice form ("Данные в отчете") for a daily report modally and returns
-// its choice: 0 leave, 1 preview, 2 print.
+// Replaces the print choice form ("Данные в отчете", TFormQuesPrn) of the loops (tests):
+// returns the choice for the record: 0 leave, 1 preview, 2 print.
 using DailyPrintChoiceHook = std::function<uint8_t(QWidget* parent, DailyReportRecord* record)>;
 // Makes the daily certificate (kind 0) or the daily passport (kind 1) of the record and
 // previews it (choice 1) or prints it through the printer dialog (choice 2).
 using DailyPrintHook = std::function<void(QWidget* parent, int kind, DailyReportRecord* record, uint8_t choice)>;
-// Without a choice hook the loops end at once; without a print hook a choice prints nothing.
+// Without a print hook a choice prints nothing (the print forms install it).
 void SetDailyPrintChoiceHook(DailyPrintChoiceHook hook);
 void SetDailyPrintHook(DailyPrintHook hook);
 

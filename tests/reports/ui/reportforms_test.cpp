@@ -31,6 +31,7 @@
 #include "link/tabledir.h"
 #include "params/ui/simlink.h"
 #include "reports/dailyreport.h"
+#include "reports/ui/formquesprn.h"
 #include "reports/ui/formrepconf.h"
 #include "reports/ui/formrepcreate.h"
 #include "reports/ui/formrepformate.h"
@@ -420,4 +421,28 @@ TEST_F(DailyReportCreate, CancelledDayReadsNothingAndAFailedSaveStillPrints) {
     NRepCreateClick(nullptr, &bar, nullptr);
     EXPECT_EQ(Shown().back(), Lines("Ошибка создания файла.", "Данные для создания отчета не сохранены"));
     EXPECT_EQ(printed, (std::vector<int>{1}));
+}
+
+TEST_F(DailyReportForms, LoopShowsTheChoiceFormUntilLeave) {
+    SetDailyPrintChoiceHook({});
+    DailyReportRecord r;
+    r.start = CtlMinuteTime(26, 3, 4, 10, 0);
+    r.end = CtlMinuteTime(26, 3, 5, 10, 0);
+    int shown = 0;
+    std::function<void(TFormQuesPrn&)> press;
+    press = [&](TFormQuesPrn& f) {
+        ++shown;
+        if (shown == 1) {
+            WhenShown<TFormQuesPrn>([&](TFormQuesPrn& g) {
+                if (&g == &f) press(g);
+            });
+            f.BitBtn3->click();  // preview
+        } else {
+            f.BitBtn2->click();  // leave
+        }
+    };
+    WhenShown<TFormQuesPrn>(press);
+    PrintPassportLoop(&r);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(printed, (std::vector<int>{11}));
 }
