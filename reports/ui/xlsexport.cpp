@@ -1,0 +1,65 @@
+#include "reports/ui/xlsexport.h"
+
+#include <QWidget>
+#include <ctime>
+#include <optional>
+
+#include "common/fileutil.h"
+#include "common/ui/formwait.h"
+#include "reports/ui/xlsreport.h"
+
+namespace qvr {
+
+namespace {
+
+ExcelSaveDialogHook& SaveHook() {
+    static ExcelSaveDialogHook hook;
+    return hook;
+}
+
+QString RunSaveDialog(QWidget* parent, const ExcelSaveRequest& req) {
+    if (SaveHook()) return SaveHook()(req);
+    QFileDialog d(parent, req.title);
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setFileMode(QFileDialog::AnyFile);
+    d.setOption(QFileDialog::DontConfirmOverwrite, true);  // the program asks itself
+    d.setNameFilters(req.filters);
+    d.selectNameFilter(req.filters.value(req.filterIndex - 1));
+    d.setDirectory(req.folder);
+    d.selectFile(req.proposed);
+    if (d.exec() != QDialog::Accepted) return QString();
+    return d.selectedFiles().value(0);
+}
+
+}  // namespace
+
+void SetExcelSaveDialogHook(ExcelSaveDialogHook hook) { SaveHook() = std::move(hook); }
+
+bool ExportChromViewCommand(QWidget* view, DataKind kind, uint8_t address, const ChromExcelExport& in) {
+    ExcelSaveRequest req;
+    req.title = QStringLiteral("Введите имя файла для сохранения данных");
+    const std::string folder = ExcelExportFolder(kind);
+    req.folder = QString::fromStdString(folder);
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    req.proposed = QString::fromStdString(ExcelExportDefaultName(folder, address, tm));
+    req.filters = QStringList{QStringLiteral("Excel (*.xls *.xlsx)"), QStringLiteral("All Files (*)")};
+    req.filterIndex = 1;
+    const QString chosen = RunSaveDialog(view, req);
+    if (chosen.isEmpty()) return false;
+    const std::string path = WithXlsxExtension(chosen.toStdString());
+    if (!ConfirmExcelOverwrite(path)) return false;
+
+    bool saved = false;
+    {
+        HourglassScope hourglass;
+        WaitWindowScope wait(view, uint8_t(4), std::max(in.recordCount, 0) + 5);
+        wait.Progress().SetPosition(0);
+        saved = ExportChromViewToExcel(in, path, &wait.Progress(), XlsMessages());
+    }
+    if (view) view->raise();
+    return saved;
+}
+
+}  // namespace qvr
