@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -56,9 +55,9 @@ const char* const kDiagHeadings[kLogCells] = {"Дата", "Время", "Соб�
 const char* const kAuditHeadings[kLogCells] = {"Дата",     "Время",    "Наименование\nизмененного параметра",
                                                "Старое\nзначение", "Новое\nзначение", "Единица\nизмерения",
                                                "Оператор"};
-// Widths of columns 1..6 in characters of the grid's font; the last column takes the rest.
-const int kDiagWidths[kLogCells - 1] = {11, 11, 42, 42, 11, 11};
-const int kAuditWidths[kLogCells - 1] = {13, 13, 50, 12, 12, 10};
+// Widths of columns 1..6 in pixels; the last column takes the rest of the window's width.
+const int kDiagWidths[kLogCells - 1] = {80, 80, 280, 270, 80, 80};
+const int kAuditWidths[kLogCells - 1] = {80, 80, 280, 90, 90, 75};
 
 }  // namespace
 
@@ -120,12 +119,10 @@ TLogViewForm::TLogViewForm(QWidget* parent, uint8_t log, int width) : QDialog(pa
     top->setContentsMargins(4, 4, 4, 0);
     top->setSpacing(4);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     Model = new LogGridModel(log, this);
     StringGrid1 = new QTableView(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(Model);
-    StringGrid1->setFont(fixed);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -133,7 +130,7 @@ TLogViewForm::TLogViewForm(QWidget* parent, uint8_t log, int width) : QDialog(pa
     StringGrid1->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 4);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 4);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
@@ -192,11 +189,10 @@ void TLogViewForm::FormShow() {
     FillGrid();
     Model->SetRows(&rows_);
 
-    const QFontMetrics fm(StringGrid1->font());
     const QFontMetrics hm(StringGrid1->horizontalHeader()->font());
     StringGrid1->setColumnWidth(0, 4);
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
-    for (int c = 1; c < kLogCells; ++c) StringGrid1->setColumnWidth(c, fm.horizontalAdvance(QLatin1Char('0')) * widths[c - 1]);
+    for (int c = 1; c < kLogCells; ++c) StringGrid1->setColumnWidth(c, widths[c - 1]);
     StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
 
     SizeWindow();

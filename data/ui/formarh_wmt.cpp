@@ -1,7 +1,6 @@
 #include "data/ui/formarh_wmt.h"
 
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -129,19 +128,17 @@ TMoistureArchiveForm::TMoistureArchiveForm(QWidget* parent, MoistureViewKind kin
     top->setContentsMargins(6, 6, 6, 6);
     top->setSpacing(4);
 
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     Model = new MoistureGridModel(this);
     StringGrid1 = new QTableView(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(Model);
-    StringGrid1->setFont(fixed);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setWordWrap(false);
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 4);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 4);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
