@@ -27,6 +27,7 @@
 #include "data/ui/formarhmom_chr.h"
 #include "data/ui/formchromerr.h"
 #include "reports/ui/formquesprn.h"
+#include "reports/ui/xlsexport.h"
 
 namespace qvr {
 
@@ -38,10 +39,6 @@ ChromArchivePrintHook& PrintHook() {
 }
 MomentPassportPrintHook& PassportHook() {
     static MomentPassportPrintHook hook;
-    return hook;
-}
-ChromExcelExportHook& ExcelHook() {
-    static ChromExcelExportHook hook;
     return hook;
 }
 DataSaveChooser& SaveHook() {
@@ -75,7 +72,6 @@ const char* const kHourDayLeftHeadings[kChromLeftColumns] = {"", "Дата", "Н
 void SetChromArchivePrintHook(ChromArchivePrintHook hook) { PrintHook() = std::move(hook); }
 void SetMomentPassportPrintHook(MomentPassportPrintHook hook) { PassportHook() = std::move(hook); }
 const MomentPassportPrintHook& CurrentMomentPassportPrintHook() { return PassportHook(); }
-void SetChromExcelExportHook(ChromExcelExportHook hook) { ExcelHook() = std::move(hook); }
 void SetChromSaveDialogHook(DataSaveChooser chooser) { SaveHook() = std::move(chooser); }
 
 // ---------------------------------------------------------------------------------------
@@ -136,6 +132,20 @@ QVariant ChromValueGridModel::headerData(int section, Qt::Orientation orientatio
     for (int l = 0; l < 3; ++l) lines << FromUtf8(ChromHeadingLine(ReportSettings, c, l));
     lines << FromUtf8(ChromHeadingUnit(ReportSettings, c));
     return lines.join(QLatin1Char('\n'));
+}
+
+ChromExcelExport ChromExcelExportOf(const ChromArchiveSet& set, const QString& caption, const QString& methodLine) {
+    ChromExcelExport in;
+    in.leftColumns = set.Kind() == ChromViewKind::Moment ? 2 : 3;
+    in.caption = caption.toStdString();
+    in.methodLine = methodLine.toStdString();
+    in.recordCount = set.RowCount();
+    const ChromArchiveSet* s = &set;
+    in.leftText = [s](int row, int column) { return s->LeftCell(row, column); };
+    in.valueText = [s](int row, int column) { return s->ValueCell(row, column + 1); };
+    in.przComposition = ReportSettings.prz_composition;
+    in.thermalUnit = ReportSettings.thermal_unit;
+    return in;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -412,15 +422,8 @@ void TChromArchiveForm::BitBtn3Click() {
 }
 
 void TChromArchiveForm::BitBtn5Click() {
-    if (!ExcelHook()) return;
-    ChromExcelJob job;
-    job.kind = ViewKind();
-    job.header = &set_->Header();
-    job.leftGrid = LeftModel;
-    job.valueGrid = ValueModel;
-    job.caption = windowTitle();
-    job.methodLine = Label4->text();
-    ExcelHook()(this, job);
+    ExportChromViewCommand(this, set_->DataFileKind(), set_->Header().address,
+                           ChromExcelExportOf(*set_, windowTitle(), Label4->text()));
 }
 
 void TChromArchiveForm::showEvent(QShowEvent* event) {

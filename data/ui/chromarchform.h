@@ -14,6 +14,7 @@
 
 #include "data/chromview.h"
 #include "reports/printheading.h"
+#include "reports/xlsexport.h"
 
 class QAction;
 class QLabel;
@@ -77,17 +78,8 @@ using MomentPassportPrintHook =
 void SetMomentPassportPrintHook(MomentPassportPrintHook hook);
 const MomentPassportPrintHook& CurrentMomentPassportPrintHook();
 
-// What the Excel export receives from a view.
-struct ChromExcelJob {
-    ChromViewKind kind = ChromViewKind::Moment;
-    const ArchiveFileHeader* header = nullptr;
-    const QAbstractItemModel* leftGrid = nullptr;
-    const QAbstractItemModel* valueGrid = nullptr;
-    QString caption;     // the window caption
-    QString methodLine;  // Label4
-};
-using ChromExcelExportHook = std::function<void(QWidget* view, const ChromExcelJob& job)>;
-void SetChromExcelExportHook(ChromExcelExportHook hook);
+// What the Excel export takes from a view: its caption, method line and grid texts.
+ChromExcelExport ChromExcelExportOf(const ChromArchiveSet& set, const QString& caption, const QString& methodLine);
 
 // Replaces the modal save dialog (tests): returns the chosen path, empty for Cancel.
 void SetChromSaveDialogHook(DataSaveChooser chooser);

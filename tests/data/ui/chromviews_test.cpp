@@ -34,6 +34,8 @@
 #include "reports/dailyreport.h"
 #include "reports/printheading.h"
 #include "reports/ui/formquesprn.h"
+#include "reports/ui/xlsexport.h"
+#include "reports/xlsx.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -102,7 +104,6 @@ protected:
     void TearDown() override {
         SetChromArchivePrintHook(nullptr);
         SetMomentPassportPrintHook(nullptr);
-        SetChromExcelExportHook(nullptr);
         SetChromSaveDialogHook(nullptr);
         SetPrintHeadingAsker(nullptr);
         SetPrintChoiceAsker(nullptr);
@@ -485,25 +486,37 @@ TEST_F(ChromViews, PassportWithoutFilesKeepsZeroTexts) {
     EXPECT_EQ(f.Passport.bytes[MomentPassportRecord::kAnalysisTime + 2], 7);
 }
 
-TEST_F(ChromViews, ExcelHandOver) {
-    Bytes recs = Moment(0, 0, 0, 0, 90.0f);
-    const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 1);
-    TFormArhMom_Chr f;
+TEST_F(ChromViews, ExcelExportCarriesTheScreenTexts) {
+    Bytes recs;
+    for (const Bytes& r : {HourDay(0, 0x98, 0), HourDay(1, 0x18, 0x02)}) recs.insert(recs.end(), r.begin(), r.end());
+    const ArchiveFileHeader h = Header(DataKind::ChromDay, 2);
+    TFormArhivHDM_Chr f;
     f.Header = &h;
     f.Records = &recs;
+    f.PeriodKind = 1;
     f.show();
-    f.BitBtn5Click();  // nothing installed: nothing happens
-    int calls = 0;
-    SetChromExcelExportHook([&](QWidget* view, const ChromExcelJob& job) {
-        ++calls;
-        EXPECT_EQ(view, &f);
-        EXPECT_EQ(job.kind, ChromViewKind::Moment);
-        EXPECT_EQ(job.caption, f.windowTitle());
-        EXPECT_EQ(job.methodLine, f.Label4->text());
-        EXPECT_EQ(Cell(job.valueGrid, 0, 9), "   90.00");
+    MakeDir(dir.dir() + "DAYDATA");
+    std::vector<ExcelSaveRequest> asked;
+    SetExcelSaveDialogHook([&](const ExcelSaveRequest& r) {
+        asked.push_back(r);
+        return QString::fromStdString(dir.dir() + "DAYDATA/days");
     });
     f.BitBtn5Click();
-    EXPECT_EQ(calls, 1);
+    SetExcelSaveDialogHook(nullptr);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].folder.toStdString(), dir.dir() + "DAYDATA");
+    ASSERT_TRUE(FileExists(dir.dir() + "DAYDATA/days.xlsx"));
+
+    auto app = xlsx::Application::Create("excel.application");
+    ASSERT_NE(app, nullptr);
+    xlsx::Worksheet& sh = app->WorkBooks().Open(dir.dir() + "DAYDATA/days.xlsx").ActiveSheet();
+    EXPECT_EQ(sh.Cells(1, 1).Text(), (f.windowTitle() + ".   " + f.Label4->text()).toStdString());
+    EXPECT_EQ(sh.Cells(6, 1).Text(), "   07.12.26");
+    EXPECT_EQ(sh.Cells(6, 3).Text(), "   24:00:00");
+    EXPECT_EQ(sh.Cells(7, 3).Text(), "   24:00:00*");
+    EXPECT_EQ(sh.Cells(6, 3 + 9).Text(), "   92.50 ");  // methane, display column 8
+    EXPECT_EQ(sh.Cells(7, 3 + 9).Text(), " ---");
+    EXPECT_TRUE(f.isEnabled());
 }
 
 TEST_F(ChromViews, ArchiveCommandsOpenTheViews) {
