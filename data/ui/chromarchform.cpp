@@ -212,6 +212,7 @@ TChromArchiveForm::TChromArchiveForm(QWidget* parent, bool moment) : QDialog(par
         g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         g->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 4);
         g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        g->horizontalHeader()->setMinimumSectionSize(1);  // the 2-pixel spacer column
         g->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
         g->horizontalHeader()->setHighlightSections(false);
         g->setWordWrap(false);
@@ -340,7 +341,7 @@ void TChromArchiveForm::FormShow() {
 
 void TChromArchiveForm::ApplyStatusColumns() {
     for (int c : StatusColumnList()) StringGrid1->setColumnHidden(c, StatusColumns == 0);
-    int w = 2 + StringGrid1->frameWidth() * 2;
+    int w = 8 + StringGrid1->frameWidth() * 2;
     for (int c = 0; c < kChromLeftColumns; ++c)
         if (!StringGrid1->isColumnHidden(c)) w += StringGrid1->columnWidth(c);
     StringGrid1->setFixedWidth(w);
