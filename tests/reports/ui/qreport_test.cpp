@@ -2,7 +2,10 @@
 // headers and footers, page numbers, multi-line items, ownership, and PDF output.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QByteArray>
+#include <QPrintPreviewDialog>
+#include <QTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -221,6 +224,21 @@ TEST(QReport, PreviewAndPrintGoThroughTheOutputHook) {
     qvr::SetReportOutputHook(nullptr);
     EXPECT_EQ(previews, 1);
     EXPECT_EQ(prints, 1);
+}
+
+TEST(QReport, PreviewShowsAModalPreviewWindowThatDrawsTheReport) {
+    TQuickRep rep;
+    auto* b = new TQRSubDetail(&rep);
+    AddLabel(b, 10, 10, QStringLiteral("Просмотр"));
+    bool seen = false;
+    QTimer::singleShot(200, [&] {
+        if (auto* d = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            seen = true;
+            d->reject();
+        }
+    });
+    rep.Preview();  // returns once the preview window is closed
+    EXPECT_TRUE(seen);
 }
 
 }  // namespace
