@@ -246,7 +246,7 @@ TEST_F(FlowForms, ParPasswordFields) {
     // Enter in the code moves to the password.
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(g.Edit3, &enter);
-    EXPECT_EQ(QApplication::focusWidget(), g.Edit2);
+    EXPECT_EQ(g.focusWidget(), g.Edit2);
     g.BitBtn1Click();  // fields not yet left are stored on acceptance
     ASSERT_EQ(g.Accepted, 1);
     EXPECT_EQ(std::string(e.password, 16), "abc         1234");

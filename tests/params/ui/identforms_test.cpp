@@ -38,7 +38,7 @@ TEST(IdentForms, IdentFromController) {
     QApplication::processEvents();
     f.activateWindow();
     QApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), f.BitBtn1);
+    EXPECT_EQ(f.focusWidget(), f.BitBtn1);
 }
 
 TEST(IdentForms, IdentOfNewRecordShowsTypeAndVersionOnly) {

@@ -88,9 +88,9 @@ TEST_F(UsersForms, ShortUsPassLayoutAndEnterOrder) {
     // Enter moves on and is not taken as a press of a button.
     f.Edit1->setFocus();
     Key(f.Edit1, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), f.Edit2);
+    EXPECT_EQ(f.focusWidget(), f.Edit2);
     Key(f.Edit2, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), f.BitBtn1);
+    EXPECT_EQ(f.focusWidget(), f.BitBtn1);
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.Accepted, 0);
     Key(f.BitBtn1, Qt::Key_Return);
