@@ -23,7 +23,6 @@ namespace {
 constexpr int kChromFirstColumn = 2;
 constexpr int kMoistureFirstColumn = 24;
 constexpr int kTemperatureColumn = 28;
-constexpr int kGasTemperature = 16;
 constexpr int kMethane = 8;
 constexpr int kDayFirstRow = 10;
 constexpr int kDaySummaryRow = 34;

@@ -5,6 +5,7 @@
 // (mole fractions, heats in MJ with kcal and kWh beside them); the templates carry every
 // heading and format.
 #pragma once
+#include "reports/gascalc.h"
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,7 +26,6 @@ extern const uint8_t ExcelChromColumnTable[20];
 // kgf/cm2).
 extern const uint8_t ExcelMoistureColumnOrder[4];
 
-constexpr double kKcalPerMJ = 239.08;
 constexpr double kKWhPerMJ = 0.277778;
 constexpr double kKgfPerBar = 1.019716213;
 

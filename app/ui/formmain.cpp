@@ -25,7 +25,9 @@
 #include "link/connectmodem.h"
 #include "link/hgcbox.h"
 #include "link/tcp_fun.h"
+#include "data/ui/archcommands.h"
 #include "params/ui/cnfcommands.h"
+#include "reports/gascalc.h"
 
 TFormMain* FormMain = nullptr;
 int64_t g_PerfFrequency = 0;
@@ -201,6 +203,7 @@ TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(
 
     pod = new QFileDialog(this);
     pod->setAcceptMode(QFileDialog::AcceptOpen);
+    pod->setNameFilters(qvr::DataOpenDialogFilters());
     psd = new QFileDialog(this);
     psd->setAcceptMode(QFileDialog::AcceptSave);
 
@@ -268,6 +271,7 @@ void TFormMain::BuildMenu() {
     connect(items_["NEditcnf"], &QAction::triggered, this, [this] { NParCnfClick(1); });
     connect(items_["Nrdcnf"], &QAction::triggered, this, &TFormMain::NrdcnfClick);
     ConnectParamCommands();
+    ConnectDataCommands();
 }
 
 void TFormMain::HideTopMenus() {
@@ -309,6 +313,7 @@ void TFormMain::FormCreate() {
     ApplyReportDecimalsRule(ReportSettings);
     // 9. Display strings; every message box goes through the message form.
     qvr::InitStringTable();
+    qvr::BuildKcalColumns();
     qvr::InstallQuesFormHandler();
     // 10. The frequency of the precise clock.
     g_PerfFrequency = PerfFrequency();

@@ -129,6 +129,7 @@ protected:
 private:
     void BuildMenu();
     bool ConnectAttempt();
+    void ConnectDataCommands();
     bool CheckTableState(uint8_t version);
     void HideTopMenus();
     bool FormClose();

@@ -1,5 +1,7 @@
 #include "data/ui/logcommands.h"
 
+#include "data/ui/archcommands.h"
+
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -122,7 +124,7 @@ void OpenLogFile(uint8_t log, QWidget* mainWindow, QFileDialog* openDialog) {
     LogOpenRequest req;
     req.title = QStringLiteral("Выберите файл с данными");
     req.folder = QString::fromStdString(DataFolder(t->kind));
-    req.filters = DataOpenFilters();
+    req.filters = DataOpenDialogFilters();
     req.filterIndex = KindInfo(t->kind).filterIndex;
     const QString chosen = RunOpenDialog(mainWindow, openDialog, req);
     if (chosen.isEmpty()) return;
@@ -139,14 +141,6 @@ void ShowLogView(QWidget* parent, const LogData& data) {
 void SetLogIndexChooser(LogIndexChooser chooser) { IndexChooser() = std::move(chooser); }
 void SetLogPeriodChooser(LogPeriodChooser chooser) { PeriodChooser() = std::move(chooser); }
 void SetLogOpenDialogHook(LogOpenDialogHook hook) { OpenHook() = std::move(hook); }
-
-QStringList DataOpenFilters() {
-    QStringList f{QStringLiteral("Data Files (*.cnf)")};
-    for (const char* ext : {"srt", "ala", "aud", "mch", "mwm", "hch", "hwm", "dch", "dwm", "clb"})
-        f << QStringLiteral("DataFiles(*.%1)").arg(QLatin1String(ext));
-    f << QStringLiteral("All files (*)");
-    return f;
-}
 
 void NArhIndClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, int tag) {
     if (tag != kDiagLog && tag != kAuditLog) return;

@@ -44,9 +44,6 @@ struct LogOpenRequest {
 using LogOpenDialogHook = std::function<QString(const LogOpenRequest&)>;
 void SetLogOpenDialogHook(LogOpenDialogHook hook);
 
-// The filters of the main window's shared open dialog, in its order.
-QStringList DataOpenFilters();
-
 // "Запрос по индексу" of both logs: the menu item's tag selects the log (0 diagnostic,
 // 1 intervention; any other tag does nothing). Reads the index bounds, asks for the range
 // and reads it. timerMessage: the main window's timer that clears status panel 2.

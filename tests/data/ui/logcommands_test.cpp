@@ -20,6 +20,7 @@
 #include "ctlsim/logs.h"
 #include "data/archformat.h"
 #include "data/ui/formindex.h"
+#include "data/ui/archcommands.h"
 #include "data/ui/logcommands.h"
 #include "data/ui/periodutil.h"
 #include "params/ui/simlink.h"
@@ -220,7 +221,7 @@ TEST_F(LogCommandsTest, OpenSavedLogFiles) {
     EXPECT_EQ(asked[1].folder, QString::fromStdString(tmp.dir() + "AUDFILES"));
     EXPECT_EQ(asked[1].filterIndex, 4);
     EXPECT_EQ(asked[1].filters.value(3), QStringLiteral("DataFiles(*.aud)"));
-    const QStringList filters = qvr::DataOpenFilters();
+    const QStringList filters = qvr::DataOpenDialogFilters();
     ASSERT_EQ(filters.size(), 12);
     EXPECT_EQ(filters[0], QStringLiteral("Data Files (*.cnf)"));
     EXPECT_EQ(filters[4], QStringLiteral("DataFiles(*.mch)"));
