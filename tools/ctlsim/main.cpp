@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "ctlsim/access.h"
+#include "ctlsim/archive.h"
+#include "ctlsim/logs.h"
 #include "ctlsim/clock.h"
 #include "ctlsim/ctlsim.h"
 #include "ctlsim/demo.h"
@@ -76,11 +78,20 @@ int main(int argc, char** argv) {
 
     // The controller as asked for: demonstration tables, version, destroyed tables, and the
     // reset of non-volatile data.
+    std::vector<std::unique_ptr<ctlsim::ArchiveSim>> archives;
+    std::vector<std::unique_ptr<ctlsim::LogSim>> logs;
     auto prepare = [&](ctlsim::CtlSim& sim) {
         if (!blank) {
             ctlsim::FillDemoController(sim);
             ctlsim::RequireRegisteredWriter(sim);
-            ctlsim::SetClock(sim, Now() - 25.0 / 86400);  // a little behind the PC
+            // Archives and logs up to now, then the clock a little behind the PC.
+            CtlDateTime now;
+            DateTimeToCtl(Now(), now);
+            archives.push_back(std::make_unique<ctlsim::ArchiveSim>(sim));
+            archives.back()->FillDemo(now);
+            logs.push_back(std::make_unique<ctlsim::LogSim>(sim));
+            logs.back()->FillDemo(now);
+            ctlsim::SetClock(sim, Now() - 25.0 / 86400);
         }
         if (version >= 0) ctlsim::SetSoftwareVersion(sim, uint8_t(version));
         if (!destroyed.empty()) ctlsim::SetDestroyedTables(sim, destroyed);
