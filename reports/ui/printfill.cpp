@@ -123,9 +123,10 @@ TQRChildBand* AddDocumentHeading(TQuickRep* report, TQRCustomBand* parent, int h
     PlaceLabel(band, g.rule1, mid, valueEnd - g.rule1, 21, taCenter, font, kDocumentRowSize, true,
                QStringLiteral("Значение"));
     if (g.rule2 > 0) {
-        PlaceLabel(band, g.rule2, mid - 11, g.tableWidth - g.rule2, 21, taCenter, font, kDocumentRowSize, true,
+        // Two lines in a narrow column: one size smaller than the other headings.
+        PlaceLabel(band, g.rule2, mid - 10, g.tableWidth - g.rule2, 20, taCenter, font, kDocumentRowSize - 1, true,
                    QStringLiteral("Расширенная"));
-        PlaceLabel(band, g.rule2, mid + 11, g.tableWidth - g.rule2, 21, taCenter, font, kDocumentRowSize, true,
+        PlaceLabel(band, g.rule2, mid + 10, g.tableWidth - g.rule2, 20, taCenter, font, kDocumentRowSize - 1, true,
                    QStringLiteral("неопределенность, %"));
     }
     Rule(band, g.rule1, height);
