@@ -39,9 +39,9 @@ qvr::HourDayStamp Stamp(const CtlHourTime& dh, bool daily) {
     s.date[1] = dh.month;
     s.date[2] = dh.day;
     // Hourly means cover hh:00:00..hh:59:59, daily ones start and end at the contract
-    // hour 10; bit 7 of the end hour marks a complete interval.
+    // hour 10; in the daily archive bit 7 of the end hour marks a complete interval.
     s.start[0] = daily ? 10 : dh.hour;
-    s.end[0] = uint8_t(s.start[0] | 0x80);
+    s.end[0] = daily ? uint8_t(s.start[0] | 0x80) : s.start[0];
     if (!daily) {
         s.end[1] = 59;
         s.end[2] = 59;
