@@ -278,7 +278,9 @@ TEST_F(ChromPrint, FullBlocksStayOnTheirPages) {
         TFormPrnHDM_Chr& f = Build(75 + 85 + 85 + 58, kind);
         const double bottom = MmToReportPixels(297 - 10) - 29;  // above the footer
         for (const auto& b : f.QuickRep1.BandPlacements())
-            if (b.band->BandType() != rbPageFooter) EXPECT_LE(b.rect.bottom(), bottom + 0.01) << int(kind);
+            if (b.band->BandType() != rbPageFooter) {
+                EXPECT_LE(b.rect.bottom(), bottom + 0.01) << int(kind);
+            }
         EXPECT_EQ(f.QuickRep1.PageCount(), f.PageCount);
     }
 }
@@ -330,7 +332,9 @@ TEST_F(WmtPrint, PagesHold52ThenFiftyNineRows) {
         EXPECT_EQ(f.QRLabel31->Caption, QStringLiteral("из %1").arg(c.pages));
         const double bottom = MmToReportPixels(297 - 10) - 29;
         for (const auto& b : f.QuickRep1.BandPlacements())
-            if (b.band->BandType() != rbPageFooter) EXPECT_LE(b.rect.bottom(), bottom + 0.01);
+            if (b.band->BandType() != rbPageFooter) {
+                EXPECT_LE(b.rect.bottom(), bottom + 0.01);
+            }
     }
     TFormPrnHDM_Wmt& f = Build(53, qvr::kPrintWmtHour);
     EXPECT_EQ(f.Tables[0]->Value[0]->Lines.size(), 52);
