@@ -8,6 +8,7 @@
 #include "data/ui/logcommands.h"
 #include "data/ui/momcommands.h"
 #include "reports/gascalc.h"
+#include "reports/ui/printforms.h"
 #include "reports/ui/reportcommands.h"
 #include "reports/ui/xlsreport.h"
 
@@ -56,4 +57,5 @@ void TFormMain::ConnectDataCommands() {
 
     qvr::InstallChromArchiveViews(qvr::ShowMoistureArchiveView);
     qvr::InstallLogViews();
+    qvr::InstallPrintForms();
 }
