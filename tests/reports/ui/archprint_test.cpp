@@ -104,9 +104,9 @@ protected:
 
 TEST_F(ChromPrint, PageCountsAtTheBlockEdges) {
     struct Case {
-        int rows, pages, tables, spec;
+        int rows, pages, tables, summaryKind;
     };
-    // spec: summaries with their own headings (on pages of their own).
+    // summaryKind 2: summaries with their own headings (on pages of their own).
     const Case cases[] = {{0, 2, 1, 0},  {1, 2, 1, 0},   {58, 2, 1, 0},  {59, 4, 1, 2},  {75, 4, 1, 2},
                           {76, 4, 2, 0}, {160, 6, 2, 2}, {161, 6, 3, 0}, {200, 6, 3, 0}, {245, 8, 3, 2}};
     for (const Case& c : cases) {
@@ -121,8 +121,8 @@ TEST_F(ChromPrint, PageCountsAtTheBlockEdges) {
             EXPECT_EQ(moment ? f.HdmTable[0].size() : f.MomTable[0].size(), 0u);
             const bool hasSpec = moment ? f.MomSpecItog[1] != nullptr : f.HdmSpecItog[1] != nullptr;
             const bool hasItog = moment ? f.MomItog[1] != nullptr : f.HdmItog[1] != nullptr;
-            EXPECT_EQ(hasSpec, c.spec == 2);
-            EXPECT_EQ(hasItog, c.spec == 0);
+            EXPECT_EQ(hasSpec, c.summaryKind == 2);
+            EXPECT_EQ(hasItog, c.summaryKind == 0);
         }
     }
 }
