@@ -41,26 +41,6 @@ bool ChoosePeriodWithDialog(QWidget* parent, uint8_t boundsKind, ArchiveSpan* sp
     return true;
 }
 
-QString RunOpenDialog(QWidget* parent, QFileDialog* shared, const DataOpenRequest& req) {
-    if (OpenHook()) return OpenHook()(req);
-    std::optional<QFileDialog> own;
-    QFileDialog* d = shared;
-    if (!d) {
-        own.emplace(parent);
-        d = &*own;
-    }
-    d->setWindowTitle(req.title);
-    d->setAcceptMode(QFileDialog::AcceptOpen);
-    d->setFileMode(QFileDialog::ExistingFile);
-    d->setOptions(req.options);
-    d->setNameFilters(req.filters);
-    d->selectNameFilter(req.filters.value(req.filterIndex - 1));
-    d->setDirectory(req.folder);
-    d->selectFile(QString());
-    if (d->exec() != QDialog::Accepted) return QString();
-    return d->selectedFiles().value(0);
-}
-
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -148,8 +128,7 @@ void ViewDataFileCommand(DataKind kind, QWidget* mainWindow, QFileDialog* pod) {
     req.folder = QString::fromStdString(DataFolder(kind));
     req.filters = DataOpenDialogFilters();
     req.filterIndex = KindInfo(kind).filterIndex;
-    req.options = QFileDialog::Options();
-    const QString chosen = RunOpenDialog(mainWindow, pod, req);
+    const QString chosen = RunFileDialog(mainWindow, pod, req, OpenHook());
     if (chosen.isEmpty()) return;
     OpenDataFileForView(kind, chosen.toStdString(), mainWindow);
 }

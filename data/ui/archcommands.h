@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "common/ui/filedialogs.h"
 #include "common/uihooks.h"
 #include "data/archformat.h"
 #include "data/archread.h"
@@ -29,15 +30,9 @@ void SetArchiveViewHook(ArchiveViewHook hook);
 void SetArchivePeriodChooser(ArchivePeriodChooser chooser);
 
 // What the open dialog of a view-from-file command is set up with.
-struct DataOpenRequest {
-    QString title;
-    QString folder;
-    QStringList filters;  // the main window's filters, in their order
-    int filterIndex = 0;  // counted from 1
-    QFileDialog::Options options;
-};
+using DataOpenRequest = FileDialogRequest;
 // Replaces the modal open dialog (tests): returns the chosen path, empty for Cancel.
-using DataOpenDialogHook = std::function<QString(const DataOpenRequest&)>;
+using DataOpenDialogHook = FileDialogHook;
 void SetDataOpenDialogHook(DataOpenDialogHook hook);
 
 // The filters of the main window's shared open dialog, in order: .cnf, .srt, .ala, .aud,

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -26,6 +25,7 @@
 #include "data/ui/formarhivhdm_chr.h"
 #include "data/ui/formarhmom_chr.h"
 #include "data/ui/formchromerr.h"
+#include "data/ui/savedialog.h"
 #include "reports/ui/formquesprn.h"
 #include "reports/ui/xlsexport.h"
 
@@ -44,23 +44,6 @@ MomentPassportPrintHook& PassportHook() {
 DataSaveChooser& SaveHook() {
     static DataSaveChooser hook;
     return hook;
-}
-
-QString SaveWithDialog(QWidget* parent, const DataSaveRequest& req) {
-    QFileDialog d(parent);
-    d.setWindowTitle(FromUtf8(req.title));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setFileMode(QFileDialog::AnyFile);
-    // The replace question is asked by the save itself, for the path actually written.
-    d.setOptions(QFileDialog::DontConfirmOverwrite);
-    QStringList filters;
-    for (const std::string& f : req.filters) filters << FromUtf8(f);
-    d.setNameFilters(filters);
-    d.selectNameFilter(filters.value(req.filterIndex - 1));
-    d.setDirectory(FromUtf8(req.folder));
-    d.selectFile(FromUtf8(req.proposal));
-    if (d.exec() != QDialog::Accepted) return QString();
-    return d.selectedFiles().value(0);
 }
 
 // Headings of the left grid.
@@ -397,9 +380,7 @@ void TChromArchiveForm::BitBtn2Click() {
     std::tm today{};
     localtime_r(&now, &today);
     const DataSaveRequest req = ChromSaveRequest(ViewKind(), set_->Header().address, today);
-    const DataSaveChooser choose = SaveHook() ? SaveHook() : DataSaveChooser([this](const DataSaveRequest& r) {
-        return SaveWithDialog(this, r).toStdString();
-    });
+    const DataSaveChooser choose = ViewSaveChooser(this, SaveHook());
     SaveViewData(set_->DataFileKind(), req, set_->Header(), set_->RawRecords(), choose);
 }
 

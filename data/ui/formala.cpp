@@ -1,7 +1,6 @@
 #include "data/ui/formala.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@
 #include "data/ui/formaud.h"
 #include "data/ui/logcommands.h"
 #include "data/ui/logprint.h"
+#include "data/ui/savedialog.h"
 
 namespace qvr {
 
@@ -29,23 +29,6 @@ namespace {
 DataSaveChooser& SaveHook() {
     static DataSaveChooser chooser;
     return chooser;
-}
-
-QString SaveWithDialog(QWidget* parent, const DataSaveRequest& req) {
-    QFileDialog d(parent);
-    d.setWindowTitle(FromUtf8(req.title));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setFileMode(QFileDialog::AnyFile);
-    // The replace question is asked by the save itself, for the path actually written.
-    d.setOptions(QFileDialog::DontConfirmOverwrite);
-    QStringList filters;
-    for (const std::string& f : req.filters) filters << FromUtf8(f);
-    d.setNameFilters(filters);
-    d.selectNameFilter(filters.value(req.filterIndex - 1));
-    d.setDirectory(FromUtf8(req.folder));
-    d.selectFile(FromUtf8(req.proposal));
-    if (d.exec() != QDialog::Accepted) return QString();
-    return d.selectedFiles().value(0);
 }
 
 // Headings of columns 1..7, one line per '\n'.
@@ -229,9 +212,7 @@ void TLogViewForm::BitBtn2Click() {
     std::tm today{};
     localtime_r(&now, &today);
     const DataSaveRequest req = LogSaveRequest(log_, data.header.address, today);
-    const DataSaveChooser choose = SaveHook() ? SaveHook() : DataSaveChooser([this](const DataSaveRequest& r) {
-        return SaveWithDialog(this, r).toStdString();
-    });
+    const DataSaveChooser choose = ViewSaveChooser(this, SaveHook());
     SaveViewData(log_ == kAuditLog ? DataKind::AuditLog : DataKind::DiagLog, req, data.header, SaveBody(), choose);
 }
 

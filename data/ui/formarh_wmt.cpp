@@ -1,6 +1,5 @@
 #include "data/ui/formarh_wmt.h"
 
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +17,7 @@
 #include "common/ui/qtext.h"
 #include "data/ui/formarhivhd_wmt.h"
 #include "data/ui/formarhmom_wmt.h"
+#include "data/ui/savedialog.h"
 #include "reports/ui/formquesprn.h"
 
 namespace qvr {
@@ -32,23 +32,6 @@ MoistureArchivePrintHook& PrintHook() {
 DataSaveChooser& SaveHook() {
     static DataSaveChooser chooser;
     return chooser;
-}
-
-QString SaveWithDialog(QWidget* parent, const DataSaveRequest& req) {
-    QFileDialog d(parent);
-    d.setWindowTitle(FromUtf8(req.title));
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setFileMode(QFileDialog::AnyFile);
-    // The replace question is asked by the save itself, for the path actually written.
-    d.setOptions(QFileDialog::DontConfirmOverwrite);
-    QStringList filters;
-    for (const std::string& f : req.filters) filters << FromUtf8(f);
-    d.setNameFilters(filters);
-    d.selectNameFilter(filters.value(req.filterIndex - 1));
-    d.setDirectory(FromUtf8(req.folder));
-    d.selectFile(FromUtf8(req.proposal));
-    if (d.exec() != QDialog::Accepted) return QString();
-    return d.selectedFiles().value(0);
 }
 
 constexpr int kViewWidth = 720;
@@ -222,9 +205,7 @@ void TMoistureArchiveForm::BitBtn2Click() {
     const std::vector<uint8_t>& raw = Records ? *Records : kNone;
     ArchiveFileHeader header = Header ? *Header : ArchiveFileHeader{};
     const DataSaveRequest req = MoistureSaveRequest(kind_, header.address, today);
-    const DataSaveChooser choose = SaveHook() ? SaveHook() : DataSaveChooser([this](const DataSaveRequest& r) {
-        return SaveWithDialog(this, r).toStdString();
-    });
+    const DataSaveChooser choose = ViewSaveChooser(this, SaveHook());
     // Only the records shown are written, with the header's count telling how many.
     const size_t bytes = size_t(rows_) * MoistureRecordSize(kind_);
     const std::vector<uint8_t> shown(raw.begin(), raw.begin() + std::ptrdiff_t(bytes));

@@ -99,26 +99,6 @@ void ReadByPeriod(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTime
     if (ok) ShowLogView(mainWindow, data);
 }
 
-QString RunOpenDialog(QWidget* parent, QFileDialog* shared, const LogOpenRequest& req) {
-    if (OpenHook()) return OpenHook()(req);
-    std::optional<QFileDialog> own;
-    QFileDialog* d = shared;
-    if (!d) {
-        own.emplace(parent);
-        d = &*own;
-    }
-    d->setWindowTitle(req.title);
-    d->setAcceptMode(QFileDialog::AcceptOpen);
-    d->setFileMode(QFileDialog::ExistingFile);
-    d->setOptions(QFileDialog::Options());
-    if (d->nameFilters().size() < req.filters.size()) d->setNameFilters(req.filters);
-    d->selectNameFilter(d->nameFilters().value(req.filterIndex - 1));
-    d->setDirectory(req.folder);
-    d->selectFile(req.fileName);
-    if (d->exec() != QDialog::Accepted) return QString();
-    return d->selectedFiles().value(0);
-}
-
 void OpenLogFile(uint8_t log, QWidget* mainWindow, QFileDialog* openDialog) {
     const LogTraits* t = LogTraitsOf(log);
     LogOpenRequest req;
@@ -126,7 +106,7 @@ void OpenLogFile(uint8_t log, QWidget* mainWindow, QFileDialog* openDialog) {
     req.folder = QString::fromStdString(DataFolder(t->kind));
     req.filters = DataOpenDialogFilters();
     req.filterIndex = KindInfo(t->kind).filterIndex;
-    const QString chosen = RunOpenDialog(mainWindow, openDialog, req);
+    const QString chosen = RunFileDialog(mainWindow, openDialog, req, OpenHook());
     if (chosen.isEmpty()) return;
     LogData data;
     if (LoadLogFile(log, chosen.toStdString(), data)) ShowLogView(mainWindow, data);

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/dtfun.h"
+#include "common/ui/filedialogs.h"
 #include "common/uihooks.h"
 #include "data/logread.h"
 
@@ -33,15 +34,9 @@ void SetLogIndexChooser(LogIndexChooser chooser);
 void SetLogPeriodChooser(LogPeriodChooser chooser);
 
 // What the open dialog of NAlaPrnClick / NAudPrnClick was set up with.
-struct LogOpenRequest {
-    QString title;
-    QString folder;
-    QString fileName;
-    QStringList filters;  // the main window's open-dialog filters
-    int filterIndex = 0;  // preselected filter, counted from 1
-};
+using LogOpenRequest = FileDialogRequest;
 // Replaces the modal open dialog (tests): returns the chosen path, empty for Cancel.
-using LogOpenDialogHook = std::function<QString(const LogOpenRequest&)>;
+using LogOpenDialogHook = FileDialogHook;
 void SetLogOpenDialogHook(LogOpenDialogHook hook);
 
 // "Запрос по индексу" of both logs: the menu item's tag selects the log (0 diagnostic,

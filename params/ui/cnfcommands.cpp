@@ -2,7 +2,6 @@
 
 #include <QWidget>
 #include <ctime>
-#include <optional>
 #include <string>
 
 #include "common/fileutil.h"
@@ -31,26 +30,6 @@ const QStringList& CnfFilters() {
     return filters;
 }
 
-QString RunDialog(QWidget* parent, QFileDialog* shared, const CnfDialogRequest& req) {
-    if (DialogHook()) return DialogHook()(req);
-    std::optional<QFileDialog> own;
-    QFileDialog* d = shared;
-    if (!d) {
-        own.emplace(parent);
-        d = &*own;
-    }
-    d->setWindowTitle(req.title);
-    d->setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    d->setFileMode(req.fileMode);
-    d->setOptions(req.options);
-    d->setNameFilters(req.filters);
-    d->selectNameFilter(req.filters.value(0));
-    d->setDirectory(req.folder);
-    d->selectFile(req.fileName);
-    if (d->exec() != QDialog::Accepted) return QString();
-    return d->selectedFiles().value(0);
-}
-
 std::string ToPath(const QString& s) { return s.toStdString(); }
 QString FromPath(const std::string& s) { return QString::fromStdString(s); }
 
@@ -67,7 +46,7 @@ bool OpenConfigFile(QWidget* parent, ConfigRecord* rec, QFileDialog* dialog) {
     req.filters = CnfFilters();
     req.fileMode = QFileDialog::ExistingFile;
     req.options = QFileDialog::ReadOnly;
-    const QString chosen = RunDialog(parent, dialog, req);
+    const QString chosen = RunFileDialog(parent, dialog, req, DialogHook());
     if (chosen.isEmpty()) return false;
     return LoadConfigFile(ToPath(chosen), rec);
 }
@@ -90,7 +69,7 @@ void SaveConfigFile(QWidget* parent, ConfigRecord* rec, QFileDialog* dialog) {
         req.fileMode = QFileDialog::AnyFile;
         // The replace question is asked here, for the path actually written.
         req.options = QFileDialog::DontConfirmOverwrite;
-        const QString chosen = RunDialog(parent, dialog, req);
+        const QString chosen = RunFileDialog(parent, dialog, req, DialogHook());
         if (chosen.isEmpty()) return;
 
         const SavePathDecision d = JudgeSavePath(ToPath(chosen), proposal);

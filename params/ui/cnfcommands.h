@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "common/ui/filedialogs.h"
 #include "common/uihooks.h"
 #include "params/configrecord.h"
 
@@ -14,20 +15,12 @@ class QWidget;
 
 namespace qvr {
 
-// What a configuration-file dialog was set up with.
-struct CnfDialogRequest {
-    bool save = false;
-    QString title;
-    QString folder;
-    QString fileName;     // the proposed path (save) or empty (open)
-    QStringList filters;  // the first one is selected
-    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
-    QFileDialog::Options options;
-};
+// What a configuration-file dialog was set up with (the first filter is selected).
+using CnfDialogRequest = FileDialogRequest;
 
 // Replaces the modal dialog (tests): returns the chosen path, empty for Cancel. A null
 // hook brings the real dialog back.
-using CnfDialogHook = std::function<QString(const CnfDialogRequest&)>;
+using CnfDialogHook = FileDialogHook;
 void SetCnfDialogHook(CnfDialogHook hook);
 
 // Asks for a configuration file and reads it into rec; true when a valid file was read.

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <memory>
-#include <optional>
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
@@ -59,26 +58,6 @@ void PrintLoop(int kind, DailyReportRecord* record, QWidget* parent) {
         if (choice == 0) break;
         if (PrintHook()) PrintHook()(parent, kind, record, choice);
     }
-}
-
-QString RunOpenDialog(QWidget* parent, QFileDialog* shared, const DataOpenRequest& req) {
-    if (OpenHook()) return OpenHook()(req);
-    std::optional<QFileDialog> own;
-    QFileDialog* d = shared;
-    if (!d) {
-        own.emplace(parent);
-        d = &*own;
-    }
-    d->setWindowTitle(req.title);
-    d->setAcceptMode(QFileDialog::AcceptOpen);
-    d->setFileMode(QFileDialog::ExistingFile);
-    d->setOptions(req.options);
-    d->setNameFilters(req.filters);
-    d->selectNameFilter(req.filters.value(req.filterIndex - 1));
-    d->setDirectory(req.folder);
-    d->selectFile(QString());
-    if (d->exec() != QDialog::Accepted) return QString();
-    return d->selectedFiles().value(0);
 }
 
 std::string BaseName(const std::string& path) {
@@ -143,8 +122,7 @@ void NRepPrintClick(QWidget* mainWindow, QFileDialog* pod) {
     req.folder = QString::fromStdString(ReportFolder());
     req.filters = DataOpenDialogFilters();
     req.filterIndex = 2;
-    req.options = QFileDialog::Options();
-    const QString chosen = RunOpenDialog(mainWindow, pod, req);
+    const QString chosen = RunFileDialog(mainWindow, pod, req, OpenHook());
     if (chosen.isEmpty()) return;
     const std::string path = chosen.toStdString();
     DailyReportRecord record;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/fileutil.h"
+#include "common/ui/filedialogs.h"
 #include "common/ui/formwait.h"
 #include "reports/ui/xlsreport.h"
 
@@ -19,16 +20,16 @@ ExcelSaveDialogHook& SaveHook() {
 
 QString RunSaveDialog(QWidget* parent, const ExcelSaveRequest& req) {
     if (SaveHook()) return SaveHook()(req);
-    QFileDialog d(parent, req.title);
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setFileMode(QFileDialog::AnyFile);
-    d.setOption(QFileDialog::DontConfirmOverwrite, true);  // the program asks itself
-    d.setNameFilters(req.filters);
-    d.selectNameFilter(req.filters.value(req.filterIndex - 1));
-    d.setDirectory(req.folder);
-    d.selectFile(req.proposed);
-    if (d.exec() != QDialog::Accepted) return QString();
-    return d.selectedFiles().value(0);
+    FileDialogRequest d;
+    d.save = true;
+    d.title = req.title;
+    d.folder = req.folder;
+    d.fileName = req.proposed;
+    d.filters = req.filters;
+    d.filterIndex = req.filterIndex;
+    d.fileMode = QFileDialog::AnyFile;
+    d.options = QFileDialog::DontConfirmOverwrite;  // the program asks itself
+    return RunFileDialog(parent, nullptr, d);
 }
 
 }  // namespace
