@@ -14,6 +14,7 @@
 #include "common/dtfun.h"
 #include "common/uihooks.h"
 #include "data/archformat.h"
+#include "data/readui.h"
 
 namespace qvr {
 
@@ -63,17 +64,8 @@ struct ArchiveData {
     std::vector<uint8_t> records;
 };
 
-// How a read reaches the window around it. Every member may be empty.
-struct ArchiveReadUi {
-    IStatusBar* statusBar = nullptr;  // panel 2: result texts of failed blocks
-    // Shows the waiting window (Esc aborts) with the progress maximum and disables the
-    // main window; returns the progress bar to advance (null: none).
-    std::function<IProgress*(int max)> openWait;
-    // Removes the waiting window and enables the main window again.
-    std::function<void()> closeWait;
-    // Starts the timer that clears status panel 2 three seconds later.
-    std::function<void()> startMessageTimer;
-};
+// How a read reaches the window around it.
+using ArchiveReadUi = ReadUi;
 
 // Milliseconds the full progress bar stays shown after a good read (500; tests shorten it).
 extern int g_ArchiveEndPauseMs;

@@ -15,6 +15,7 @@
 #include "common/dtfun.h"
 #include "common/uihooks.h"
 #include "data/archformat.h"
+#include "data/readui.h"
 
 namespace qvr {
 
@@ -77,17 +78,8 @@ struct LogData {
     std::vector<uint8_t> rows;
 };
 
-// How a read reaches the window around it. Every member may be empty.
-struct LogReadUi {
-    IStatusBar* statusBar = nullptr;  // panel 2: result text of a failed request
-    // Shows the waiting window (Esc aborts) with the progress maximum and disables the
-    // main window; returns the progress bar to advance (null: none).
-    std::function<IProgress*(int max)> openWait;
-    // Removes the waiting window and enables the main window again.
-    std::function<void()> closeWait;
-    // Starts the timer that clears status panel 2 three seconds later.
-    std::function<void()> startMessageTimer;
-};
+// How a read reaches the window around it.
+using LogReadUi = ReadUi;
 
 // Reads the index bounds of the log (table 10 or 11, interactive). false when the read
 // failed (its own message shown), or when the log is empty (oldest = newest, both

@@ -1,13 +1,11 @@
 #include "data/ui/archcommands.h"
 
-#include <QTimer>
 #include <QWidget>
-#include <optional>
 
 #include "common/globals.h"
 #include "common/question.h"
-#include "common/ui/formwait.h"
 #include "data/ui/formshortdate.h"
+#include "data/ui/readwindow.h"
 
 namespace qvr {
 
@@ -69,22 +67,7 @@ QStringList DataOpenDialogFilters() {
 
 void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage) {
     if (!IsArchiveKind(kind)) return;
-    std::optional<WaitWindowScope> wait;
-    ArchiveReadUi ui;
-    ui.statusBar = statusBar;
-    ui.openWait = [&](int max) -> IProgress* {
-        wait.emplace(mainWindow, uint8_t(1), max);
-        return &wait->Progress();
-    };
-    ui.closeWait = [&] { wait.reset(); };
-    ui.startMessageTimer = [timerMessage, statusBar] {
-        if (timerMessage) {
-            timerMessage->start(3000);
-        } else if (auto* context = dynamic_cast<QObject*>(statusBar)) {
-            // Tied to the status bar, so a bar deleted meanwhile cancels it.
-            QTimer::singleShot(3000, context, [statusBar] { statusBar->SetPanelText(2, ""); });
-        }
-    };
+    ReadWindow window(mainWindow, statusBar, timerMessage);
     const ArchivePeriodChooser choose = Chooser()
                                             ? Chooser()
                                             : ArchivePeriodChooser([mainWindow](uint8_t k, ArchiveSpan* span,
@@ -92,8 +75,8 @@ void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBa
                                                   return ChoosePeriodWithDialog(mainWindow, k, span, s, e);
                                               });
     ArchiveData data;
-    const bool ok = RunArchiveRead(kind, choose, ui, data);
-    wait.reset();
+    const bool ok = RunArchiveRead(kind, choose, window.ui, data);
+    window.Close();
     if (!ok) return;
     HandToView(mainWindow, kind, data.header, data.records);
 }

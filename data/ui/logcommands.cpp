@@ -2,16 +2,13 @@
 
 #include "data/ui/archcommands.h"
 
-#include <QTimer>
 #include <QWidget>
-#include <memory>
-#include <optional>
 
 #include "common/globals.h"
 #include "common/question.h"
-#include "common/ui/formwait.h"
 #include "data/ui/formindex.h"
 #include "data/ui/formperiod.h"
+#include "data/ui/readwindow.h"
 #include "link/conffun.h"
 
 namespace qvr {
@@ -57,25 +54,6 @@ bool ChoosePeriod(QWidget* parent, CtlDateTime& start, CtlDateTime& end) {
     end = form.End;
     return true;
 }
-
-// The waiting window of one read, opened and closed by the reader through LogReadUi.
-class ReadWindow {
-public:
-    ReadWindow(QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage) : main_(mainWindow) {
-        ui.statusBar = statusBar;
-        ui.openWait = [this](int max) -> IProgress* {
-            scope_.emplace(main_, uint8_t(1), max);
-            return &scope_->Progress();
-        };
-        ui.closeWait = [this] { scope_.reset(); };
-        if (timerMessage) ui.startMessageTimer = [timerMessage] { timerMessage->start(); };
-    }
-    LogReadUi ui;
-
-private:
-    QWidget* main_;
-    std::optional<WaitWindowScope> scope_;
-};
 
 void ReadByIndex(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage, uint32_t first,
                  uint32_t count) {

@@ -2,13 +2,12 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QPointer>
-#include <QTimer>
 #include <memory>
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
 #include "data/archread.h"
+#include "data/ui/readwindow.h"
 #include "reports/ui/formquesprn.h"
 #include "reports/ui/formrepconf.h"
 #include "reports/ui/formrepcreate.h"
@@ -102,15 +101,7 @@ void NRepCreateClick(QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMe
         form.exec();
         if (form.Accepted != 1) return;
     }
-    QPointer<QTimer> timer(timerMessage);
-    const auto startTimer = [timer, timerMessage, statusBar] {
-        if (timerMessage) {
-            if (timer) timer->start(3000);
-        } else if (statusBar) {
-            QTimer::singleShot(3000, [statusBar] { statusBar->SetPanelText(2, ""); });
-        }
-    };
-    if (!ReadDailyAnalysis(record, statusBar, startTimer)) return;
+    if (!ReadDailyAnalysis(record, statusBar, MessageTimerStarter(timerMessage, statusBar))) return;
     SaveDailyReportWithMessage(record);
     // Printed whether or not the file could be saved.
     PrintDailyReport(&record, mainWindow);

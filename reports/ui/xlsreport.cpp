@@ -13,16 +13,15 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
 #include "app/rd_wr_ini.h"
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
 #include "common/stringi.h"
-#include "common/ui/formwait.h"
 #include "common/ui/qtext.h"
 #include "data/archread.h"
+#include "data/ui/readwindow.h"
 #include "link/tabledir.h"
 #include "reports/ui/formobject.h"
 #include "reports/ui/formobjects_list.h"
@@ -303,23 +302,10 @@ void RunReportCommand(uint8_t kind, QWidget* mainWindow, IStatusBar* statusBar, 
     job.objectName = FieldText(ObjectList.entries[index].obj_name, sizeof ObjectList.entries[index].obj_name);
     const ReportDate date{dt[0], dt[1], dt[2], dt[3]};
 
-    std::optional<WaitWindowScope> wait;
-    XlsReadUi ui;
-    ui.statusBar = statusBar;
-    ui.openWait = [&](int max) -> IProgress* {
-        wait.emplace(mainWindow, uint8_t(1), max);
-        return &wait->Progress();
-    };
-    ui.closeWait = [&] { wait.reset(); };
-    ui.startMessageTimer = [timerMessage, statusBar] {
-        if (timerMessage) {
-            timerMessage->start(3000);
-        } else if (auto* context = dynamic_cast<QObject*>(statusBar)) {
-            QTimer::singleShot(3000, context, [statusBar] { statusBar->SetPanelText(2, ""); });
-        }
-    };
-    const bool ok = kind == 0 ? ReadDayReportData(date, span, ui, job) : ReadMonthReportData(date, span, ui, job);
-    wait.reset();
+    ReadWindow window(mainWindow, statusBar, timerMessage);
+    const bool ok = kind == 0 ? ReadDayReportData(date, span, window.ui, job)
+                              : ReadMonthReportData(date, span, window.ui, job);
+    window.Close();
     if (!ok) return;
     TFormXls_Report form(mainWindow);
     form.Job = &job;

@@ -1,0 +1,22 @@
+// How a controller read (archives, logs, report data) reaches the window around it: the
+// status bar, the waiting window and the timer that clears the status bar's message.
+#pragma once
+#include <functional>
+
+#include "common/uihooks.h"
+
+namespace qvr {
+
+// Every member may be empty.
+struct ReadUi {
+    IStatusBar* statusBar = nullptr;  // panel 2: result texts of failed requests
+    // Shows the waiting window (Esc aborts) with the progress maximum and disables the
+    // main window; returns the progress bar to advance (null: none).
+    std::function<IProgress*(int max)> openWait;
+    // Removes the waiting window and enables the main window again.
+    std::function<void()> closeWait;
+    // Starts the timer that clears status panel 2 three seconds later.
+    std::function<void()> startMessageTimer;
+};
+
+}  // namespace qvr
