@@ -104,4 +104,9 @@ std::string ExecutableDir() {
     return slash == std::string::npos ? "./" : p.substr(0, slash + 1);
 }
 
+std::string FileNameOnly(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace qvr

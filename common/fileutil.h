@@ -23,6 +23,10 @@ bool MakeDir(const std::string& path);       // one level; true when it exists a
 bool RemoveFile(const std::string& path);    // true when it is gone afterwards
 long long FileSize(const std::string& path); // -1 when missing
 
+// The last component of a path: what follows the last '/' (the whole path without one).
+// A backslash is an ordinary character of a file name here.
+std::string FileNameOnly(const std::string& path);
+
 // Folder of the running executable, with a trailing '/'.
 std::string ExecutableDir();
 

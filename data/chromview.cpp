@@ -31,11 +31,6 @@ int Decimals(int p) {
     return std::min<int>(ReportSettings.fr[p], 18);
 }
 
-std::string FileNameOnly(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------

@@ -132,11 +132,6 @@ private:
     bool nothingRead_ = true;
 };
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 const LogTraits* LogTraitsOf(int log) { return log == 0 || log == 1 ? &kTraits[log] : nullptr; }
@@ -296,13 +291,13 @@ bool LoadLogFile(uint8_t log, const std::string& path, LogData& out) {
         ShowQues("Ошибка открытия файла", "");
         return false;
     case DataFileStatus::BadHeader:
-        ShowHeaderRejection(BaseName(path), t->kind);
+        ShowHeaderRejection(FileNameOnly(path), t->kind);
         return false;
     case DataFileStatus::Short: {
         // A file cut short (a failed copy, a full disk) shows the rows it holds.
         char line[96];
         std::snprintf(line, sizeof line, "прочитано записей: %u из %u", c.header.recordCount, c.declaredCount);
-        Notice("Файл " + BaseName(path) + " содержит не все записи", line);
+        Notice("Файл " + FileNameOnly(path) + " содержит не все записи", line);
         if (c.header.recordCount == 0) return false;
         break;
     }

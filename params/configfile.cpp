@@ -167,11 +167,6 @@ std::string ProposedConfigFileName(const ConfigRecord& rec, const std::tm& now) 
     return head + WinToUtf8(name) + stamp;
 }
 
-std::string FileNameOnly(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 SavePathDecision JudgeSavePath(const std::string& returned, const std::string& given) {
     SavePathDecision d{returned, false};
     if (returned == given) return d;

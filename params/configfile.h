@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 
+#include "common/fileutil.h"  // FileNameOnly
 #include "params/configrecord.h"
 
 // Fills the default record of a new file.
@@ -50,9 +51,6 @@ std::string ConfigFolder();
 // "qvr_13-<name>-YYMMDDhhmm.cnf", the controller name trimmed of blanks, converted to
 // UTF-8, with characters that cannot stand in a file name ('/', NUL) replaced by '_'.
 std::string ProposedConfigFileName(const ConfigRecord& rec, const std::tm& now);
-
-// The last component of a path.
-std::string FileNameOnly(const std::string& path);
 
 // How a path returned by the save dialog is treated.
 struct SavePathDecision {

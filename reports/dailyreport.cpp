@@ -32,11 +32,6 @@ void SetPanel2(IStatusBar* bar, const std::string& text) {
     }
 }
 
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- records
@@ -211,7 +206,7 @@ bool ReadDailyAnalysis(DailyReportRecord& r, IStatusBar* statusBar, const std::f
 bool SaveDailyReportWithMessage(const DailyReportRecord& r) {
     const std::string path = DailyReportPath(r.start);
     if (SaveDailyReport(path, r)) {
-        Notice(kQuesNotice, "Данные для создания отчета", "сохранены в файле " + BaseName(path));
+        Notice(kQuesNotice, "Данные для создания отчета", "сохранены в файле " + FileNameOnly(path));
         return true;
     }
     Notice(kQuesNotice, "Ошибка создания файла.", "Данные для создания отчета не сохранены");

@@ -18,11 +18,6 @@ void Step(IProgress* progress, int& position) {
     if (progress) progress->SetPosition(++position);
 }
 
-std::string FileNameOnly(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void Fill(xlsx::Worksheet& sheet, const ChromExcelExport& in, IProgress* progress, int& position) {
     const int L = in.leftColumns == 3 ? 3 : 2;
     const int W = L + 20;

@@ -45,11 +45,6 @@ void Show(int32_t kind, const std::string& a, const std::string& b) {
     ShowQues(a, b);
 }
 
-std::string FileNameOnly(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void SetPanel2(const XlsReadUi& ui, const std::string& text) {
     if (!ui.statusBar) return;
     ui.statusBar->SetPanelText(2, text);

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
 #include "data/ui/formshortdate.h"
@@ -37,11 +38,6 @@ bool ChoosePeriodWithDialog(QWidget* parent, uint8_t boundsKind, ArchiveSpan* sp
     start = form.Start;
     end = form.End;
     return true;
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 int HeadingKindOf(DataKind kind) { return IsArchiveKind(kind) ? ReadTraits(kind).headingKind : -1; }
@@ -83,7 +79,7 @@ void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBa
 
 bool OpenDataFileForView(DataKind kind, const std::string& path, QWidget* parent) {
     DataFileContent content;
-    const std::string name = BaseName(path);
+    const std::string name = FileNameOnly(path);
     switch (LoadDataFile(path, kind, content)) {
     case DataFileStatus::OpenFailed:
         g_QuesKind = kQuesError;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/rd_wr_ini.h"
+#include "common/fileutil.h"
 #include "common/question.h"
 #include "data/archread.h"
 #include "data/ui/readwindow.h"
@@ -57,11 +58,6 @@ void PrintLoop(int kind, DailyReportRecord* record, QWidget* parent) {
         if (choice == 0) break;
         if (PrintHook()) PrintHook()(parent, kind, record, choice);
     }
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -122,7 +118,7 @@ void NRepPrintClick(QWidget* mainWindow, QFileDialog* pod) {
         Message(kQuesError, "Ошибка открытия файла", "");
         return;
     case ReportFileStatus::WrongSize:
-        Message(kQuesInputError, "Файл " + BaseName(path) + " не является", "файлом отчета");
+        Message(kQuesInputError, "Файл " + FileNameOnly(path) + " не является", "файлом отчета");
         return;
     case ReportFileStatus::Ok:
         break;

@@ -25,3 +25,12 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     ASSERT_TRUE(ReadWholeFile(path, got));
     EXPECT_EQ(got, "new data");
 }
+
+TEST(FileUtil, FileNameOnlyTakesWhatFollowsTheLastSlash) {
+    EXPECT_EQ(FileNameOnly("/home/op/REPORT/rep261207.srt"), "rep261207.srt");
+    EXPECT_EQ(FileNameOnly("rep261207.srt"), "rep261207.srt");
+    EXPECT_EQ(FileNameOnly("/home/op/MOMDATA/"), "");
+    // A backslash is part of a Linux file name, not a separator.
+    EXPECT_EQ(FileNameOnly("/data/a\\b.mch"), "a\\b.mch");
+    EXPECT_EQ(FileNameOnly("/data/Данные 1.mch"), "Данные 1.mch");
+}
