@@ -8,26 +8,15 @@
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "data/ui/periodutil.h"
 #include "params/ui/userformutil.h"
 
+using qvr::MakeButton;
+using qvr::MakeLabel;
+
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect g) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(g);
-    return l;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect g) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(g);
-    b->setAutoDefault(true);
-    return b;
-}
 
 // The edit's text as an unsigned number; false when it is not one (the key filter lets
 // '%' and the apostrophe through) or does not fit 64 bits.

@@ -8,35 +8,15 @@
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "data/ui/periodutil.h"
 #include "params/ui/userformutil.h"
 
+using qvr::MakeButton;
+using qvr::MakeDateEdit;
+using qvr::MakeLabel;
+
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect g) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(g);
-    return l;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect g) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(g);
-    b->setAutoDefault(true);
-    return b;
-}
-
-QDateEdit* MakeDate(QWidget* parent, const char* name, QRect g) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    d->setDateRange(qvr::MinPickerDate(), qvr::MaxPickerDate());
-    d->setGeometry(g);
-    return d;
-}
 
 // An editable list of the numbers 0..count-1, two digits each.
 QComboBox* MakeList(QWidget* parent, const char* name, int count, QRect g) {
@@ -73,12 +53,12 @@ TFormPeriod::TFormPeriod(QWidget* parent) : QDialog(parent) {
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setGeometry(16, 16, 220, 100);
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Начало периода"), QRect(260, 16, 300, 20));
-    DateTimePicker1 = MakeDate(this, "DateTimePicker1", QRect(260, 40, 120, 24));
+    DateTimePicker1 = MakeDateEdit(this, "DateTimePicker1", QRect(260, 40, 120, 24));
     ComboBox1 = MakeList(this, "ComboBox1", 24, QRect(392, 40, 60, 24));
     ComboBox2 = MakeList(this, "ComboBox2", 60, QRect(460, 40, 60, 24));
     ComboBox3 = MakeList(this, "ComboBox3", 60, QRect(528, 40, 60, 24));
     Label2 = MakeLabel(this, "Label2", QStringLiteral("Конец периода"), QRect(260, 90, 300, 20));
-    DateTimePicker2 = MakeDate(this, "DateTimePicker2", QRect(260, 114, 120, 24));
+    DateTimePicker2 = MakeDateEdit(this, "DateTimePicker2", QRect(260, 114, 120, 24));
     ComboBox4 = MakeList(this, "ComboBox4", 24, QRect(392, 114, 60, 24));
     ComboBox5 = MakeList(this, "ComboBox5", 60, QRect(460, 114, 60, 24));
     ComboBox6 = MakeList(this, "ComboBox6", 60, QRect(528, 114, 60, 24));

@@ -10,31 +10,18 @@
 
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "data/ui/periodutil.h"
 #include "link/tabledir.h"
 
+using qvr::MakeButton;
+using qvr::MakeDateEdit;
+using qvr::MakeLabel;
 using qvr::RadioGroupBox;
 
 namespace {
 
 const char* const kCaption = "Ввод периода времени запрашиваемых данных";
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect g) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(g);
-    return l;
-}
-
-QDateEdit* MakeDate(QWidget* parent, const char* name, QRect g) {
-    auto* d = new QDateEdit(parent);
-    d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    d->setDateRange(qvr::MinPickerDate(), qvr::MaxPickerDate());
-    d->setGeometry(g);
-    return d;
-}
 
 QSpinBox* MakeSpin(QWidget* parent, const char* name, int max, QRect g) {
     auto* s = new QSpinBox(parent);
@@ -42,14 +29,6 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int max, QRect g) {
     s->setRange(0, max);
     s->setGeometry(g);
     return s;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect g) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(g);
-    b->setAutoDefault(true);
-    return b;
 }
 
 QFrame* MakePanel(QWidget* parent, const char* name, int height) {
@@ -118,11 +97,11 @@ TFormShortDate::TFormShortDate(QWidget* parent) : QDialog(parent) {
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setGeometry(16, 60, 220, 100);
     MakeLabel(Panel1, "LabelStart1", startText, QRect(260, 64, 140, 20));
-    DateTimePicker1 = MakeDate(Panel1, "DateTimePicker1", QRect(260, 86, 120, 24));
+    DateTimePicker1 = MakeDateEdit(Panel1, "DateTimePicker1", QRect(260, 86, 120, 24));
     SpinHour1 = MakeSpin(Panel1, "SpinHour1", 23, QRect(390, 86, 56, 24));
     SpinMin1 = MakeSpin(Panel1, "SpinMin1", 59, QRect(452, 86, 56, 24));
     MakeLabel(Panel1, "LabelEnd1", endText, QRect(260, 120, 140, 20));
-    DateTimePicker2 = MakeDate(Panel1, "DateTimePicker2", QRect(260, 142, 120, 24));
+    DateTimePicker2 = MakeDateEdit(Panel1, "DateTimePicker2", QRect(260, 142, 120, 24));
     SpinHour2 = MakeSpin(Panel1, "SpinHour2", 23, QRect(390, 142, 56, 24));
     SpinMin2 = MakeSpin(Panel1, "SpinMin2", 59, QRect(452, 142, 56, 24));
     BitBtn1 = MakeButton(Panel1, "BitBtn1", "Принять", QRect(150, 230, 110, 30));
@@ -137,10 +116,10 @@ TFormShortDate::TFormShortDate(QWidget* parent) : QDialog(parent) {
     RadioGroup2->setObjectName(QStringLiteral("RadioGroup2"));
     RadioGroup2->setGeometry(16, 60, 220, 76);
     MakeLabel(Panel2, "LabelStart2", startText, QRect(260, 60, 140, 20));
-    DateTimePicker3 = MakeDate(Panel2, "DateTimePicker3", QRect(260, 82, 120, 24));
+    DateTimePicker3 = MakeDateEdit(Panel2, "DateTimePicker3", QRect(260, 82, 120, 24));
     SpinHour3 = MakeSpin(Panel2, "SpinHour3", 23, QRect(390, 82, 56, 24));
     MakeLabel(Panel2, "LabelEnd2", endText, QRect(260, 112, 140, 20));
-    DateTimePicker4 = MakeDate(Panel2, "DateTimePicker4", QRect(260, 134, 120, 24));
+    DateTimePicker4 = MakeDateEdit(Panel2, "DateTimePicker4", QRect(260, 134, 120, 24));
     SpinHour4 = MakeSpin(Panel2, "SpinHour4", 23, QRect(390, 134, 56, 24));
     BitBtn3 = MakeButton(Panel2, "BitBtn3", "Принять", QRect(150, 184, 110, 30));
     BitBtn4 = MakeButton(Panel2, "BitBtn4", "Выход", QRect(320, 184, 110, 30));
@@ -154,9 +133,9 @@ TFormShortDate::TFormShortDate(QWidget* parent) : QDialog(parent) {
     RadioGroup3->setObjectName(QStringLiteral("RadioGroup3"));
     RadioGroup3->setGeometry(16, 60, 220, 76);
     MakeLabel(Panel3, "LabelStart3", startText, QRect(260, 60, 140, 20));
-    DateTimePicker5 = MakeDate(Panel3, "DateTimePicker5", QRect(260, 82, 120, 24));
+    DateTimePicker5 = MakeDateEdit(Panel3, "DateTimePicker5", QRect(260, 82, 120, 24));
     MakeLabel(Panel3, "LabelEnd3", endText, QRect(400, 60, 140, 20));
-    DateTimePicker6 = MakeDate(Panel3, "DateTimePicker6", QRect(400, 82, 120, 24));
+    DateTimePicker6 = MakeDateEdit(Panel3, "DateTimePicker6", QRect(400, 82, 120, 24));
     BitBtn5 = MakeButton(Panel3, "BitBtn5", "Принять", QRect(150, 156, 110, 30));
     BitBtn6 = MakeButton(Panel3, "BitBtn6", "Выход", QRect(320, 156, 110, 30));
 

@@ -1,6 +1,7 @@
 #include "data/ui/periodutil.h"
 
 #include <QButtonGroup>
+#include <QDateEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -68,5 +69,15 @@ void SetPcClock(std::function<TDateTime()> clock) { Clock() = std::move(clock); 
 
 QDate MinPickerDate() { return QDate(2000, 1, 1); }
 QDate MaxPickerDate() { return QDate(2099, 12, 31); }
+
+QDateEdit* MakeDateEdit(QWidget* parent, const char* name, QRect geometry) {
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(QString::fromLatin1(name));
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    d->setCalendarPopup(true);
+    d->setDateRange(MinPickerDate(), MaxPickerDate());
+    d->setGeometry(geometry);
+    return d;
+}
 
 }  // namespace qvr

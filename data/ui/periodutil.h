@@ -11,6 +11,7 @@
 #include "common/dtfun.h"
 
 class QButtonGroup;
+class QDateEdit;
 class QRadioButton;
 
 namespace qvr {
@@ -51,5 +52,8 @@ void SetPcClock(std::function<TDateTime()> clock);
 // The date range every date picker of these dialogs allows.
 QDate MinPickerDate();
 QDate MaxPickerDate();
+
+// A date picker of these dialogs: dd.MM.yyyy, calendar pop-up, the range above.
+QDateEdit* MakeDateEdit(QWidget* parent, const char* name, QRect geometry);
 
 }  // namespace qvr

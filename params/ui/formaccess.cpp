@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "common/stringi.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "common/ui/qtext.h"
 #include "link/conffun.h"
@@ -41,9 +42,9 @@ TFormAccess::TFormAccess(QWidget* parent) : QDialog(parent) {
     setFixedSize(432, 564);
     std::memset(work_, ' ', sizeof work_);
 
-    qvr::MakeUserLabel(this, "Label1", "Имя", QRect(40, 8, 60, 18));
-    qvr::MakeUserLabel(this, "Label2", "Уровень доступа", QRect(110, 8, 180, 18));
-    qvr::MakeUserLabel(this, "Label3", "Пароль, код", QRect(310, 8, 100, 18));
+    qvr::MakeLabel(this, "Label1", "Имя", QRect(40, 8, 60, 18));
+    qvr::MakeLabel(this, "Label2", "Уровень доступа", QRect(110, 8, 180, 18));
+    qvr::MakeLabel(this, "Label3", "Пароль, код", QRect(310, 8, 100, 18));
     for (int n = 0; n < kUserCount; ++n) {
         const std::string num = std::to_string(n + 1);
         auto* p = new QFrame(this);
@@ -77,8 +78,8 @@ TFormAccess::TFormAccess(QWidget* parent) : QDialog(parent) {
         cb[n] = findChild<QComboBox*>(QStringLiteral("cb") + num);
         bt[n] = findChild<QPushButton*>(QStringLiteral("bt") + num);
     }
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Принять", QRect(40, 502, 170, 30));
-    BitBtn2 = qvr::MakeUserButton(this, "BitBtn2", "Отменить", QRect(240, 502, 150, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Принять", QRect(40, 502, 170, 30));
+    BitBtn2 = qvr::MakeButton(this, "BitBtn2", "Отменить", QRect(240, 502, 150, 30));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormAccess::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormAccess::BitBtn2Click);
 }
@@ -150,29 +151,29 @@ TFormChangeAccess::TFormChangeAccess(QWidget* parent) : QDialog(parent) {
     setFixedSize(676, 330);
     std::memset(work_, ' ', sizeof work_);
 
-    qvr::MakeUserLabel(this, "Label1", "Пользователи", QRect(16, 8, 180, 18));
+    qvr::MakeLabel(this, "Label1", "Пользователи", QRect(16, 8, 180, 18));
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(16, 28, 180, 240);
-    qvr::MakeUserLabel(this, "Label2", "Имя пользователя", QRect(216, 8, 200, 18));
+    qvr::MakeLabel(this, "Label2", "Имя пользователя", QRect(216, 8, 200, 18));
     Edit1 = qvr::MakeUserEdit(this, "Edit1", 4, QRect(216, 28, 100, 24), false);
-    qvr::MakeUserLabel(this, "Label3", "Уровень доступа", QRect(440, 8, 220, 18));
+    qvr::MakeLabel(this, "Label3", "Уровень доступа", QRect(440, 8, 220, 18));
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(440, 28, 220, 24);
     FillLevels(ComboBox1);
-    qvr::MakeUserLabel(this, "Label4", "Пароль на запись в контроллер", QRect(216, 68, 220, 18));
+    qvr::MakeLabel(this, "Label4", "Пароль на запись в контроллер", QRect(216, 68, 220, 18));
     Edit2 = qvr::MakeUserEdit(this, "Edit2", 12, QRect(216, 88, 200, 24), true);
-    qvr::MakeUserLabel(this, "Label5", "Подтверждение пароля", QRect(440, 68, 220, 18));
+    qvr::MakeLabel(this, "Label5", "Подтверждение пароля", QRect(440, 68, 220, 18));
     Edit3 = qvr::MakeUserEdit(this, "Edit3", 12, QRect(440, 88, 200, 24), true);
-    qvr::MakeUserLabel(this, "Label7", "Код идентификации", QRect(216, 128, 220, 18));
+    qvr::MakeLabel(this, "Label7", "Код идентификации", QRect(216, 128, 220, 18));
     Edit4 = qvr::MakeUserEdit(this, "Edit4", 4, QRect(216, 148, 100, 24), true);
-    qvr::MakeUserLabel(this, "Label8", "Подтверждение кода", QRect(440, 128, 220, 18));
+    qvr::MakeLabel(this, "Label8", "Подтверждение кода", QRect(440, 128, 220, 18));
     Edit5 = qvr::MakeUserEdit(this, "Edit5", 4, QRect(440, 148, 100, 24), true);
-    Label6 = qvr::MakeUserLabel(this, "Label6", "Выбор уровня доступа \"Нет доступа\" удаляет пользователя",
+    Label6 = qvr::MakeLabel(this, "Label6", "Выбор уровня доступа \"Нет доступа\" удаляет пользователя",
                                 QRect(216, 196, 444, 18));
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Записать в устройство", QRect(216, 278, 200, 30));
-    BitBtn2 = qvr::MakeUserButton(this, "BitBtn2", "Выход", QRect(500, 278, 120, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Записать в устройство", QRect(216, 278, 200, 30));
+    BitBtn2 = qvr::MakeButton(this, "BitBtn2", "Выход", QRect(500, 278, 120, 30));
     // The code is typed as on the identification form, so that the user can enter it there.
     qvr::InstallDigitKeyFilter(Edit4);
     qvr::InstallDigitKeyFilter(Edit5);

@@ -5,6 +5,7 @@
 #include <QRegularExpressionValidator>
 
 #include "common/bytes.h"
+#include "common/ui/formwidgets.h"
 #include "params/linkparams.h"
 #include "params/ui/userformutil.h"
 
@@ -35,7 +36,7 @@ TFormConEth::TFormConEth(QWidget* owner) : LinkFormBase(owner) {
     const char* labelNames[7] = {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label7"};
     for (int g = 0; g < 3; ++g) {
         const int y = 16 + g * 56;
-        *groupLabels[g] = qvr::MakeFormLabel(this, labelNames[g], kGroupNames[g], QRect(20, y, 340, 20));
+        *groupLabels[g] = qvr::MakeLabel(this, labelNames[g], kGroupNames[g], QRect(20, y, 340, 20));
         for (int k = 0; k < 4; ++k) {
             QLineEdit* e = DigitsOnly(qvr::MakeDigitEdit(this, editNames[g][k], 3, QRect(20 + k * 64, y + 22, 52, 24)));
             *groupEdits[g][k] = e;
@@ -47,7 +48,7 @@ TFormConEth::TFormConEth(QWidget* owner) : LinkFormBase(owner) {
     const char* portNames[4] = {"e1", "e2", "e3", "e4"};
     for (int k = 0; k < 4; ++k) {
         const int y = 188 + k * 32;
-        *portLabels[k] = qvr::MakeFormLabel(this, labelNames[3 + k], kPortNames[k], QRect(20, y + 2, 180, 20));
+        *portLabels[k] = qvr::MakeLabel(this, labelNames[3 + k], kPortNames[k], QRect(20, y + 2, 180, 20));
         // Ten digits show any stored u32; the accept check holds a port to 0..65535.
         *portEdits[k] = DigitsOnly(qvr::MakeDigitEdit(this, portNames[k], 10, QRect(212, y, 116, 24)));
         ports_[k] = *portEdits[k];

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "common/ui/formwidgets.h"
 #include "common/ui/qtext.h"
 #include "params/linkparams.h"
 #include "params/ui/userformutil.h"
@@ -16,8 +17,8 @@ TFormContrName::TFormContrName(QWidget* owner) : QDialog(owner) {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setMaxLength(linktab::kNameSize);
     Edit1->setGeometry(24, 20, 316, 26);
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Записать в устройство", QRect(24, 80, 180, 30));
-    BitBtn2 = qvr::MakeUserButton(this, "BitBtn2", "Отменить", QRect(220, 80, 120, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Записать в устройство", QRect(24, 80, 180, 30));
+    BitBtn2 = qvr::MakeButton(this, "BitBtn2", "Отменить", QRect(220, 80, 120, 30));
     BitBtn1->setAutoDefault(false);
     BitBtn2->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TFormContrName::BitBtn1Click);

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 
 #include "common/suplfunc.h"
+#include "common/ui/formwidgets.h"
 #include "params/linkparams.h"
 #include "params/ui/userformutil.h"
 
@@ -16,17 +17,17 @@ using qvr::InputError;
 TFormConVich::TFormConVich(QWidget* owner) : LinkFormBase(owner) {
     setWindowTitle(QStringLiteral(" Параметры связи с ВРГ"));
     const int lx = 20, lw = 240, cx = 276, cw = 120;
-    Label1 = qvr::MakeFormLabel(this, "Label1", "Количество вычислителей", QRect(lx, 18, lw, 20));
+    Label1 = qvr::MakeLabel(this, "Label1", "Количество вычислителей", QRect(lx, 18, lw, 20));
     ComboBox1 = qvr::MakeNumberList(this, "ComboBox1", 1, kVichMaxCount, QRect(cx, 16, cw, 24));
-    Label2 = qvr::MakeFormLabel(this, "Label2", "Скорость обмена, бит/с", QRect(lx, 54, lw, 20));
+    Label2 = qvr::MakeLabel(this, "Label2", "Скорость обмена, бит/с", QRect(lx, 54, lw, 20));
     ComboBox2 = qvr::MakeRateList(this, "ComboBox2", QRect(cx, 52, cw, 24));
-    Label3 = qvr::MakeFormLabel(this, "Label3", "Количество неудачных обменов\nдля создания сообщения",
+    Label3 = qvr::MakeLabel(this, "Label3", "Количество неудачных обменов\nдля создания сообщения",
                                 QRect(lx, 84, lw, 36));
     ComboBox3 = qvr::MakeNumberList(this, "ComboBox3", 1, 10, QRect(cx, 90, cw, 24));
-    Label4 = qvr::MakeFormLabel(this, "Label4", "Таймаут ответа вычислителя", QRect(lx, 130, lw, 20));
+    Label4 = qvr::MakeLabel(this, "Label4", "Таймаут ответа вычислителя", QRect(lx, 130, lw, 20));
     ComboBox4 = qvr::MakeNumberList(this, "ComboBox4", 1, 255, QRect(cx, 128, cw, 24));
-    Label5 = qvr::MakeFormLabel(this, "Label5", "дс", QRect(cx + cw + 6, 130, 30, 20));
-    Label6 = qvr::MakeFormLabel(this, "Label6", "Количество преамбул", QRect(lx, 166, lw, 20));
+    Label5 = qvr::MakeLabel(this, "Label5", "дс", QRect(cx + cw + 6, 130, 30, 20));
+    Label6 = qvr::MakeLabel(this, "Label6", "Количество преамбул", QRect(lx, 166, lw, 20));
     Edit1 = qvr::MakeDigitEdit(this, "Edit1", 3, QRect(cx, 164, cw, 24));
 
     GroupBox1 = new QGroupBox(QStringLiteral(" Режим записи параметров газа в вычислители "), this);
@@ -47,10 +48,10 @@ TFormConVich::TFormConVich(QWidget* owner) : LinkFormBase(owner) {
     modeGroup_->addButton(RadioButton2, 1);
     modeGroup_->addButton(RadioButton3, 2);
 
-    Label7 = qvr::MakeFormLabel(this, "Label7", "Индекс вычислителя\nдля чтения температуры газа",
+    Label7 = qvr::MakeLabel(this, "Label7", "Индекс вычислителя\nдля чтения температуры газа",
                                 QRect(lx, 324, lw, 36));
     ComboBox5 = qvr::MakeNumberList(this, "ComboBox5", 0, -1, QRect(cx, 330, cw, 24));
-    Label8 = qvr::MakeFormLabel(this, "Label8", "Номер нитки вычислителя", QRect(lx, 374, lw, 20));
+    Label8 = qvr::MakeLabel(this, "Label8", "Номер нитки вычислителя", QRect(lx, 374, lw, 20));
     ComboBox6 = qvr::MakeNumberList(this, "ComboBox6", 1, 3, QRect(cx, 372, cw, 24));
     connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TFormConVich::ComboBox1Change);
     FormCreate();

@@ -5,6 +5,7 @@
 
 #include "app/rd_wr_ini.h"
 #include "common/suplfunc.h"
+#include "common/ui/formwidgets.h"
 #include "link/conffun.h"
 #include "params/linkparams.h"
 #include "params/ui/userformutil.h"
@@ -15,11 +16,11 @@ using qvr::InputError;
 
 TFormConVU::TFormConVU(QWidget* owner) : LinkFormBase(owner) {
     setWindowTitle(QStringLiteral(" Параметры связи с верхним уровнем "));
-    Label1 = qvr::MakeFormLabel(this, "Label1", "Адрес контроллера", QRect(20, 18, 200, 20));
+    Label1 = qvr::MakeLabel(this, "Label1", "Адрес контроллера", QRect(20, 18, 200, 20));
     ComboBox1 = qvr::MakeNumberList(this, "ComboBox1", 1, 254, QRect(224, 16, 116, 24), true, 3);
-    Label2 = qvr::MakeFormLabel(this, "Label2", "Скорость обмена, бит/с", QRect(20, 54, 200, 20));
+    Label2 = qvr::MakeLabel(this, "Label2", "Скорость обмена, бит/с", QRect(20, 54, 200, 20));
     ComboBox2 = qvr::MakeRateList(this, "ComboBox2", QRect(224, 52, 116, 24));
-    Label3 = qvr::MakeFormLabel(this, "Label3", "Количество преамбул", QRect(20, 90, 200, 20));
+    Label3 = qvr::MakeLabel(this, "Label3", "Количество преамбул", QRect(20, 90, 200, 20));
     Edit1 = qvr::MakeDigitEdit(this, "Edit1", 3, QRect(224, 88, 116, 24));
     FormCreate();
 }

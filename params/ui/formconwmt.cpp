@@ -4,6 +4,7 @@
 
 #include "common/stringi.h"
 #include "common/suplfunc.h"
+#include "common/ui/formwidgets.h"
 #include "params/linkparams.h"
 #include "params/ui/userformutil.h"
 
@@ -13,19 +14,19 @@ using qvr::InputError;
 TFormConWMT::TFormConWMT(QWidget* owner) : LinkFormBase(owner) {
     setWindowTitle(QStringLiteral(" Параметры связи с влагомером"));
     const int lx = 20, lw = 260, cx = 290, cw = 186;
-    Label1 = qvr::MakeFormLabel(this, "Label1", "Адрес влагомера (MODBUS)", QRect(lx, 18, lw, 20));
+    Label1 = qvr::MakeLabel(this, "Label1", "Адрес влагомера (MODBUS)", QRect(lx, 18, lw, 20));
     ComboBox1 = qvr::MakeNumberList(this, "ComboBox1", 1, 247, QRect(cx, 16, cw, 24), true, 3);
-    Label2 = qvr::MakeFormLabel(this, "Label2", "Скорость обмена, бит/с", QRect(lx, 52, lw, 20));
+    Label2 = qvr::MakeLabel(this, "Label2", "Скорость обмена, бит/с", QRect(lx, 52, lw, 20));
     ComboBox2 = qvr::MakeRateList(this, "ComboBox2", QRect(cx, 50, cw, 24));
-    Label3 = qvr::MakeFormLabel(this, "Label3", "Режим MODBUS", QRect(lx, 86, lw, 20));
+    Label3 = qvr::MakeLabel(this, "Label3", "Режим MODBUS", QRect(lx, 86, lw, 20));
     ComboBox3 = qvr::MakeTextList(this, "ComboBox3", {" ASCII", " RTU"}, QRect(cx, 84, cw, 24));
-    Label4 = qvr::MakeFormLabel(this, "Label4", "Таймаут ответа влагомера", QRect(lx, 120, lw, 20));
+    Label4 = qvr::MakeLabel(this, "Label4", "Таймаут ответа влагомера", QRect(lx, 120, lw, 20));
     ComboBox4 = qvr::MakeNumberList(this, "ComboBox4", 5, 255, QRect(cx, 118, cw - 40, 24), true, 3);
-    Label5 = qvr::MakeFormLabel(this, "Label5", "сс", QRect(cx + cw - 34, 120, 30, 20));
-    Label6 = qvr::MakeFormLabel(this, "Label6", "Количество неудачных опросов\nдля создания сообщения",
+    Label5 = qvr::MakeLabel(this, "Label5", "сс", QRect(cx + cw - 34, 120, 30, 20));
+    Label6 = qvr::MakeLabel(this, "Label6", "Количество неудачных опросов\nдля создания сообщения",
                                 QRect(lx, 148, lw, 36));
     ComboBox5 = qvr::MakeNumberList(this, "ComboBox5", 1, 10, QRect(cx, 154, cw, 24));
-    Label7 = qvr::MakeFormLabel(this, "Label7", "Тип влагомера", QRect(lx, 194, lw, 20));
+    Label7 = qvr::MakeLabel(this, "Label7", "Тип влагомера", QRect(lx, 194, lw, 20));
     ComboBox6 = qvr::MakeTextList(this, "ComboBox6", {}, QRect(cx, 192, cw, 24));
     FormCreate();
 }

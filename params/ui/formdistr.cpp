@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "params/sysparams.h"
 
 namespace {
@@ -20,7 +21,7 @@ TFormDistr::TFormDistr(QWidget* owner) : LinkFormBase(owner) {
     ComboBox1->setGeometry(140, 30, 80, 24);
     for (uint8_t p : hourmean::kPeriods) ComboBox1->addItem(QStringLiteral(" %1").arg(unsigned(p)));
     ComboBox1->setCurrentIndex(-1);
-    Label1 = qvr::MakeFormLabel(this, "Label1", "ч", QRect(228, 32, 30, 22));
+    Label1 = qvr::MakeLabel(this, "Label1", "ч", QRect(228, 32, 30, 22));
 }
 
 void TFormDistr::FormShow() {

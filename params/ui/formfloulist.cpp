@@ -9,6 +9,7 @@
 
 #include "common/question.h"
 #include "common/stringi.h"
+#include "common/ui/formwidgets.h"
 #include "link/tabledir.h"
 #include "params/ui/formfloupar.h"
 #include "params/ui/userformutil.h"
@@ -71,11 +72,11 @@ TFormFlouList::TFormFlouList(QWidget* parent) : QDialog(parent) {
     }
     StringGrid1->setGeometry(kGridLeft, kGridTop, gridWidth, 40);
 
-    BitBtn3 = qvr::MakeUserButton(this, "BitBtn3", "Добавить", QRect(12, 0, 110, 30));
-    BitBtn4 = qvr::MakeUserButton(this, "BitBtn4", "Изменить", QRect(130, 0, 110, 30));
-    BitBtn5 = qvr::MakeUserButton(this, "BitBtn5", "Удалить", QRect(248, 0, 110, 30));
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Принять", QRect(12, 0, 220, 30));
-    BitBtn2 = qvr::MakeUserButton(this, "BitBtn2", "Отменить", QRect(248, 0, 110, 30));
+    BitBtn3 = qvr::MakeButton(this, "BitBtn3", "Добавить", QRect(12, 0, 110, 30));
+    BitBtn4 = qvr::MakeButton(this, "BitBtn4", "Изменить", QRect(130, 0, 110, 30));
+    BitBtn5 = qvr::MakeButton(this, "BitBtn5", "Удалить", QRect(248, 0, 110, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Принять", QRect(12, 0, 220, 30));
+    BitBtn2 = qvr::MakeButton(this, "BitBtn2", "Отменить", QRect(248, 0, 110, 30));
     for (QPushButton* b : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5}) b->setAutoDefault(false);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TFormFlouList::BitBtn1Click);

@@ -11,6 +11,7 @@
 
 #include "common/codepage.h"
 #include "common/stringi.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "common/ui/qtext.h"
 #include "params/ui/userformutil.h"
@@ -58,7 +59,7 @@ TFormFlouPar::TFormFlouPar(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidthSingle, kHeight);
     std::memset(&work_, 0, sizeof work_);
 
-    qvr::MakeUserLabel(this, "Label1", "Адрес  (1...254)", QRect(16, 10, 200, 18));
+    qvr::MakeLabel(this, "Label1", "Адрес  (1...254)", QRect(16, 10, 200, 18));
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(16, 30, 110, 24);
@@ -68,13 +69,13 @@ TFormFlouPar::TFormFlouPar(QWidget* parent) : QDialog(parent) {
     ComboBox1->lineEdit()->setMaxLength(3);
     qvr::InstallDigitKeyFilter(ComboBox1->lineEdit());
 
-    qvr::MakeUserLabel(this, "Label2", "Тип вычислителя", QRect(16, 66, 200, 18));
+    qvr::MakeLabel(this, "Label2", "Тип вычислителя", QRect(16, 66, 200, 18));
     ComboBox2 = new QComboBox(this);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setGeometry(16, 86, 230, 24);
     for (int t = 0; t < kFlowComputerTypeCount; ++t) ComboBox2->addItem(QString::fromUtf8(FlowComputerTypeNames[t]));
 
-    qvr::MakeUserLabel(this, "Label3", "Порядок байтов", QRect(16, 122, 200, 18));
+    qvr::MakeLabel(this, "Label3", "Порядок байтов", QRect(16, 122, 200, 18));
     ComboBox3 = new QComboBox(this);
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
     ComboBox3->setGeometry(16, 142, 230, 24);
@@ -85,16 +86,16 @@ TFormFlouPar::TFormFlouPar(QWidget* parent) : QDialog(parent) {
     CheckBox3 = MakeBox(this, "CheckBox3", "Т/п 3", QRect(290, 86, 100, 22));
     CheckBox4 = MakeBox(this, "CheckBox4", "SOU", QRect(16, 182, 100, 22));
 
-    Label4 = qvr::MakeUserLabel(this, "Label4", "", QRect(16, 212, 220, 36));
+    Label4 = qvr::MakeLabel(this, "Label4", "", QRect(16, 212, 220, 36));
     Edit1 = qvr::MakeUserEdit(this, "Edit1", int(kFlowComputerPasswordSize), QRect(16, 252, 230, 24), true);
     Edit2 = qvr::MakeUserEdit(this, "Edit2", int(kSouPasswordSize), QRect(16, 252, 230, 24), true);
-    Label5 = qvr::MakeUserLabel(this, "Label5", "Код идентификации\n(до 4 символов)", QRect(290, 212, 200, 36));
+    Label5 = qvr::MakeLabel(this, "Label5", "Код идентификации\n(до 4 символов)", QRect(290, 212, 200, 36));
     Edit3 = qvr::MakeUserEdit(this, "Edit3", int(kSouCodeSize), QRect(290, 252, 100, 24), true);
     qvr::InstallDigitKeyFilter(Edit3);
     qvr::EnterMovesTo(Edit3, Edit2);
 
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Принять", QRect(60, 304, 130, 30));
-    BitBtn2 = qvr::MakeUserButton(this, "BitBtn2", "Отменить", QRect(222, 304, 130, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Принять", QRect(60, 304, 130, 30));
+    BitBtn2 = qvr::MakeButton(this, "BitBtn2", "Отменить", QRect(222, 304, 130, 30));
 
     connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TFormFlouPar::ComboBox2Change);
     connect(CheckBox4, &QCheckBox::clicked, this, &TFormFlouPar::CheckBox4Click);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "common/ui/formwidgets.h"
 #include "link/tabledir.h"
 #include "params/linkparams.h"
 #include "params/ui/formlinkutil.h"
@@ -43,13 +44,13 @@ TFormIdent::TFormIdent(QWidget* owner) : QDialog(owner) {
     int y = 14;
     for (int i = 0; i < kRows; ++i) {
         const QString n = QString::number(i + 1);
-        Caption[i] = qvr::MakeFormLabel(this, "", kIdentCaptions[i], QRect(16, y, 250, heights[i]));
+        Caption[i] = qvr::MakeLabel(this, "", kIdentCaptions[i], QRect(16, y, 250, heights[i]));
         Caption[i]->setObjectName(QStringLiteral("Caption") + n);
         Value[i] = ValueLabel(this, QRect(272, y + (heights[i] - 24) / 2, 200, 24));
         Value[i]->setObjectName(QStringLiteral("Value") + n);
         y += heights[i] + 8;
     }
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Выход", QRect(185, 360, 120, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Выход", QRect(185, 360, 120, 30));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormIdent::BitBtn1Click);
 }
 
@@ -79,20 +80,20 @@ void TFormIdent::BitBtn1Click() { accept(); }
 
 TFormFunInfo::TFormFunInfo(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("Возможность исполнения контроллером его функций"));
-    Header = qvr::MakeFormLabel(this, "Header", "Исполнение", QRect(372, 12, 120, 20));
+    Header = qvr::MakeLabel(this, "Header", "Исполнение", QRect(372, 12, 120, 20));
     Header->setAlignment(Qt::AlignCenter);
-    Caption1 = qvr::MakeFormLabel(this, "Caption1", " Автоматический переход на зимнее/летнее время",
+    Caption1 = qvr::MakeLabel(this, "Caption1", " Автоматический переход на зимнее/летнее время",
                                   QRect(12, 38, 352, 24));
-    Caption2 = qvr::MakeFormLabel(this, "Caption2", " Обмен данными с вычислителями расхода газа (РГ)",
+    Caption2 = qvr::MakeLabel(this, "Caption2", " Обмен данными с вычислителями расхода газа (РГ)",
                                   QRect(12, 68, 352, 24));
     Value1 = ValueLabel(this, QRect(372, 38, 120, 24));
     Value1->setObjectName(QStringLiteral("Value1"));
     Value2 = ValueLabel(this, QRect(372, 68, 120, 24));
     Value2->setObjectName(QStringLiteral("Value2"));
     for (QLabel* v : {Value1, Value2}) v->setAlignment(Qt::AlignCenter);
-    Hint = qvr::MakeFormLabel(this, "Hint", "  См. информацию о состоянии таблиц параметров конфигурации",
+    Hint = qvr::MakeLabel(this, "Hint", "  См. информацию о состоянии таблиц параметров конфигурации",
                               QRect(12, 104, 480, 20));
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Выход", QRect(194, 144, 120, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Выход", QRect(194, 144, 120, 30));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormFunInfo::BitBtn1Click);
 }
 

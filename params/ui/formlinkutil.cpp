@@ -93,13 +93,6 @@ QLineEdit* MakeDigitEdit(QWidget* parent, const char* name, int maxLength, QRect
     return e;
 }
 
-QLabel* MakeFormLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
-    auto* l = new QLabel(QString::fromUtf8(text), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
 void SelectItem(QComboBox* list, int index) {
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     if (list->isEditable() && list->currentIndex() < 0) list->setEditText(QString());

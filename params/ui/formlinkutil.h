@@ -55,7 +55,6 @@ QComboBox* MakeRateList(QWidget* parent, const char* name, QRect geometry);
 QComboBox* MakeTextList(QWidget* parent, const char* name, std::initializer_list<const char*> items, QRect geometry);
 // A numeric edit with DigitKeyFilter.
 QLineEdit* MakeDigitEdit(QWidget* parent, const char* name, int maxLength, QRect geometry);
-QLabel* MakeFormLabel(QWidget* parent, const char* name, const char* text, QRect geometry);
 
 // Selects item `index` of the list, or nothing when the index is not one of its items.
 void SelectItem(QComboBox* list, int index);

@@ -9,8 +9,9 @@
 
 #include "common/question.h"
 #include "common/stringi.h"
+#include "common/ui/formwidgets.h"
 
-using qvr::MakeFormLabel;
+using qvr::MakeLabel;
 using qvr::SelectItem;
 
 namespace {
@@ -34,7 +35,7 @@ TFormSys::TFormSys(QWidget* owner) : LinkFormBase(owner) {
     setWindowTitle(QStringLiteral("Системные параметры контроллера"));
     setFixedSize(kWidth, kHeight);
 
-    Label1 = MakeFormLabel(this, "Label1", "Контрактный час", QRect(16, 14, 140, 22));
+    Label1 = MakeLabel(this, "Label1", "Контрактный час", QRect(16, 14, 140, 22));
     ComboBox1 = MakeList(this, "ComboBox1", QRect(160, 12, 90, 24));
     for (int h = 0; h <= 23; ++h) ComboBox1->addItem(HourText(h));
     ComboBox1->setCurrentIndex(-1);
@@ -59,7 +60,7 @@ void TFormSys::BuildSeason(SeasonControls& s, const char* title, int x) {
     s.Group->setGeometry(x, 44, 372, 170);
     QWidget* g = s.Group;
 
-    s.MonthLabel = MakeFormLabel(g, "MonthLabel", "Месяц", QRect(10, 24, 60, 22));
+    s.MonthLabel = MakeLabel(g, "MonthLabel", "Месяц", QRect(10, 24, 60, 22));
     s.Month = MakeList(g, "Month", QRect(74, 22, 160, 24));
     s.Month->addItem(QString::fromUtf8(MonthNames[0]));
     const int first = summer ? 2 : 9;
@@ -72,7 +73,7 @@ void TFormSys::BuildSeason(SeasonControls& s, const char* title, int x) {
     s.DayMode->addItem(QStringLiteral("День недели в месяце"));
     s.DayMode->setCurrentIndex(-1);
 
-    s.DayLabel = MakeFormLabel(g, "DayLabel", "Число", QRect(10, 92, 60, 22));
+    s.DayLabel = MakeLabel(g, "DayLabel", "Число", QRect(10, 92, 60, 22));
     s.Day = MakeList(g, "Day", QRect(74, 90, 70, 24));
 
     s.Week = MakeList(g, "Week", QRect(10, 90, 150, 24));
@@ -82,7 +83,7 @@ void TFormSys::BuildSeason(SeasonControls& s, const char* title, int x) {
     for (const char* d : WeekDayNames) s.WeekDay->addItem(QString::fromUtf8(d));
     s.WeekDay->setCurrentIndex(-1);
 
-    s.HourLabel = MakeFormLabel(g, "HourLabel", "Час", QRect(10, 130, 60, 22));
+    s.HourLabel = MakeLabel(g, "HourLabel", "Час", QRect(10, 130, 60, 22));
     s.Hour = MakeList(g, "Hour", QRect(74, 128, 90, 24));
     for (int h = summer ? 0 : 1; h <= (summer ? 22 : 23); ++h) s.Hour->addItem(HourText(h));
     s.Hour->setCurrentIndex(-1);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "common/ui/qtext.h"
 #include "link/hgcbox.h"
@@ -16,18 +17,14 @@
 using qvr::EditBytes;
 using qvr::EnterMovesTo;
 using qvr::InputError;
+using qvr::MakeButton;
+using qvr::MakeLabel;
 
 namespace {
 const char* const kCaption = "Идентификация пользователя программы";
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int maxLength, QRect geometry) {
     return qvr::MakeUserEdit(parent, name, maxLength, geometry, true);
-}
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
-    return qvr::MakeUserLabel(parent, name, text, geometry);
-}
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect geometry) {
-    return qvr::MakeUserButton(parent, name, text, geometry);
 }
 }  // namespace
 

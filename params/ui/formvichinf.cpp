@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "common/ui/formwidgets.h"
 #include "params/ui/userformutil.h"
 
 namespace {
@@ -36,7 +37,7 @@ TFormVichInf::TFormVichInf(QWidget* parent) : QDialog(parent) {
     const char* const headings[3] = {"Адрес\nвычислителя РГ", "Наличие\nсвязи", "Состояние процесса\nзаписи параметров"};
     const char* const names[3] = {"Label1", "Label2", "Label3"};
     for (int c = 0; c < 3; ++c) {
-        QLabel* h = qvr::MakeUserLabel(this, names[c], headings[c], QRect(kColumnX[c], 8, kColumnW[c], 40));
+        QLabel* h = qvr::MakeLabel(this, names[c], headings[c], QRect(kColumnX[c], 8, kColumnW[c], 40));
         h->setAlignment(Qt::AlignCenter);
     }
     for (int r = 0; r < kFlowComputerMax; ++r) {
@@ -44,7 +45,7 @@ TFormVichInf::TFormVichInf(QWidget* parent) : QDialog(parent) {
         Link[r] = Cell(this, 1, r);
         Writing[r] = Cell(this, 2, r);
     }
-    BitBtn1 = qvr::MakeUserButton(this, "BitBtn1", "Выход", QRect(130, 0, 120, 30));
+    BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Выход", QRect(130, 0, 120, 30));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormVichInf::BitBtn1Click);
     setFixedSize(kWidth, kFirstRowTop + 94);
 }

@@ -52,19 +52,4 @@ QLineEdit* MakeUserEdit(QWidget* parent, const char* name, int maxLength, QRect 
     return e;
 }
 
-QLabel* MakeUserLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
-    auto* l = new QLabel(QString::fromUtf8(text), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(geometry);
-    return l;
-}
-
-QPushButton* MakeUserButton(QWidget* parent, const char* name, const char* text, QRect geometry) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(true);
-    return b;
-}
-
 }  // namespace qvr

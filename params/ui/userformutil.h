@@ -3,9 +3,7 @@
 #include <QRect>
 #include <string>
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QWidget;
 
 namespace qvr {
@@ -22,7 +20,5 @@ void InputError(const std::string& line1, const std::string& line2);
 bool EditBytes(QLineEdit* edit, std::string& out);
 
 QLineEdit* MakeUserEdit(QWidget* parent, const char* name, int maxLength, QRect geometry, bool masked);
-QLabel* MakeUserLabel(QWidget* parent, const char* name, const char* text, QRect geometry);
-QPushButton* MakeUserButton(QWidget* parent, const char* name, const char* text, QRect geometry);
 
 }  // namespace qvr

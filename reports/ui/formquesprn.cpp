@@ -10,25 +10,14 @@
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
 #include "common/stringi.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/qtext.h"
 #include "data/archformat.h"
 
+using qvr::MakeButton;
+using qvr::MakeLabel;
+
 namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect g) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(g);
-    return l;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect g) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(g);
-    b->setAutoDefault(true);
-    return b;
-}
 
 // Genitive month name of month 1..12; empty for anything else.
 const char* GenitiveMonth(int month) {

@@ -1,0 +1,20 @@
+// Small factories of the forms' child widgets: each gets its object name (what the form's
+// members and the tests find it by) and its fixed place.
+#pragma once
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace qvr {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry);
+// text: UTF-8.
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geometry);
+
+// A push button with a UTF-8 caption that Enter presses while it has the focus.
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect geometry);
+
+}  // namespace qvr
