@@ -77,14 +77,16 @@ ChromArchiveSet::ChromArchiveSet(ChromViewKind kind, const ArchiveFileHeader& he
     }
 }
 
-DataKind ChromArchiveSet::DataFileKind() const {
-    switch (kind_) {
+DataKind ChromDataKind(ChromViewKind kind) {
+    switch (kind) {
     case ChromViewKind::Moment: return DataKind::Chrom5Min;
     case ChromViewKind::Hourly: return DataKind::ChromHour;
     case ChromViewKind::Daily: break;
     }
     return DataKind::ChromDay;
 }
+
+DataKind ChromArchiveSet::DataFileKind() const { return ChromDataKind(kind_); }
 
 size_t ChromArchiveSet::RecordSize() const {
     return kind_ == ChromViewKind::Moment ? kChrom5MinRecordSize : kChromHourDayRecordSize;
@@ -157,30 +159,36 @@ std::string ChromArchiveSet::ValueCell(int row, int column) const {
     return FormatChromValue(Converted(row).v[p], Decimals(p)) + (st == 0 ? " " : "\"");
 }
 
-std::string ChromArchiveSet::Caption() const {
-    const uint8_t* s = header_.periodStart;
-    const uint8_t* e = header_.periodEnd;
+std::string ArchiveViewCaption(DataKind kind, const ArchiveFileHeader& header) {
+    const char* device;
+    switch (kind) {
+    case DataKind::Chrom5Min:
+    case DataKind::ChromHour:
+    case DataKind::ChromDay: device = "хроматографа"; break;
+    case DataKind::Wmt5Min:
+    case DataKind::WmtHour:
+    case DataKind::WmtDay: device = "влагомера"; break;
+    default: return {};
+    }
+    const uint8_t* s = header.periodStart;
+    const uint8_t* e = header.periodEnd;
     char buf[256];
-    switch (kind_) {
-    case ChromViewKind::Moment: {
+    if (kind == DataKind::Chrom5Min || kind == DataKind::Wmt5Min) {
         char a[40], b[40];
         std::snprintf(a, sizeof a, "%02d.%02d.%02d %02d:%02d:00", s[2], s[1], s[0], s[3], s[4]);
         std::snprintf(b, sizeof b, "%02d.%02d.%02d %02d:%02d:00", e[2], e[1], e[0], e[3], e[4]);
-        std::snprintf(buf, sizeof buf, "Мгновенные данные хроматографа за период  с  %s  по  %s", a, b);
-        break;
-    }
-    case ChromViewKind::Hourly:
-        std::snprintf(buf, sizeof buf,
-                      "Часовые данные хроматографа за период с %02d.%02d.%02d  %02dч  по  %02d.%02d.%02d  %02dч", s[2],
-                      s[1], s[0], s[3], e[2], e[1], e[0], e[3]);
-        break;
-    case ChromViewKind::Daily:
-        std::snprintf(buf, sizeof buf, "Суточные данные хроматографа за период с %02d.%02d.%02d  по  %02d.%02d.%02d",
+        std::snprintf(buf, sizeof buf, "Мгновенные данные %s за период  с  %s  по  %s", device, a, b);
+    } else if (kind == DataKind::ChromHour || kind == DataKind::WmtHour) {
+        std::snprintf(buf, sizeof buf, "Часовые данные %s за период с %02d.%02d.%02d  %02dч  по  %02d.%02d.%02d  %02dч",
+                      device, s[2], s[1], s[0], s[3], e[2], e[1], e[0], e[3]);
+    } else {
+        std::snprintf(buf, sizeof buf, "Суточные данные %s за период с %02d.%02d.%02d  по  %02d.%02d.%02d", device,
                       s[2], s[1], s[0], e[2], e[1], e[0]);
-        break;
     }
     return buf;
 }
+
+std::string ChromArchiveSet::Caption() const { return ArchiveViewCaption(DataFileKind(), header_); }
 
 // ---------------------------------------------------------------------------------------
 
@@ -236,9 +244,7 @@ std::string FormatChromValue(float v, int decimals) {
 
 DataSaveRequest ChromSaveRequest(ChromViewKind kind, uint8_t address, const std::tm& today) {
     DataSaveRequest r;
-    const DataKind dk = kind == ChromViewKind::Moment   ? DataKind::Chrom5Min
-                        : kind == ChromViewKind::Hourly ? DataKind::ChromHour
-                                                        : DataKind::ChromDay;
+    const DataKind dk = ChromDataKind(kind);
     r.title = "Введите имя файла для сохранения данных";
     r.folder = DataFolder(dk);
     r.proposal = DefaultDataFileName(r.folder, dk, address, today);

@@ -17,6 +17,13 @@ namespace qvr {
 
 enum class ChromViewKind : uint8_t { Moment = 0, Hourly = 1, Daily = 2 };
 
+// The archive kind of a view's data (Chrom5Min, ChromHour, ChromDay).
+DataKind ChromDataKind(ChromViewKind kind);
+
+// The window caption of an archive view (chromatograph or moisture analyser, 5-minute,
+// hourly or daily data) from the header's period; empty for other kinds.
+std::string ArchiveViewCaption(DataKind kind, const ArchiveFileHeader& header);
+
 // Columns of the two grids. Column 0 of each is a narrow spacer; value column c + 1 shows
 // display column c.
 constexpr int kChromLeftColumns = 5;

@@ -65,28 +65,7 @@ int MoistureRowCount(MoistureViewKind kind, const ArchiveFileHeader& header, siz
 }
 
 std::string MoistureCaption(MoistureViewKind kind, const ArchiveFileHeader& h) {
-    const uint8_t* s = h.periodStart;
-    const uint8_t* e = h.periodEnd;
-    char buf[200];
-    switch (kind) {
-    case MoistureViewKind::Moment: {
-        char a[40], b[40];
-        std::snprintf(a, sizeof a, "%02d.%02d.%02d %02d:%02d:00", s[2], s[1], s[0], s[3], s[4]);
-        std::snprintf(b, sizeof b, "%02d.%02d.%02d %02d:%02d:00", e[2], e[1], e[0], e[3], e[4]);
-        std::snprintf(buf, sizeof buf, "Мгновенные данные влагомера за период  с  %s  по  %s", a, b);
-        break;
-    }
-    case MoistureViewKind::Hourly:
-        std::snprintf(buf, sizeof buf,
-                      "Часовые данные влагомера за период с %02d.%02d.%02d  %02dч  по  %02d.%02d.%02d  %02dч", s[2],
-                      s[1], s[0], s[3], e[2], e[1], e[0], e[3]);
-        break;
-    case MoistureViewKind::Daily:
-        std::snprintf(buf, sizeof buf, "Суточные данные влагомера за период с %02d.%02d.%02d  по  %02d.%02d.%02d",
-                      s[2], s[1], s[0], e[2], e[1], e[0]);
-        break;
-    }
-    return buf;
+    return ArchiveViewCaption(MoistureDataKind(kind), h);
 }
 
 std::string MoistureValueHeading(uint8_t moistureType, int valueColumn, int line) {
