@@ -10,6 +10,7 @@
 
 #include "app/ui/formabonent.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/qtext.h"
 #include "common/uihooks.h"
 
@@ -24,23 +25,13 @@ QString Cell(const char* fmt, const QString& arg) { return QString::fromLatin1(f
 
 TFormAbonents_List::TFormAbonents_List(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormAbonents_List"));
-    StringGrid1 = new QTableWidget(1, 4, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1 = qvr::MakeListGrid(this, "StringGrid1", 1, 4);
     StringGrid1->setGeometry(8, 8, kWidth - 16, kHeight - 70);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->verticalHeader()->hide();
     for (int c = 0; c < 4; ++c) StringGrid1->setColumnWidth(c, kColumnWidths[c]);
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
 
-    SpeedButton1 = new QToolButton(StringGrid1->horizontalHeader());
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setArrowType(Qt::DownArrow);
-    SpeedButton1->setToolTip(QStringLiteral("Упорядочить по наименованию"));
-    SpeedButton2 = new QToolButton(StringGrid1->horizontalHeader());
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setArrowType(Qt::DownArrow);
+    SpeedButton1 = qvr::MakeSortButton(StringGrid1, "SpeedButton1", QStringLiteral("Упорядочить по наименованию"));
+    SpeedButton2 = qvr::MakeSortButton(StringGrid1, "SpeedButton2");  // its tip depends on the directory
 
     auto button = [this](const char* text, const char* name, int x) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);

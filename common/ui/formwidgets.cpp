@@ -1,7 +1,10 @@
 #include "common/ui/formwidgets.h"
 
 #include <QLabel>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
 
 namespace qvr {
 
@@ -21,6 +24,24 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRe
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(geometry);
     b->setAutoDefault(true);
+    return b;
+}
+
+QTableWidget* MakeListGrid(QWidget* parent, const char* name, int rows, int columns) {
+    auto* g = new QTableWidget(rows, columns, parent);
+    g->setObjectName(QString::fromLatin1(name));
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    g->setSelectionBehavior(QAbstractItemView::SelectRows);
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->verticalHeader()->hide();
+    return g;
+}
+
+QToolButton* MakeSortButton(QTableWidget* grid, const char* name, const QString& toolTip) {
+    auto* b = new QToolButton(grid->horizontalHeader());
+    b->setObjectName(QString::fromLatin1(name));
+    b->setArrowType(Qt::DownArrow);
+    if (!toolTip.isEmpty()) b->setToolTip(toolTip);
     return b;
 }
 

@@ -6,6 +6,8 @@
 
 class QLabel;
 class QPushButton;
+class QTableWidget;
+class QToolButton;
 class QWidget;
 
 namespace qvr {
@@ -16,5 +18,12 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geo
 
 // A push button with a UTF-8 caption that Enter presses while it has the focus.
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect geometry);
+
+// A read-only grid chosen from by whole rows, one at a time, without row headings (the
+// list forms).
+QTableWidget* MakeListGrid(QWidget* parent, const char* name, int rows, int columns);
+
+// A down-arrow button on the grid's column headings that orders the list by a column.
+QToolButton* MakeSortButton(QTableWidget* grid, const char* name, const QString& toolTip = QString());
 
 }  // namespace qvr

@@ -56,13 +56,8 @@ TFormFlouList::TFormFlouList(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Параметры вычислителей расхода газа"));
     for (FlowComputerEntry& e : work_) e = EmptyFlowComputer();
 
-    StringGrid1 = new QTableWidget(0, 4, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1 = qvr::MakeListGrid(this, "StringGrid1", 0, 4);
     StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     int gridWidth = 2;

@@ -10,6 +10,7 @@
 
 #include "common/globals.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/qtext.h"
 #include "common/uihooks.h"
 #include "reports/ui/formobject.h"
@@ -25,24 +26,13 @@ TFormObjects_List::TFormObjects_List(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("FormObjects_List"));
     setWindowTitle(QStringLiteral(" Список объектов"));
     setFixedSize(kWidth, kHeight);
-    StringGrid1 = new QTableWidget(1, 3, this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1 = qvr::MakeListGrid(this, "StringGrid1", 1, 3);
     StringGrid1->setGeometry(8, 8, kWidth - 16, kHeight - 64);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->verticalHeader()->hide();
     StringGrid1->setHorizontalHeaderLabels({QStringLiteral("№"), QStringLiteral("Наименование"), QStringLiteral(" Адрес")});
     for (int c = 0; c < 3; ++c) StringGrid1->setColumnWidth(c, kColumnWidths[c]);
 
-    SpeedButton1 = new QToolButton(StringGrid1->horizontalHeader());
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setArrowType(Qt::DownArrow);
-    SpeedButton1->setToolTip(QStringLiteral("Упорядочить по наименованию"));
-    SpeedButton2 = new QToolButton(StringGrid1->horizontalHeader());
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setArrowType(Qt::DownArrow);
-    SpeedButton2->setToolTip(QStringLiteral("Упорядочить по адресу"));
+    SpeedButton1 = qvr::MakeSortButton(StringGrid1, "SpeedButton1", QStringLiteral("Упорядочить по наименованию"));
+    SpeedButton2 = qvr::MakeSortButton(StringGrid1, "SpeedButton2", QStringLiteral("Упорядочить по адресу"));
 
     auto button = [this](const char* text, const char* name, int x) {
         auto* b = new QPushButton(QString::fromUtf8(text), this);
