@@ -26,22 +26,9 @@
 #include "common/question.h"
 #include "common/ui/statusbar.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 namespace {
-
-template <class Form>
-void WhenShown(std::function<void(Form&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* f = qobject_cast<Form*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*f);
-        }
-    });
-    timer->start();
-}
 
 class Directory : public ::testing::Test {
 protected:

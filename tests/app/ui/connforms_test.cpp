@@ -40,6 +40,7 @@
 #include "link/tabledir.h"
 #include "link/tcp_fun.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 using Clock = std::chrono::steady_clock;
 using qvr::IniFile;
@@ -51,21 +52,6 @@ constexpr uint32_t kLoopback = 0x7F000001;
 
 long MsSince(Clock::time_point t) {
     return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
-
-// Runs `act` on the next modal dialog of type Form as soon as it is up.
-template <class Form>
-void WhenShown(std::function<void(Form&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* f = qobject_cast<Form*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*f);
-        }
-    });
-    timer->start();
 }
 
 // A list choice by the user (the list reports it as activated).

@@ -24,22 +24,9 @@
 #include "reports/ui/formobject.h"
 #include "reports/ui/formobjects_list.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 namespace {
-
-template <class Form>
-void WhenShown(std::function<void(Form&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* f = qobject_cast<Form*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*f);
-        }
-    });
-    timer->start();
-}
 
 std::vector<std::pair<std::string, std::string>> Shown() {
     std::vector<std::pair<std::string, std::string>> out;

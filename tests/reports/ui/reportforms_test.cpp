@@ -37,26 +37,13 @@
 #include "reports/ui/formrepformate.h"
 #include "reports/ui/reportcommands.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 using namespace qvr;
 using Bytes = std::vector<uint8_t>;
 using Lines = std::pair<std::string, std::string>;
 
 namespace {
-
-template <class Form>
-void WhenShown(std::function<void(Form&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* f = qobject_cast<Form*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*f);
-        }
-    });
-    timer->start();
-}
 
 std::vector<Lines> Shown() {
     std::vector<Lines> out;
