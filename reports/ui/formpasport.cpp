@@ -6,8 +6,6 @@
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
-
 // Names, values and units in two columns (values with their units).
 const qvr::DocumentTableGeometry kGeometry = {16, 480, 562, 95, 663, 85, 0, 0, 504, 0, 752};
 
@@ -17,27 +15,21 @@ TFormPasport::TFormPasport() {
     using namespace qvr;
     const DocumentTableGeometry& g = kGeometry;
     const int w = g.tableWidth;
-    QuickRep1.ReportTitle = QStringLiteral("qvr");
-    QuickRep1.SetPageValue(pvTopMargin, 15);
-    QuickRep1.SetPageValue(pvBottomMargin, 10);
-    QuickRep1.SetPageValue(pvLeftMargin, 25);
-    QuickRep1.SetPageValue(pvRightMargin, 10);
-    QuickRep1.LastPageFooter = true;
-    QuickRep1.Font = TQRFont{QStringLiteral("MS Sans Serif"), 8, false};
+    SetupDocumentPage(QuickRep1);
 
     TitleBand1 = new TQRBand(&QuickRep1, rbTitle);
     TitleBand1->Height = 201;
-    ControllerLine = PlaceLabel(TitleBand1, 0, 8, w, 24, taLeftJustify, kArial, kDocumentTitleSize);
-    DocumentLine = PlaceLabel(TitleBand1, 0, 39, w, 24, taCenter, kArial, kDocumentTitleSize, true,
+    ControllerLine = PlaceLabel(TitleBand1, 0, 8, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
+    DocumentLine = PlaceLabel(TitleBand1, 0, 39, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, true,
                               QStringLiteral("СУТОЧНЫЙ  ПАСПОРТ"));
-    DocumentLine2 = PlaceLabel(TitleBand1, 0, 62, w, 24, taCenter, kArial, kDocumentTitleSize, false,
+    DocumentLine2 = PlaceLabel(TitleBand1, 0, 62, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, false,
                                QStringLiteral("физико-химических показателей природного газа"));
-    DayLine = PlaceLabel(TitleBand1, 0, 91, w, 24, taCenter, kArial, kDocumentTitleSize);
-    PeriodLine = PlaceLabel(TitleBand1, 0, 114, w, 24, taCenter, kArial, kDocumentTitleSize);
+    DayLine = PlaceLabel(TitleBand1, 0, 91, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+    PeriodLine = PlaceLabel(TitleBand1, 0, 114, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
     Section1Line =
-        PlaceLabel(TitleBand1, 0, 142, w, 24, taLeftJustify, kArial, kDocumentTitleSize, false,
+        PlaceLabel(TitleBand1, 0, 142, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize, false,
                    QStringLiteral("1. Компонентный состав газа, определенный хроматографическим методом"));
-    MethodLine = PlaceLabel(TitleBand1, 0, 167, w, 24, taCenter, kArial, kDocumentTitleSize);
+    MethodLine = PlaceLabel(TitleBand1, 0, 167, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
 
     ChildBand1 = AddDocumentHeading(&QuickRep1, TitleBand1, 60, QStringLiteral("Наименование компонентов"), g);
     DocumentRowLabels labels[kPassportRowCount];
@@ -56,7 +48,7 @@ TFormPasport::TFormPasport() {
     const int tops[3] = {44, 93, 138};
     for (int k = 0; k < 6; ++k)
         Signature[k] =
-            PlaceLabel(SignatureBand, k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kArial, kDocumentRowSize);
+            PlaceLabel(SignatureBand, k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kDocumentFont, kDocumentRowSize);
     FormCreate();
 }
 

@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
-
 // Names, values, units and uncertainties in four columns.
 const qvr::DocumentTableGeometry kGeometry = {16, 400, 436, 95, 537, 85, 647, 102, 428, 641, 752};
 
@@ -23,26 +21,20 @@ const qvr::DocumentTableGeometry kGeometry = {16, 400, 436, 95, 537, 85, 647, 10
 TFormMom_Pasport::TFormMom_Pasport() {
     using namespace qvr;
     const DocumentTableGeometry& g = kGeometry;
-    QuickRep1.ReportTitle = QStringLiteral("qvr");
-    QuickRep1.SetPageValue(pvTopMargin, 15);
-    QuickRep1.SetPageValue(pvBottomMargin, 10);
-    QuickRep1.SetPageValue(pvLeftMargin, 25);
-    QuickRep1.SetPageValue(pvRightMargin, 10);
-    QuickRep1.LastPageFooter = true;
-    QuickRep1.Font = TQRFont{QStringLiteral("MS Sans Serif"), 8, false};
+    SetupDocumentPage(QuickRep1);
 
     TitleBand1 = new TQRBand(&QuickRep1, rbTitle);
     TitleBand1->Height = 190;
     const int w = g.tableWidth;
-    ControllerLine = PlaceLabel(TitleBand1, 0, 6, w, 24, taLeftJustify, kArial, kDocumentTitleSize);
-    OrgLine = PlaceLabel(TitleBand1, 0, 38, w, 24, taCenter, kArial, kDocumentTitleSize);
-    DocumentLine = PlaceLabel(TitleBand1, 0, 64, w, 24, taCenter, kArial, kDocumentTitleSize, false,
+    ControllerLine = PlaceLabel(TitleBand1, 0, 6, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
+    OrgLine = PlaceLabel(TitleBand1, 0, 38, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+    DocumentLine = PlaceLabel(TitleBand1, 0, 64, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, false,
                               QStringLiteral("Физико-химические показатели природного газа"));
-    AnalysisLine = PlaceLabel(TitleBand1, 0, 88, w, 24, taCenter, kArial, kDocumentTitleSize);
+    AnalysisLine = PlaceLabel(TitleBand1, 0, 88, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
     Section1Line =
-        PlaceLabel(TitleBand1, 0, 132, w, 24, taLeftJustify, kArial, kDocumentTitleSize, false,
+        PlaceLabel(TitleBand1, 0, 132, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize, false,
                    QStringLiteral("1. Компонентный состав газа, определенный хроматографическим методом"));
-    MethodLine = PlaceLabel(TitleBand1, 0, 157, w, 24, taCenter, kArial, kDocumentTitleSize);
+    MethodLine = PlaceLabel(TitleBand1, 0, 157, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
 
     ChildBand1 = AddDocumentHeading(&QuickRep1, TitleBand1, 60, QStringLiteral("Наименование компонентов"), g);
     // Rows 1..11 are QRSubDetail1..11, row 12 QRSubDetail12, rows 13 and 14 QRSubDetail14
@@ -64,7 +56,7 @@ TFormMom_Pasport::TFormMom_Pasport() {
     QRSubDetail[16]->Height = 192;
     const int tops[3] = {44, 93, 138};
     for (int k = 0; k < 6; ++k)
-        Signature[k] = PlaceLabel(QRSubDetail[16], k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kArial,
+        Signature[k] = PlaceLabel(QRSubDetail[16], k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kDocumentFont,
                                   kDocumentRowSize);
     FormCreate();
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kArial = QStringLiteral("Arial");
-
 // Names, values and units in two columns (values with their units).
 const qvr::DocumentTableGeometry kGeometry = {16, 480, 562, 95, 663, 85, 0, 0, 504, 0, 752};
 
@@ -24,28 +22,22 @@ TFormSert::TFormSert() {
     using namespace qvr;
     const DocumentTableGeometry& g = kGeometry;
     const int w = g.tableWidth;
-    QuickRep1.ReportTitle = QStringLiteral("qvr");
-    QuickRep1.SetPageValue(pvTopMargin, 15);
-    QuickRep1.SetPageValue(pvBottomMargin, 10);
-    QuickRep1.SetPageValue(pvLeftMargin, 25);
-    QuickRep1.SetPageValue(pvRightMargin, 10);
-    QuickRep1.LastPageFooter = true;
-    QuickRep1.Font = TQRFont{QStringLiteral("MS Sans Serif"), 8, false};
+    SetupDocumentPage(QuickRep1);
 
     TitleBand1 = new TQRBand(&QuickRep1, rbTitle);
     TitleBand1->Height = 270;
-    ControllerLine = PlaceLabel(TitleBand1, 0, 3, w, 24, taLeftJustify, kArial, kDocumentTitleSize);
-    DocumentLine = PlaceLabel(TitleBand1, 0, 29, w, 24, taCenter, kArial, kDocumentTitleSize, true,
+    ControllerLine = PlaceLabel(TitleBand1, 0, 3, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
+    DocumentLine = PlaceLabel(TitleBand1, 0, 29, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, true,
                               QStringLiteral("СУТОЧНЫЙ  СЕРТИФИКАТ"));
     const int certTops[4] = {55, 80, 105, 130};
     for (int i = 0; i < 4; ++i)
-        CertLine[i] = PlaceLabel(TitleBand1, 0, certTops[i], w, 24, taCenter, kArial, kDocumentTitleSize);
-    DayLine = PlaceLabel(TitleBand1, 0, 157, w, 24, taCenter, kArial, kDocumentTitleSize);
-    PeriodLine = PlaceLabel(TitleBand1, 0, 181, w, 24, taCenter, kArial, kDocumentTitleSize);
+        CertLine[i] = PlaceLabel(TitleBand1, 0, certTops[i], w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+    DayLine = PlaceLabel(TitleBand1, 0, 157, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+    PeriodLine = PlaceLabel(TitleBand1, 0, 181, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
     Section1Line =
-        PlaceLabel(TitleBand1, 0, 217, w, 24, taLeftJustify, kArial, kDocumentTitleSize, false,
+        PlaceLabel(TitleBand1, 0, 217, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize, false,
                    QStringLiteral("1. Компонентный состав газа, определенный хроматографическим методом"));
-    MethodLine = PlaceLabel(TitleBand1, 0, 239, w, 24, taCenter, kArial, kDocumentTitleSize);
+    MethodLine = PlaceLabel(TitleBand1, 0, 239, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
 
     ChildBand1 = AddDocumentHeading(&QuickRep1, TitleBand1, 53, QStringLiteral("Наименование компонентов"), g);
     DocumentRowLabels labels[kCertificateRowCount];
@@ -63,11 +55,11 @@ TFormSert::TFormSert() {
     PageFooterBand1->Height = 141;
     const int lefts[2] = {4, 422};
     for (int i = 0; i < 2; ++i) {
-        RepresentativeCaption[i] = PlaceLabel(PageFooterBand1, lefts[i], 42, 400, 24, taCenter, kArial,
+        RepresentativeCaption[i] = PlaceLabel(PageFooterBand1, lefts[i], 42, 400, 24, taCenter, kDocumentFont,
                                               kDocumentTitleSize, true, QStringLiteral("Представитель"));
         RepresentativeName[i] =
-            PlaceLabel(PageFooterBand1, lefts[i], 68, 400, 24, taCenter, kArial, kDocumentTitleSize, true);
-        RepresentativeLine[i] = PlaceLabel(PageFooterBand1, lefts[i], 105, 400, 24, taCenter, kArial,
+            PlaceLabel(PageFooterBand1, lefts[i], 68, 400, 24, taCenter, kDocumentFont, kDocumentTitleSize, true);
+        RepresentativeLine[i] = PlaceLabel(PageFooterBand1, lefts[i], 105, 400, 24, taCenter, kDocumentFont,
                                            kDocumentTitleSize, true, SignaturePlaceholder());
     }
     FormCreate();

@@ -142,4 +142,14 @@ TQRSubDetail* AddDocumentLineBand(TQuickRep* report, int height, TQRLabel** labe
     return band;
 }
 
+void SetupDocumentPage(TQuickRep& report) {
+    report.ReportTitle = QStringLiteral("qvr");
+    report.SetPageValue(pvTopMargin, 15);
+    report.SetPageValue(pvBottomMargin, 10);
+    report.SetPageValue(pvLeftMargin, 25);
+    report.SetPageValue(pvRightMargin, 10);
+    report.LastPageFooter = true;
+    report.Font = TQRFont{QStringLiteral("MS Sans Serif"), 8, false};
+}
+
 }  // namespace qvr

@@ -65,6 +65,11 @@ TQRSubDetail* AddDocumentLineBand(TQuickRep* report, int height, TQRLabel** labe
 
 // Font sizes of the documents: title and heading lines, table rows.
 constexpr int kDocumentTitleSize = 12;
+inline const QString kDocumentFont = QStringLiteral("Arial");
+
+// The page of the one-analysis passport and the daily documents: margins 15/10/25/10 mm,
+// footer on the last page, the report's default font.
+void SetupDocumentPage(TQuickRep& report);
 constexpr int kDocumentRowSize = 10;
 
 }  // namespace qvr

@@ -207,7 +207,9 @@ TEST_F(ChromView, HourDayMarksAndBlanks) {
     EXPECT_EQ(s.ValueCell(5, m), " 91.0000\"");
     for (int r : {2, 3, 4})
         for (int c = 1; c < kChromValueColumns; ++c)
-            if (ActiveChromParamOrder[c - 1] != 255) EXPECT_EQ(s.ValueCell(r, c), " ---") << r << " " << c;
+            if (ActiveChromParamOrder[c - 1] != 255) {
+                EXPECT_EQ(s.ValueCell(r, c), " ---") << r << " " << c;
+            }
     EXPECT_FLOAT_EQ(s.Means()[8], (91.0f + 93.0f + 91.0f) / 3);
 
     // Hourly end stored as is; daily end by the flag in bit 7 of the hour.

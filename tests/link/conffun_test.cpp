@@ -132,8 +132,12 @@ TEST_F(TableLayer, ReadAndWriteEachFieldSize) {
         sim.ClearLog();
         ASSERT_TRUE(ReadTableFields({uint8_t(c.table), uint8_t(c.first), uint8_t(c.count)}, &bar, 1));
         EXPECT_EQ(ImageBytes(c.table, off, n), sent);
-        if (off > 0) EXPECT_EQ(TablePtr(c.table)[off - 1], 0);  // the field before stays
-        if (off + n < TableSize(c.table)) EXPECT_EQ(TablePtr(c.table)[off + n], 0);
+        if (off > 0) {
+            EXPECT_EQ(TablePtr(c.table)[off - 1], 0);  // the field before stays
+        }
+        if (off + n < TableSize(c.table)) {
+            EXPECT_EQ(TablePtr(c.table)[off + n], 0);
+        }
         ASSERT_EQ(sim.Requests().size(), 1u);
         Bytes expect = {0xCC, 5, 10, 1, 0, uint8_t(c.table), uint8_t(c.first), uint8_t(c.count)};
         uint16_t crc = Crc16(expect.data(), uint16_t(expect.size()));
@@ -418,7 +422,9 @@ TEST_F(TableLayer, WholeConfigurationReadThenWriteBack) {
     EXPECT_EQ(bar.panels[1], "КВР-1");
     EXPECT_EQ(g_MoisturePresent, FieldPtr(6, 8)[0]);
     for (int t = 0; t < kTableCount; ++t)
-        if (IsConfigTable(t) && t != 5 && t != 13) EXPECT_EQ(ImageBytes(t, 0, TableSize(t)), sim.TableBytes(t)) << t;
+        if (IsConfigTable(t) && t != 5 && t != 13) {
+            EXPECT_EQ(ImageBytes(t, 0, TableSize(t)), sim.TableBytes(t)) << t;
+        }
 
     // Write every configuration table back (table 13 is never read: the image gets the
     // controller's passwords so the comparison covers it too).
@@ -452,14 +458,18 @@ TEST_F(TableLayer, FlowComputerCountInWholeReads) {
     FillController(sim, 0);
     ASSERT_TRUE(ReadConfigFromController(&bar, nullptr));
     for (const Req& r : Requests())
-        if (r[1] >= 17 && r[1] <= 20) EXPECT_EQ(r[3], 0);
+        if (r[1] >= 17 && r[1] <= 20) {
+            EXPECT_EQ(r[3], 0);
+        }
     EXPECT_TRUE(qvr::ShownQues().empty());
 
     FillController(sim, 40);
     sim.ClearLog();
     ASSERT_TRUE(ReadConfigFromController(&bar, nullptr));
     for (const Req& r : Requests())
-        if (r[1] >= 17 && r[1] <= 20) EXPECT_EQ(r[3], 16);
+        if (r[1] >= 17 && r[1] <= 20) {
+            EXPECT_EQ(r[3], 16);
+        }
     EXPECT_EQ(TablePtr(9)[0], 16);
     auto shown = qvr::ShownQues();
     ASSERT_EQ(shown.size(), 1u);

@@ -65,12 +65,6 @@ qvr::QuesBox LastBox() {
     return shown.empty() ? qvr::QuesBox{} : shown.back();
 }
 
-std::string FileText(const std::string& path) {
-    std::string s;
-    qvr::ReadWholeFile(path, s);
-    return s;
-}
-
 class Forms : public ::testing::Test {
 protected:
     void SetUp() override {

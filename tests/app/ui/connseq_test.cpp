@@ -312,7 +312,9 @@ protected:
         for (const char* h : {"NRep", "NFormate", "NChrom_MeanData", "NWmt_MeanData"}) EXPECT_FALSE(Visible(h)) << h;
         EXPECT_EQ(Visible("NConnWMT"), moisture);
         EXPECT_EQ(Visible("NWmt_Data"), moisture);
-        if (moisture) EXPECT_TRUE(Visible("NWmt_ReadDay"));
+        if (moisture) {
+            EXPECT_TRUE(Visible("NWmt_ReadDay"));
+        }
     }
     void ExpectDisconnected() {
         EXPECT_EQ(g_Connected, 0);

@@ -683,7 +683,9 @@ TEST_F(MomViews, CurrentStateCommandLoop) {
             seen.push_back(w->metaObject()->className());
             if (auto* t = qobject_cast<TFormTableInfo*>(w)) {
                 EXPECT_NE(t->State, nullptr);
-                if (t->State) EXPECT_EQ(t->State->present[2], 1);
+                if (t->State) {
+                    EXPECT_EQ(t->State->present[2], 1);
+                }
                 t->BitBtn2->click();
             }
         }},

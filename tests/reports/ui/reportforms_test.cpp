@@ -387,7 +387,9 @@ TEST_F(DailyReportCreate, MakesSavesAndPrintsTheDailyReport) {
     ASSERT_EQ(reqs.size(), 1u);
     EXPECT_EQ(reqs[0].body, (Bytes{3, 0, 0, 26, 3, 4, 26, 3, 4}));
     for (const auto& rec : arch->Records(ctlsim::SimArchive::ChromDay))
-        if (rec[2] == 4) EXPECT_EQ(Bytes(file.begin() + 832, file.end()), Bytes(rec.begin() + 10, rec.begin() + 90));
+        if (rec[2] == 4) {
+            EXPECT_EQ(Bytes(file.begin() + 832, file.end()), Bytes(rec.begin() + 10, rec.begin() + 90));
+        }
     EXPECT_EQ(printed, (std::vector<int>{2}));  // certificate, printed
     EXPECT_TRUE(std::equal(file.begin(), file.end(), lastRecord.begin()));
 }
