@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/bytes.h"
+#include "common/dtfun.h"
 #include "ctlsim/ctlsim.h"
 
 namespace ctlsim {
@@ -40,6 +42,28 @@ void FillDemoController(CtlSim& sim, bool moistureAnalyser) {
     users[4] = 1;
     std::memcpy(users + 6, kDemoUserPassword, std::strlen(kDemoUserPassword));
     std::memcpy(users + 18, kDemoUserCode, 4);
+
+    // The latest analysis and moisture values, stamped with the PC time: two 4-byte fields
+    // of date and time, then the values.
+    CtlDateTime now;
+    DateTimeToCtl(Now(), now);
+    auto stamp = [&](uint8_t* t) {
+        const uint8_t time[8] = {now.year, now.month, now.day, 0, now.hour, now.minute, now.second, 0};
+        std::memcpy(t, time, 8);
+    };
+    static const float kAnalysis[20] = {0.05f, 0.9f,  0.12f, 0.15f, 0.002f, 0.04f,  0.03f,
+                                        1.2f,  95.0f, 0.6f,  2.9f,  37.9f,  0.69f,  50.1f,
+                                        0.9978f, 100.0f, 12.5f, 0.01f, 34.1f, 0.573f};
+    uint8_t* chrom = sim.Table(30);
+    stamp(chrom);
+    for (int i = 0; i < 20; ++i) qvr::PutF32(chrom + 8 + 4 * i, kAnalysis[i]);
+    std::memset(sim.Table(32), 0, 20);  // every gas parameter in its normal zone
+    sim.Table(33)[0] = 1;  // link with the chromatograph
+    sim.Table(33)[1] = moistureAnalyser ? 1 : 0;  // and with the moisture analyser
+    static const float kMoisture[4] = {-18.5f, 55.2f, 4.1f, 21.0f};
+    uint8_t* moisture = sim.Table(37);
+    stamp(moisture);
+    for (int i = 0; i < 4; ++i) qvr::PutF32(moisture + 8 + 4 * i, kMoisture[i]);
 }
 
 }  // namespace ctlsim
