@@ -547,6 +547,7 @@ TEST_F(ParamCommands, ViewsCurrentStateAndMomentaryDataAreWired) {
     EXPECT_EQ(Requests(), (std::vector<Req>{{1, 8, 0, 2}}));
 
     // No chromatograph link: the notice, no window.
+    sim.SetTableBytes(33, 0, {0, 0});
     sim.ClearLog();
     Modals none;
     Trigger("NChrom_MomData");
