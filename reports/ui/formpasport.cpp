@@ -54,22 +54,14 @@ TFormPasport::TFormPasport() {
 
 void TFormPasport::FormCreate() {
     Report = nullptr;
-    for (size_t i = 0; i < ln.size(); ++i) {
-        ln[i]->Caption.clear();
-        lv[i]->Caption.clear();
-        lu[i]->Caption.clear();
-    }
+    qvr::ClearCaptions(ln, lv, lu);
 }
 
 void TFormPasport::BuildDailyPassport() {
     using namespace qvr;
     if (!Report) return;
     const DailyReportRecord& R = *Report;
-    ControllerLine->Caption = PrintControllerLine(R.name, R.address);
-    DayLine->Caption = DailyDayLine(R);
-    PeriodLine->Caption = DailyPeriodLine(R);
-    MethodLine->Caption = DocumentMethodLine();
-    Section2Line->Caption = DocumentSection2Heading();
+    FillDailyTitle(R, ControllerLine, DayLine, PeriodLine, MethodLine, Section2Line);
     for (int k = 0; k < 6; ++k)
         Signature[k]->Caption = SignatureText(R.format.passportLine[k], ReportFormatRecord::kPassportLineSize);
     FillDailyRows(R, PassportParamOrder, kPassportRowCount, ln.data(), lv.data(), lu.data());

@@ -63,12 +63,7 @@ TFormMom_Pasport::TFormMom_Pasport() {
 
 void TFormMom_Pasport::FormCreate() {
     Passport = nullptr;
-    for (size_t i = 0; i < ln.size(); ++i) {
-        ln[i]->Caption.clear();
-        lv[i]->Caption.clear();
-        lu[i]->Caption.clear();
-        nv[i]->Caption.clear();
-    }
+    qvr::ClearCaptions(ln, lv, lu, nv);
 }
 
 void TFormMom_Pasport::BuildMomentPassport() {

@@ -67,22 +67,14 @@ TFormSert::TFormSert() {
 
 void TFormSert::FormCreate() {
     Report = nullptr;
-    for (size_t i = 0; i < ln.size(); ++i) {
-        ln[i]->Caption.clear();
-        lv[i]->Caption.clear();
-        lu[i]->Caption.clear();
-    }
+    qvr::ClearCaptions(ln, lv, lu);
 }
 
 void TFormSert::BuildDailyCertificate() {
     using namespace qvr;
     if (!Report) return;
     const DailyReportRecord& R = *Report;
-    ControllerLine->Caption = PrintControllerLine(R.name, R.address);
-    DayLine->Caption = DailyDayLine(R);
-    PeriodLine->Caption = DailyPeriodLine(R);
-    MethodLine->Caption = DocumentMethodLine();
-    Section2Line->Caption = DocumentSection2Heading();
+    FillDailyTitle(R, ControllerLine, DayLine, PeriodLine, MethodLine, Section2Line);
     for (int i = 0; i < 4; ++i)
         CertLine[i]->Caption = FromWin(R.format.certLine[i], ReportFormatRecord::kCertLineSize);
     for (int i = 0; i < 2; ++i)
@@ -92,6 +84,15 @@ void TFormSert::BuildDailyCertificate() {
 }
 
 namespace qvr {
+
+void FillDailyTitle(const DailyReportRecord& r, TQRLabel* controller, TQRLabel* day, TQRLabel* period,
+                    TQRLabel* method, TQRLabel* section2) {
+    controller->Caption = PrintControllerLine(r.name, r.address);
+    day->Caption = DailyDayLine(r);
+    period->Caption = DailyPeriodLine(r);
+    method->Caption = DocumentMethodLine();
+    section2->Caption = DocumentSection2Heading();
+}
 
 QString DailyDayLine(const DailyReportRecord& r) {
     return QStringLiteral("За %1 %2 %3 года")

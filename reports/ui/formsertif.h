@@ -52,6 +52,10 @@ namespace qvr {
 QString DailyDayLine(const DailyReportRecord& r);
 // "c  hh:mm  d month yyyyг          до   hh:mm  d month yyyyг".
 QString DailyPeriodLine(const DailyReportRecord& r);
+// The title lines both daily documents share: controller, day, period, method and the
+// heading of section 2.
+void FillDailyTitle(const DailyReportRecord& r, TQRLabel* controller, TQRLabel* day, TQRLabel* period,
+                    TQRLabel* method, TQRLabel* section2);
 // Fills name, value and unit labels of the rows from the record's analysis, converted
 // on a copy under the report settings in force.
 void FillDailyRows(const DailyReportRecord& r, const uint8_t* order, int rows, TQRLabel* const* names,

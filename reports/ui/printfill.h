@@ -4,6 +4,7 @@
 // calculation method.
 #pragma once
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -65,6 +66,13 @@ TQRSubDetail* AddDocumentLineBand(TQuickRep* report, int height, TQRLabel** labe
 
 // Font sizes of the documents: title and heading lines, table rows.
 constexpr int kDocumentTitleSize = 12;
+
+// Empties the captions of every label of the given label rows.
+template <size_t N, class... More>
+void ClearCaptions(const std::array<TQRLabel*, N>& labels, const More&... more) {
+    for (TQRLabel* l : labels) l->Caption.clear();
+    if constexpr (sizeof...(more) > 0) ClearCaptions(more...);
+}
 inline const QString kDocumentFont = QStringLiteral("Arial");
 
 // The page of the one-analysis passport and the daily documents: margins 15/10/25/10 mm,
