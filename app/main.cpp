@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/ui/formmain.h"
+#include "common/ui/appfonts.h"
 
 namespace {
 // Shows an exception that escaped an event handler and lets the program go on.
@@ -26,6 +27,7 @@ public:
 int main(int argc, char** argv) {
     Application app(argc, argv);
     app.setApplicationName(QStringLiteral("qvr"));
+    qvr::InstallProgramFonts();
     try {
         TFormMain form;
         form.show();

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libzip-dev libpugixml-dev
-          fontconfig fonts-dejavu-core)
+          fontconfig fonts-dejavu-core fonts-liberation2)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

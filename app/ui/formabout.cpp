@@ -105,7 +105,7 @@ TFormAbout::TFormAbout(QWidget* owner) : QDialog(owner) {
     ProgramName->setGeometry(20, 170, 500, 36);
     ProgramName->setAlignment(Qt::AlignCenter);
     QFont big = ProgramName->font();
-    big.setPointSize(big.pointSize() + 6);
+    big.setPixelSize(19);  // 14 pt
     big.setBold(true);
     ProgramName->setFont(big);
 

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 
+#include "common/ui/appfonts.h"
+
 int main(int argc, char** argv) {
     // Forms are tested without a screen.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    qvr::InstallProgramFonts();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
