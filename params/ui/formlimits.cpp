@@ -79,6 +79,7 @@ void TFormLimits::FormShow() {
                                         qvr::FormatLimitValue(d.max, d.decimals)));
         UnitLabel[i]->setText(QString::fromUtf8(d.unit));
         Edit[i]->setText(Data ? FromUtf8(qvr::FormatLimitValue(qvr::GetF32(Data + 4 * i), d.decimals)) : QString());
+        ShownText[i] = Edit[i]->text();
     }
 }
 
@@ -99,9 +100,13 @@ void TFormLimits::BitBtn1Click() {
     }
     for (int i = 0; i < kGasLimitParamCount; ++i) {
         if (i == kOxygenParam) continue;
-        double v = 0;
+        // A row still showing its value as shown keeps the exact value it holds: the text is
+        // only that value rounded to the parameter's decimals. Only an edited row is parsed.
+        const bool edited = Edit[i]->text() != ShownText[i];
+        double v = qvr::GetF32(Data + 4 * i);
         // A text that is not a number (a lone minus, a lone 'e') is out of range as well.
-        if (!qvr::ParseLimitValue(Edit[i]->text().toStdString(), v) || !qvr::InGasParamRange(Descr(i), v)) {
+        const bool parsed = !edited || qvr::ParseLimitValue(Edit[i]->text().toStdString(), v);
+        if (!parsed || !qvr::InGasParamRange(Descr(i), v)) {
             g_QuesKind = qvr::kQuesInputError;
             qvr::ShowQues(std::string("Параметр \"") + GasParamShortNames[i] + " \".",
                           "Вводите значения согласно допустимому диапазону");
@@ -109,7 +114,7 @@ void TFormLimits::BitBtn1Click() {
             return;
         }
         // Stored at once: values before a refused one stay changed.
-        qvr::PutF32(Data + 4 * i, float(v));
+        if (edited) qvr::PutF32(Data + 4 * i, float(v));
     }
     Finish();
 }

@@ -26,6 +26,9 @@ public slots:
 
 private:
     const GasParamLimitDescr& Descr(int param) const;
+    // The text each edit showed when the form was shown; a row whose text still equals it
+    // was not edited and keeps its stored value exactly.
+    QString ShownText[kGasLimitParamCount];
     // Leaving an edit shows its number again with the parameter's decimals.
     void EditExit(int param);
 };

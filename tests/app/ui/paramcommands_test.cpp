@@ -28,6 +28,7 @@
 #include "app/rd_wr_ini.h"
 #include "app/ui/formabout.h"
 #include "app/ui/formmain.h"
+#include "common/bytes.h"
 #include "common/codepage.h"
 #include "common/doswin.h"
 #include "common/dtfun.h"
@@ -244,6 +245,45 @@ TEST_F(ParamCommands, PatternWritesOnlyChangedFieldsAndNothingWhenCancelledOrUnc
     EXPECT_EQ(Writes(), (std::vector<Req>{{2, 14, 5, 1}}));
     EXPECT_EQ(sim.TableBytes(14)[5], 7);
     EXPECT_EQ(sim.TableBytes(14)[0], 1);
+}
+
+// The limits form shows each value rounded to its decimals; a row the user did not edit
+// keeps the exact value the controller holds, and only an edited row is written.
+TEST_F(ParamCommands, LimitsWriteOnlyTheRowsTheUserEdited) {
+    uint8_t* t25 = sim.Table(25);
+    for (int i = 0; i < 20; ++i) qvr::PutF32(t25 + 4 * i, GasParamLimitTables[3][i].def);
+    qvr::PutF32(t25 + 4 * 11, 35.5f);    // higher heat, shown with 0 decimals as "36"
+    qvr::PutF32(t25 + 4 * 18, 30.25f);   // lower heat, shown as "30"
+    qvr::PutF32(t25 + 4 * 12, 0.6612f);  // density, shown with 3 decimals
+    qvr::PutF32(t25 + 4 * 8, 90.0f);     // methane
+    const Bytes before = sim.TableBytes(25);
+
+    // Accepted untouched: the read and no write; the controller keeps every value.
+    Modals same;
+    same.Then<TFormLimits>([](TFormLimits& f) {
+        EXPECT_EQ(f.Edit[11]->text(), QStringLiteral("36"));
+        QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    });
+    Trigger("NLowLimit");
+    EXPECT_TRUE(same.Done());
+    EXPECT_EQ(Requests(), (std::vector<Req>{{1, 25, 0, 20}}));
+    EXPECT_EQ(sim.TableBytes(25), before);
+
+    // Methane typed anew: that one field is written, the others stay exact.
+    sim.ClearLog();
+    Modals edit;
+    edit.Then<TFormLimits>([](TFormLimits& f) {
+        f.Edit[8]->setFocus();
+        f.Edit[8]->selectAll();
+        QTest::keyClicks(f.Edit[8], "91");
+        QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    });
+    Trigger("NLowLimit");
+    EXPECT_TRUE(edit.Done());
+    EXPECT_EQ(Writes(), (std::vector<Req>{{2, 25, 8, 1}}));
+    Bytes expected = before;
+    qvr::PutF32(expected.data() + 4 * 8, 91.0f);
+    EXPECT_EQ(sim.TableBytes(25), expected);
 }
 
 TEST_F(ParamCommands, EachTableCommandReadsItsTableAndOpensItsForm) {
