@@ -11,6 +11,7 @@
 
 #include "app/connect.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "common/ui/qtext.h"
 
@@ -49,8 +50,7 @@ TFormAbonent::TFormAbonent(QWidget* parent) : QDialog(parent) {
     Label(this, "Адрес устройства", 12, 44, 200);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    qvr::MakeListEditable(ComboBox1);
     for (int i = 1; i <= 255; ++i) ComboBox1->addItem(QString::number(i));
     ComboBox1->setGeometry(220, 44, 100, 22);
     qvr::InstallDigitKeyFilter(ComboBox1->lineEdit());

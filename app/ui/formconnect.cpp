@@ -15,6 +15,7 @@
 #include "app/ui/formconn_par.h"
 #include "common/globals.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/qtext.h"
 #include "link/hgcbox.h"
 
@@ -45,8 +46,7 @@ TFormConnect::TFormConnect(qvr::IStatusBar* statusBar, QWidget* parent) : QDialo
     l2->setGeometry(12, 44, 150, 22);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    qvr::MakeListEditable(ComboBox1);
     for (int i = 1; i <= 255; ++i) ComboBox1->addItem(QString::number(i));
     ComboBox1->setGeometry(170, 44, 80, 22);
 

@@ -1,5 +1,6 @@
 #include "common/ui/formwidgets.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QHeaderView>
 #include <QPushButton>
@@ -17,6 +18,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect geometry) {
     return MakeLabel(parent, name, QString::fromUtf8(text), geometry);
+}
+
+void MakeListEditable(QComboBox* list) {
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    // Becoming editable gives the list an inline completer; it is dropped.
+    list->setCompleter(nullptr);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, QRect geometry) {

@@ -22,8 +22,7 @@ namespace {
 QComboBox* MakeList(QWidget* parent, const char* name, int count, QRect g) {
     auto* c = new QComboBox(parent);
     c->setObjectName(QString::fromLatin1(name));
-    c->setEditable(true);
-    c->setInsertPolicy(QComboBox::NoInsert);
+    qvr::MakeListEditable(c);
     for (int i = 0; i < count; ++i) c->addItem(QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
     c->setGeometry(g);
     return c;

@@ -63,8 +63,7 @@ TFormFlouPar::TFormFlouPar(QWidget* parent) : QDialog(parent) {
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setGeometry(16, 30, 110, 24);
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    qvr::MakeListEditable(ComboBox1);
     for (int a = 1; a <= 254; ++a) ComboBox1->addItem(QString::number(a));
     ComboBox1->lineEdit()->setMaxLength(3);
     qvr::InstallDigitKeyFilter(ComboBox1->lineEdit());

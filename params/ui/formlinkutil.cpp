@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "common/suplfunc.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 
 LinkFormBase::LinkFormBase(QWidget* owner) : QDialog(owner) {
@@ -56,8 +57,7 @@ QComboBox* MakeNumberList(QWidget* parent, const char* name, int from, int to, Q
     c->setMaxVisibleItems(16);
     for (int i = from; i <= to; ++i) c->addItem(QString::number(i));
     if (editable) {
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
+        qvr::MakeListEditable(c);
         c->lineEdit()->setMaxLength(maxDigits);
         InstallDigitKeyFilter(c->lineEdit());
     }

@@ -8,6 +8,7 @@
 
 #include "app/connect.h"
 #include "common/question.h"
+#include "common/ui/formwidgets.h"
 #include "common/ui/keyfilters.h"
 #include "common/ui/qtext.h"
 #include "reports/dailyreport.h"
@@ -37,8 +38,7 @@ TFormObject::TFormObject(QWidget* parent) : QDialog(parent) {
     l3->setGeometry(12, 58, 200, 24);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(true);
-    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    qvr::MakeListEditable(ComboBox1);
     for (int i = 1; i <= 255; ++i) ComboBox1->addItem(QString::number(i));
     ComboBox1->setGeometry(216, 58, 90, 24);
     qvr::InstallDigitKeyFilter(ComboBox1->lineEdit());

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 
 #include <cstring>
 
@@ -397,8 +398,23 @@ TEST_F(DialogTest, PeriodFreeChoiceChecksAndStores) {
     EXPECT_CTL(f.End, f.Start);
     EXPECT_EQ(ArchivePeriodSettings.curr_dt_end, EncodeDateTime(2026, 11, 1, 8, 30, 15));
 
+    // Typed in the active window: a minute of 5 is taken as 5, not completed to the first
+    // item beginning with it (50, which would end after the end of the period).
     TFormPeriod g;
     g.show();
-    g.BitBtn2->click();
-    EXPECT_EQ(g.Accepted, 0);
+    g.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+    g.ComboBox2->setFocus();
+    g.ComboBox2->lineEdit()->selectAll();
+    QTest::keyClicks(g.ComboBox2, "5");
+    EXPECT_EQ(g.ComboBox2->currentText(), QStringLiteral("5"));
+    QTest::mouseClick(g.BitBtn1, Qt::LeftButton);
+    EXPECT_TRUE(qvr::ShownQues().empty());
+    EXPECT_EQ(g.Accepted, 1);
+    EXPECT_CTL(g.Start, CtlDateTime(26, 11, 1, 8, 5, 15));
+
+    TFormPeriod x;
+    x.show();
+    x.BitBtn2->click();
+    EXPECT_EQ(x.Accepted, 0);
 }

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 
 #include <array>
@@ -433,6 +434,35 @@ TEST_F(LinkForms, ConWmtShowsChecksAndWrites) {
     EXPECT_EQ(f.Accepted, 1);
     // Parity place and the last byte are written as 0.
     EXPECT_EQ(Bytes(t, 8), (std::vector<uint8_t>{12, 11, 1, 0, 5, 1, 0, 0}));
+}
+
+// Typed with the window active and the list focused, as a user types: the list takes exactly
+// the keys typed, so a time-out of 4 is refused, never completed to the first item that
+// begins with it (40), and a typed 7 is stored as 7.
+TEST_F(LinkForms, ConWmtTypedTimeOutIsTakenAsTyped) {
+    uint8_t t[8] = {1, 11, 0, 0, 150, 5, 2, 0};
+    TFormConWMT f;
+    f.Data = t;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    auto typeInto = [&](QComboBox* c, const char* keys) {
+        c->setFocus();
+        ASSERT_TRUE(c->hasFocus());
+        c->lineEdit()->selectAll();
+        QTest::keyClicks(c, keys);
+    };
+    typeInto(f.ComboBox4, "4");
+    EXPECT_EQ(f.ComboBox4->currentText(), QStringLiteral("4"));
+    QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(LastBox(), "2|Таймаут должен быть|в диапазоне 5...255");
+    EXPECT_EQ(f.Accepted, 0);
+    EXPECT_EQ(t[4], 150);
+
+    typeInto(f.ComboBox4, "7");
+    QTest::mouseClick(f.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(f.Accepted, 1);
+    EXPECT_EQ(Bytes(t, 8), (std::vector<uint8_t>{1, 11, 0, 0, 7, 5, 2, 0}));
 }
 
 TEST_F(LinkForms, ConWmtUnknownTypeShowsNothing) {
