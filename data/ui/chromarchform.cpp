@@ -225,11 +225,12 @@ TChromArchiveForm::TChromArchiveForm(QWidget* parent, bool moment) : QDialog(par
     buttons->addStretch(1);
     top->addLayout(buttons);
 
-    // The hidden command: no menu shows it, Ctrl+S runs it.
+    // The hidden command: no menu shows it, Ctrl+S runs it anywhere in the window. The action
+    // belongs to the window only; it stays visible, because the shortcut of an invisible
+    // action is never triggered.
     N1 = new QAction(this);
     N1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N1->setShortcutContext(Qt::WindowShortcut);
-    N1->setVisible(false);
     addAction(N1);
     connect(N1, &QAction::triggered, this, &TChromArchiveForm::N1Click);
 
