@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/fileutil.h"
@@ -703,4 +705,28 @@ TEST_F(ArchRead, AReplyThatDoesNotBelongToItsRequestIsNeverKept) {
         EXPECT_EQ(Shown().back(), std::make_pair(std::string(ReadTraits(c.kind).dataName),
                                                  std::string("прочитаны не полностью")));
     }
+}
+
+// The same on the wire: the controller sends its first reply twice, the copy 200 ms late,
+// when the next request is already waiting for its reply. The copy is refused; the user
+// takes a moment before answering Yes, and the read keeps every record once.
+TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    ctlsim::Faults late;
+    late.duplicateReply = true;
+    late.duplicateDelayMs = 200;
+    late.count = 1;
+    link.sim.SetFaults(late);
+    SetQuesHandler([](const QuesBox& b) -> uint8_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return b.kind == kQuesRetry ? 1 : 0;
+    });
+    ArchiveData data;
+    const bool ok = ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                      CtlDateTime(26, 3, 10, 12, 0, 0), ui, data);
+    SetQuesHandler(nullptr);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 5, 8));
+    ASSERT_EQ(ShownQues().size(), 1u);
+    EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
 }

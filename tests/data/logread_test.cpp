@@ -4,9 +4,11 @@
 // saved log files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/bytes.h"
@@ -381,6 +383,29 @@ TEST_F(LogReadTest, RefusedRepliesAreAskedAboutAndNeverKept) {
         EXPECT_EQ(ui.bar.panel2History,
                   (std::vector<std::string>{"Команда " + std::to_string(fn) + ".  Ответ не соответствует запросу"}));
     }
+}
+
+// On the wire: the first reply comes twice, the copy 200 ms late, while the next request
+// waits for its reply. The copy is refused; the user answers Yes after a moment.
+TEST_F(LogReadTest, ALateCopyOnTheLineIsNeverKept) {
+    const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
+    logs.SetRecords(0, 1, recs);
+    ctlsim::Faults late;
+    late.duplicateReply = true;
+    late.duplicateDelayMs = 200;
+    late.count = 1;
+    link.sim.SetFaults(late);
+    qvr::SetQuesHandler([](const qvr::QuesBox& b) -> uint8_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return b.kind == qvr::kQuesRetry ? 1 : 0;
+    });
+    Ui ui;
+    LogData d;
+    const bool ok = qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d);
+    qvr::SetQuesHandler(nullptr);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Не выполнено чтение", "очередного блока данных"}}));
 }
 
 TEST_F(LogReadTest, TemporaryFileThatCannotBeCreated) {
