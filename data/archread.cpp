@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/fileutil.h"
 #include "common/globals.h"
@@ -96,6 +97,100 @@ void PauseMs(int ms) {
 CtlMinuteTime RoundDown5(CtlMinuteTime t) {
     t.minute = uint8_t(t.minute - t.minute % 5);
     return t;
+}
+
+// Status-panel text of a refused reply: "Команда N.  " and the reason.
+std::string CommandText(uint8_t function, const char* reason) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(function), reason ? reason : "");
+    return buf;
+}
+
+constexpr const char* kForeignReplyText = "Ответ не соответствует запросу";
+
+// A record kept during a read and the slot it stands in.
+struct KeptRecord {
+    CtlMinuteTime slot;
+    std::vector<uint8_t> bytes;
+};
+
+// How the records of one archive follow each other: the slot of a record (its 5-minute
+// slot, hour or day, the finer bytes zero), the slots before and after, and the hour the
+// controller's clock goes back over when winter time begins (table 6, bytes 3..5, from the
+// table image): the controller switches at the rule's hour of summer time, so the hour
+// before it comes twice and its records are written twice.
+class ArchiveSlots {
+public:
+    explicit ArchiveSlots(DataKind kind)
+        : fiveMin_(IsFiveMinuteKind(kind)), daily_(IsDailyKind(kind)) {
+        const uint8_t* t6 = TablePtr(6);
+        if (t6) winter_ = DstSwitchRule::FromBytes(t6 + 3);
+    }
+
+    CtlMinuteTime Cut(const CtlMinuteTime& t) const {
+        if (fiveMin_) return RoundDown5(t);
+        return CtlMinuteTime(t.year, t.month, t.day, daily_ ? 0 : t.hour, 0);
+    }
+    CtlMinuteTime Of(const uint8_t* rec) const { return Cut(LoadCtlMinuteTime(rec)); }
+    int Compare(const CtlMinuteTime& a, const CtlMinuteTime& b) const {
+        if (fiveMin_) return CompareCtlToMinute(a, b);
+        return CompareCtlDateTimeByUnit(a, b, daily_ ? kUnitDay : kUnitHour);
+    }
+    CtlMinuteTime Next(CtlMinuteTime s) const {
+        if (fiveMin_)
+            StepCtlDateTime5Min(s, kUnitFiveMinutes);
+        else
+            StepCtlDateTime(s, daily_ ? kUnitDay : kUnitHour);
+        return s;
+    }
+    CtlMinuteTime Previous(CtlMinuteTime s) const {
+        if (fiveMin_)
+            StepBackCtlDateTime5Min(s, kUnitFiveMinutes);
+        else
+            StepBackCtlDateTime(s, daily_ ? kUnitDay : kUnitHour);
+        return s;
+    }
+
+    // The slot lies in the hour the clock goes back over (never for daily records).
+    bool InRepeatHour(const CtlMinuteTime& s) const {
+        if (daily_ || winter_.month < 1 || winter_.month > 12 || winter_.hour < 1) return false;
+        return s.hour == winter_.hour - 1 && DayOfYear(s.year + 2000, s.month, s.day) == DstRuleToDay(s.year, winter_);
+    }
+    // The last slot before the clock goes back: a record in it may be followed by the
+    // records of the same hour again.
+    bool IsRepeatSlot(const CtlMinuteTime& s) const { return InRepeatHour(s) && (!fiveMin_ || s.minute == 55); }
+
+    // Where the next record is expected after one in `slot`: the slot after it, or the
+    // same slot while it may still come a second time (held: the records kept from it on).
+    CtlMinuteTime ResumeAfter(const CtlMinuteTime& slot, const std::vector<KeptRecord>& held) const {
+        if (IsRepeatSlot(slot)) {
+            int same = 0;
+            for (const KeptRecord& k : held) same += Compare(k.slot, slot) == 0;
+            if (same < 2) return slot;
+        }
+        return Next(slot);
+    }
+
+    // A record may not lie before the request's start nor after the end of the period; a
+    // daily record may carry the date of the day before or after (contract day).
+    bool InRequest(const CtlMinuteTime& slot, const CtlMinuteTime& blockStart, const CtlMinuteTime& end) const {
+        const CtlMinuteTime lo = daily_ ? Previous(blockStart) : blockStart;
+        const CtlMinuteTime hi = daily_ ? Next(Cut(end)) : Cut(end);
+        return Compare(slot, lo) >= 0 && Compare(slot, hi) <= 0;
+    }
+
+private:
+    bool fiveMin_;
+    bool daily_;
+    DstSwitchRule winter_;
+};
+
+// Every record of the reply lies in the part of the period its request asked for.
+bool ReplyBelongs(const ArchiveSlots& slots, const uint8_t* records, unsigned n, size_t recordSize,
+                  const CtlMinuteTime& blockStart, const CtlMinuteTime& end) {
+    for (unsigned i = 0; i < n; ++i)
+        if (!slots.InRequest(slots.Of(records + i * recordSize), blockStart, end)) return false;
+    return true;
 }
 
 }  // namespace
@@ -193,13 +288,21 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     const CtlDateTime start = CutToWidth(startIn, t.dateWidth);
     const CtlDateTime end = CutToWidth(endIn, t.dateWidth);
     std::vector<uint8_t> body = ArchiveRequestBody(kind, start, end);
+    const ArchiveSlots slots(kind);
 
-    // Expected date of the next record: to the minute (5-minute) or to the hour/day.
-    CtlMinuteTime expected5 = start;
-    CtlHourTime expectedH = start;
+    // The slot the current request starts at, and where the next record is expected: at
+    // first the requested start, then the slot after the last record kept (or that slot
+    // itself when the controller's clock may go back over it). The next request starts
+    // there, so a gap in the archive is neither asked for twice nor skipped.
+    CtlMinuteTime blockStart = slots.Cut(start);
+    CtlMinuteTime expected = start;
+    // Records kept at or after the current request's start, in the order kept: a request
+    // that starts at a slot already held gets them again first, and they are not kept twice.
+    std::vector<KeptRecord> tail;
+    bool havePrevious = false;
+    CtlMinuteTime previousSlot;
     uint8_t check = 1;
     uint32_t received = 0;
-    bool firstRecord = true;
     int blocks = 0;
 
     const std::string tmpPath = TempDataFilePath(kArchiveTempFile);
@@ -231,10 +334,11 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 n = len >= kReplyRecords + 2 ? g_Hgc->RxBuf[kReplyCountByte] : 0;
                 if (len < kReplyRecords + 2 || kReplyRecords + size_t(n) * t.recordSize + 2 > len) {
                     ok = false;
-                    char buf[160];
-                    std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(t.function),
-                                  g_Hgc->ExchangeResultMessages[11] ? g_Hgc->ExchangeResultMessages[11] : "");
-                    failText = buf;
+                    failText = CommandText(t.function, g_Hgc->ExchangeResultMessages[11]);
+                } else if (!ReplyBelongs(slots, g_Hgc->RxBuf + kReplyRecords, n, t.recordSize, blockStart, end)) {
+                    // A late reply to an earlier request, or no reply to this one: never kept.
+                    ok = false;
+                    failText = CommandText(t.function, kForeignReplyText);
                 }
             } else {
                 failText = g_Hgc->ResultText();
@@ -252,12 +356,35 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             if (n == 0) break;
 
             bool stop = false;
+            bool keptAny = false;
+            const size_t heldAtStart = tail.size();
+            size_t repeated = 0;
             uint8_t rec[kChrom5MinRecordSize];
             for (unsigned i = 0; i < n && !stop; ++i) {
                 std::memcpy(rec, g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, t.recordSize);
+                // The leading records that repeat what is held already were kept before.
+                if (repeated < heldAtStart) {
+                    if (tail[repeated].bytes.size() == t.recordSize &&
+                        std::memcmp(tail[repeated].bytes.data(), rec, t.recordSize) == 0) {
+                        ++repeated;
+                        continue;
+                    }
+                    repeated = heldAtStart;
+                }
+                const CtlMinuteTime slot = slots.Of(rec);
                 if (progress) progress->SetPosition(++position);
                 if (check) {
-                    auto ask = [&] {
+                    bool mismatch;
+                    if (fiveMin)
+                        mismatch = !InFiveMinuteSlot(LoadCtlMinuteTime(rec), expected);
+                    else if (!daily)
+                        mismatch = slots.Compare(slot, expected) < 0;
+                    else  // a daily record may carry the date of the day before (contract day)
+                        mismatch = slots.Compare(slot, slots.Previous(slots.Cut(expected))) < 0;
+                    // Once the clock goes back, the hour it goes back over comes again.
+                    if (mismatch && havePrevious && slots.InRepeatHour(previousSlot) && slots.InRepeatHour(slot))
+                        mismatch = false;
+                    if (mismatch) {
                         Show(kQuesQuestion, "Передаваемые контроллером данные не соответствуют",
                              "запрошенному периоду.    Продолжить чтение?");
                         if (g_QuesAnswer == 1) {
@@ -266,24 +393,6 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                             stop = true;
                             g_Abort = 1;
                         }
-                    };
-                    if (fiveMin) {
-                        if (!InFiveMinuteSlot(LoadCtlMinuteTime(rec), expected5)) ask();
-                    } else if (!daily) {
-                        const CtlHourTime r = LoadCtlHourTime(rec);
-                        if (CompareCtlDateTimeByUnit(r, expectedH, kUnitHour) < 0 ||
-                            CompareCtlDateTimeByUnit(r, end, kUnitHour) > 0)
-                            ask();
-                    } else {
-                        // A daily record may carry the date of the day before (contract day)
-                        // or after; anything further off is questioned.
-                        const CtlHourTime r = LoadCtlHourTime(rec);
-                        CtlHourTime before = expectedH;
-                        StepBackCtlDateTime(before, kUnitDay);
-                        CtlHourTime after = end;
-                        StepCtlDateTime(after, kUnitDay);
-                        if (CompareCtlDateTimeByUnit(r, before, kUnitDay) < 0) ask();
-                        if (!stop && check && CompareCtlDateTimeByUnit(r, after, kUnitDay) > 0) ask();
                     }
                 }
                 if (std::fwrite(rec, 1, t.recordSize, file.get()) != t.recordSize) {
@@ -293,32 +402,27 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                     break;
                 }
                 ++received;
-                if (fiveMin) {
-                    if (firstRecord) {
-                        expected5 = RoundDown5(LoadCtlMinuteTime(rec));
-                        firstRecord = false;
-                    }
-                    StepCtlDateTime5Min(expected5, kUnitFiveMinutes);
-                } else {
-                    StepCtlDateTime(expectedH, daily ? kUnitDay : kUnitHour);
-                }
+                keptAny = true;
+                tail.push_back(KeptRecord{slot, std::vector<uint8_t>(rec, rec + t.recordSize)});
+                havePrevious = true;
+                previousSlot = slot;
+                expected = slots.ResumeAfter(slot, tail);
             }
             if (failed) break;
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();
             if (stop || g_Abort || int(n) < t.fullReply) break;
-            if (fiveMin) {
-                if (CompareCtlToMinute(expected5, end) > 0) break;
-                uint8_t b[6] = {};
-                StoreCtl(expected5, b);
-                std::memcpy(&body[3], b, 5);
-            } else {
-                if (CompareCtlDateTimeByUnit(expectedH, end, daily ? kUnitDay : kUnitHour) > 0) break;
-                uint8_t b[6] = {};
-                StoreCtl(expectedH, b);
-                std::memcpy(&body[3], b, size_t(t.dateWidth));
-            }
+            // A full reply moves the start on, also when it brought nothing new.
+            if (!keptAny || slots.Compare(expected, blockStart) <= 0) expected = slots.Next(blockStart);
+            if (fiveMin ? CompareCtlToMinute(expected, end) > 0
+                        : CompareCtlDateTimeByUnit(expected, end, daily ? kUnitDay : kUnitHour) > 0)
+                break;
+            blockStart = expected;
+            std::erase_if(tail, [&](const KeptRecord& k) { return slots.Compare(k.slot, blockStart) < 0; });
+            uint8_t b[6] = {};
+            StoreCtl(expected, b);
+            std::memcpy(&body[3], b, size_t(t.dateWidth));
         }
         blocks = 0;
         g_AbortAllowed = 0;

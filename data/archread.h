@@ -71,8 +71,10 @@ using ArchiveReadUi = ReadUi;
 extern int g_ArchiveEndPauseMs;
 
 // Reads the period start..end (5-minute reads: already rounded and checked) block by
-// block. true: out holds header and records to show; false: nothing to show (every
-// message has been given).
+// block: each request starts after the last record received (at that record's slot again
+// when the controller's clock goes back over it, table 6 in the table image), and a reply
+// with a record outside its request is refused like a corrupt one. true: out holds header
+// and records to show; false: nothing to show (every message has been given).
 bool ReadArchivePeriod(DataKind kind, const CtlDateTime& start, const CtlDateTime& end, const ArchiveReadUi& ui,
                        ArchiveData& out);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "common/bytes.h"
@@ -38,6 +39,15 @@ void Notice(const std::string& line1, const std::string& line2) {
 
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
+constexpr const char* kForeignReplyText = "Ответ не соответствует запросу";
+
+// Log records carry no index, and their times can go back when the controller's clock is
+// set back: a reply that repeats the block just kept, record for record, is a late copy
+// of the reply to the previous request.
+bool RepeatsLastBlock(const std::vector<uint8_t>& last, const uint8_t* records, size_t bytes) {
+    return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), records, bytes) == 0;
+}
+
 // The state one read shares between its steps: the temporary file, the waiting window,
 // what was received, and the way out of every step.
 class LogReadSession {
@@ -58,6 +68,24 @@ public:
         waiting_ = true;
         g_AbortAllowed = 1;
         return true;
+    }
+
+    // A reply was refused (more records than asked for, or a late copy of the block just
+    // kept): the reason in status panel 2 and the retry question. true: send the same
+    // request again; false: the read ends, how much was read has been said.
+    bool ReplyRefused(uint8_t function, const char* reason) {
+        char text[160];
+        std::snprintf(text, sizeof text, "Команда %d.  %s", int(function), reason ? reason : "");
+        if (ui_.statusBar) {
+            ui_.statusBar->SetPanelText(2, text);
+            ui_.statusBar->Repaint();
+        }
+        g_QuesKind = kQuesRetry;
+        ShowQues("Не выполнено чтение", "очередного блока данных");
+        if (ui_.statusBar) ui_.statusBar->SetPanelText(2, "");
+        if (g_QuesAnswer == 1) return true;
+        Notice(t_.dataName, nothingRead_ ? "не прочитаны" : "прочитаны не полностью");
+        return false;
     }
 
     // A request failed: the result text in status panel 2, then how much was read.
@@ -190,6 +218,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
 
     uint64_t total = 0;
     uint32_t index = first, left = count;
+    std::vector<uint8_t> lastBlock;
     for (;;) {
         LogIndexRequest rq;
         rq.log = log;
@@ -201,6 +230,19 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             break;
         }
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
+        const uint8_t* records = g_Hgc->RxBuf + kIndexReplyDataAt;
+        const size_t bytes = size_t(r) * t->recordSize;
+        // Records beyond those asked for lie outside the chosen range; the block just kept
+        // once more is a late reply to the previous request.
+        const char* refused = nullptr;
+        if (r > rq.count)
+            refused = g_Hgc->ExchangeResultMessages[11];
+        else if (RepeatsLastBlock(lastBlock, records, bytes))
+            refused = kForeignReplyText;
+        if (refused) {
+            if (s.ReplyRefused(7, refused)) continue;
+            break;
+        }
         total += r;
         s.SetProgress(int64_t(total), count);
         if (r == 0) {
@@ -208,6 +250,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             break;
         }
         if (!s.Append(kIndexReplyDataAt, r)) break;
+        lastBlock.assign(records, records + bytes);
         if (s.Aborted()) break;
         if (r >= left) break;
         left -= r;
@@ -240,6 +283,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
 
     bool errorFlag = false;
     uint8_t block = 0;
+    std::vector<uint8_t> lastBlock;
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;
@@ -253,6 +297,11 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         }
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
+        const size_t bytes = size_t(r) * t->recordSize;
+        if (RepeatsLastBlock(lastBlock, rx + kPeriodReplyDataAt, bytes)) {
+            if (s.ReplyRefused(8, kForeignReplyText)) continue;
+            break;
+        }
         if (r == 0) {
             if (s.NothingRead()) Notice("Нет данных за указанный период", "");
             break;
@@ -262,6 +311,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         s.SetProgress(HoursBetween(start, last), std::max(progressMax, 1));
         const bool more = rx[kPeriodReplyMoreAt] != 0;
         if (!s.Append(kPeriodReplyDataAt, r)) break;
+        lastBlock.assign(rx + kPeriodReplyDataAt, rx + kPeriodReplyDataAt + bytes);
         if (s.Aborted()) break;
         if (!more) break;
         block = NextLogBlockNumber(block);

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/fileutil.h"
@@ -196,10 +198,11 @@ TEST_F(ArchRead, HourlyDateCheck) {
     ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
     EXPECT_TRUE(ShownQues().empty());
 
-    // An earlier hour is; No keeps the record that raised the question and stops.
+    // An hour before the expected one (the same hour twice, outside the hour the clock
+    // goes back over) is; No keeps the record that raised the question and stops.
     arch->ClearLog();
     arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
-        if (index == 0) d[1 + 92 + 3] = 4;
+        if (index == 0) d[1 + 92 + 3] = 5;
     });
     QueueQuesAnswers({0});
     ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
@@ -209,21 +212,19 @@ TEST_F(ArchRead, HourlyDateCheck) {
                                          std::string("запрошенному периоду.    Продолжить чтение?")));
     EXPECT_EQ(Bodies().size(), 1u);
     EXPECT_EQ(data.header.recordCount, 2u);
-    EXPECT_EQ(data.records[92 + 3], 4);
+    EXPECT_EQ(data.records[92 + 3], 5);
     EXPECT_EQ(g_Abort, 1);
 
-    // After one Yes nothing of the read is questioned again; a record after the end is
-    // a mismatch as well.
+    // After one Yes nothing of the read is questioned again.
     ClearQuesRecord();
     arch->ClearLog();
     arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
-        if (index == 0) d[1 + 3] = 23;
-        if (index == 1) d[1 + 3] = 0;
+        if (index == 0 || index == 1) d[1 + 92 + 3] = d[1 + 3];
     });
     QueueQuesAnswers({1});
     ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, s, e, ui, data));
     EXPECT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(data.header.recordCount, 6u);
+    EXPECT_EQ(data.header.recordCount, 8u);
     EXPECT_EQ(PendingQuesAnswers(), 0u);
 }
 
@@ -242,26 +243,29 @@ TEST_F(ArchRead, DailyDateCheckAllowsADayEitherSide) {
     EXPECT_EQ(data.header.recordCount, 3u);
     EXPECT_EQ(data.records[2], 9);
 
-    // Two days before: questioned; so is two days after the end.
-    for (uint8_t day : {8, 14}) {
-        ClearQuesRecord();
-        arch->ClearLog();
-        arch->SetReplyHook([day](int index, uint8_t, Bytes& d) {
-            if (index == 0) d[1 + 2] = day;
-        });
-        QueueQuesAnswers({1});
-        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, s, e, ui, data));
-        EXPECT_EQ(Shown().size(), 1u) << int(day);
-        EXPECT_EQ(data.header.recordCount, 3u);
-    }
     // A record the day after the end passes.
-    ClearQuesRecord();
     arch->ClearLog();
     arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
         if (index == 1) d[1 + 2] = 13;
     });
     ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, s, e, ui, data));
     EXPECT_TRUE(ShownQues().empty());
+
+    // Out of order inside the period: the day before the expected day passes, two days
+    // before it is questioned.
+    for (uint8_t day : {12, 11}) {
+        ClearQuesRecord();
+        arch->ClearLog();
+        arch->Generate(SimArchive::ChromDay, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0));
+        arch->SetReplyHook([day](int index, uint8_t, Bytes& d) {
+            if (index == 1) d[1 + 92 + 2] = day;  // 12th, then 12th or 11th
+        });
+        QueueQuesAnswers({1});
+        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromDay, CtlDateTime(26, 3, 10, 0, 0, 0),
+                                      CtlDateTime(26, 3, 14, 0, 0, 0), ui, data));
+        EXPECT_EQ(Shown().size(), day == 12 ? 0u : 1u) << int(day);
+        EXPECT_EQ(data.header.recordCount, 6u);
+    }
 }
 
 TEST_F(ArchRead, EmptyFirstReply) {
@@ -503,4 +507,226 @@ TEST_F(ArchRead, FiveMinutePeriodCheck) {
     EXPECT_EQ(CheckFiveMinutePeriod(span, young, e, s, &bar), 1);
     EXPECT_TRUE(ShownQues().empty());
     EXPECT_EQ(s, CtlMinuteTime(26, 2, 28, 10, 0));
+}
+
+namespace {
+
+// Where a record stands in its archive, worked out from its bytes: 5-minute slot, hour or day.
+CtlMinuteTime SlotOfRecord(DataKind kind, const Bytes& r) {
+    CtlMinuteTime t = LoadCtlMinuteTime(r.data());
+    t.minute = IsFiveMinuteKind(kind) ? uint8_t(t.minute - t.minute % 5) : 0;
+    if (IsDailyKind(kind)) t.hour = 0;
+    return t;
+}
+
+std::vector<Bytes> Split(const Bytes& all, size_t size) {
+    std::vector<Bytes> out;
+    for (size_t at = 0; at + size <= all.size(); at += size) out.emplace_back(all.begin() + at, all.begin() + at + size);
+    return out;
+}
+
+// Summer time from the last Sunday of March at 3 h, winter time from the last Sunday of
+// October at 4 h: in 2026 the clock jumps over 29.03 02:00..02:59 and goes back over
+// 25.10 03:00..03:59.
+const Bytes kSwitchRules = {3, 0xC9, 3, 10, 0xC9, 4};
+
+struct SeasonCase {
+    const char* name;
+    DataKind kind;
+    CtlDateTime from, to;          // the period read
+    CtlDateTime dropFrom, dropTo;  // slots the controller was off (year 0: none)
+    size_t kept;                   // records kept
+    size_t requests;
+    size_t questions;              // date questions, answered Yes
+};
+
+const CtlDateTime kNone(0, 0, 0, 0, 0, 0);
+
+}  // namespace
+
+// Gaps and repeated hours: every read keeps the records the controller holds in the
+// period once each, in the controller's order, at the pace of one request per full block;
+// a request starts again at a slot already held only where the clock goes back.
+TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
+    using D = DataKind;
+    using T = CtlDateTime;
+    const SeasonCase cases[] = {
+        // Hourly: plain, the spring gap, the autumn repeat inside one block and split by a
+        // block boundary, an outage of three hours.
+        {"plain", D::ChromHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 14, 7, 0},
+        {"plain", D::WmtHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 14, 2, 0},
+        {"spring", D::ChromHour, T(26, 3, 29, 0, 0, 0), T(26, 3, 29, 8, 0, 0), kNone, kNone, 8, 4, 0},
+        {"spring", D::WmtHour, T(26, 3, 29, 0, 0, 0), T(26, 3, 29, 8, 0, 0), kNone, kNone, 8, 1, 0},
+        {"autumn in a block", D::ChromHour, T(26, 10, 25, 1, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 9, 5, 0},
+        {"autumn in a block", D::WmtHour, T(26, 10, 25, 0, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 10, 2, 0},
+        {"autumn split", D::ChromHour, T(26, 10, 25, 0, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 10, 6, 0},
+        {"autumn split", D::WmtHour, T(26, 10, 24, 20, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 14, 2, 0},
+        {"outage", D::ChromHour, T(26, 3, 10, 8, 0, 0), T(26, 3, 10, 18, 0, 0), T(26, 3, 10, 10, 0, 0),
+         T(26, 3, 10, 12, 0, 0), 8, 4, 0},
+        {"outage", D::WmtHour, T(26, 3, 10, 8, 0, 0), T(26, 3, 10, 18, 0, 0), T(26, 3, 10, 10, 0, 0),
+         T(26, 3, 10, 12, 0, 0), 8, 1, 0},
+        // Daily: plain, both switches (no day is missing or repeated), three days missing.
+        {"plain", D::ChromDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), kNone, kNone, 20, 10, 0},
+        {"plain", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), kNone, kNone, 20, 3, 0},
+        {"switches", D::ChromDay, T(26, 3, 25, 0, 0, 0), T(26, 10, 30, 0, 0, 0), kNone, kNone, 220, 110, 0},
+        {"switches", D::WmtDay, T(26, 3, 25, 0, 0, 0), T(26, 10, 30, 0, 0, 0), kNone, kNone, 220, 28, 0},
+        {"outage", D::ChromDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), T(26, 3, 8, 0, 0, 0),
+         T(26, 3, 10, 0, 0, 0), 17, 9, 0},
+        {"outage", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), T(26, 3, 8, 0, 0, 0),
+         T(26, 3, 10, 0, 0, 0), 17, 3, 0},
+        // 5-minute: a gap is asked about once. Of the hour the clock goes back over, a
+        // request by time reaches the first pass whole and the second pass only from the
+        // slots a block can still hold after the first pass.
+        {"plain", D::Chrom5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 12, 6, 0},
+        {"plain", D::Wmt5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 12, 2, 0},
+        {"spring", D::Chrom5Min, T(26, 3, 29, 1, 0, 0), T(26, 3, 29, 4, 0, 0), kNone, kNone, 25, 13, 1},
+        {"spring", D::Wmt5Min, T(26, 3, 29, 1, 0, 0), T(26, 3, 29, 4, 0, 0), kNone, kNone, 25, 4, 1},
+        {"autumn in a block", D::Chrom5Min, T(26, 10, 25, 2, 5, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 37, 19, 0},
+        {"autumn in a block", D::Wmt5Min, T(26, 10, 25, 2, 5, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 43, 7, 0},
+        {"autumn split", D::Chrom5Min, T(26, 10, 25, 2, 0, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 38, 20, 0},
+        {"autumn split", D::Wmt5Min, T(26, 10, 25, 2, 0, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 38, 5, 0},
+        {"outage", D::Chrom5Min, T(26, 3, 10, 8, 0, 0), T(26, 3, 10, 14, 0, 0), T(26, 3, 10, 9, 10, 0),
+         T(26, 3, 10, 11, 35, 0), 43, 22, 1},
+        {"outage", D::Wmt5Min, T(26, 3, 10, 8, 0, 0), T(26, 3, 10, 14, 0, 0), T(26, 3, 10, 9, 10, 0),
+         T(26, 3, 10, 11, 35, 0), 43, 6, 1},
+    };
+    link.sim.SetTableBytes(6, 0, kSwitchRules);
+    std::memcpy(TablePtr(6), kSwitchRules.data(), kSwitchRules.size());
+
+    for (const SeasonCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ", " + ReadTraits(c.kind).dataName);
+        ClearQuesRecord();
+        arch->ClearLog();
+        const SimArchive a = SimArchive(int(c.kind));
+        // The controller's archive: a day either side of the period, less the outage.
+        CtlDateTime from = c.from, to = c.to;
+        StepBackCtlDateTime(from, kUnitDay);
+        StepCtlDateTime(to, kUnitDay);
+        arch->Generate(a, from, to, kSwitchRules.data());
+        if (c.dropFrom.year) arch->DropRecords(a, c.dropFrom, c.dropTo);
+        const CtlMinuteTime lo = SlotOfRecord(c.kind, Bytes{c.from.year, c.from.month, c.from.day, c.from.hour,
+                                                              c.from.minute, 0});
+        const CtlMinuteTime hi =
+            SlotOfRecord(c.kind, Bytes{c.to.year, c.to.month, c.to.day, c.to.hour, c.to.minute, 0});
+        std::vector<Bytes> held;  // what the controller holds in the period, in its order
+        for (const Bytes& r : arch->Records(a)) {
+            const CtlMinuteTime s = SlotOfRecord(c.kind, r);
+            if (CompareCtlToMinute(s, lo) >= 0 && CompareCtlToMinute(s, hi) <= 0) held.push_back(r);
+        }
+
+        QueueQuesAnswers({1});
+        ArchiveData data;
+        EXPECT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
+        const std::vector<Bytes> kept = Split(data.records, ReadTraits(c.kind).recordSize);
+        EXPECT_EQ(kept.size(), c.kept);
+        EXPECT_EQ(data.header.recordCount, kept.size());
+        EXPECT_EQ(arch->Requests().size(), c.requests);
+        EXPECT_EQ(ShownQues().size(), c.questions);
+        for (const auto& q : ShownQues()) EXPECT_EQ(q.kind, kQuesQuestion);
+
+        // Kept in the controller's order, none twice; what is left out is only the second
+        // pass of a 5-minute slot (a slot the controller holds earlier once already).
+        size_t at = 0;
+        std::vector<Bytes> left;
+        for (const Bytes& k : kept) {
+            while (at < held.size() && held[at] != k) left.push_back(held[at++]);
+            if (at == held.size()) {
+                ADD_FAILURE() << "a record kept twice or out of order";
+                break;
+            }
+            ++at;
+        }
+        left.insert(left.end(), held.begin() + long(at), held.end());
+        if (!IsFiveMinuteKind(c.kind)) {
+            EXPECT_TRUE(left.empty()) << left.size() << " records lost";
+        }
+        for (const Bytes& l : left) {
+            const CtlMinuteTime s = SlotOfRecord(c.kind, l);
+            const auto first = std::find_if(held.begin(), held.end(), [&](const Bytes& h) {
+                return CompareCtlToMinute(SlotOfRecord(c.kind, h), s) == 0;
+            });
+            EXPECT_NE(*first, l) << "a record lost that is not the second pass of its slot";
+            EXPECT_NE(std::find(kept.begin(), kept.end(), *first), kept.end());
+        }
+    }
+}
+
+// A reply that does not belong to its request (a late copy of the previous block, a record
+// outside the period) is refused like a corrupt one: the retry question, never kept.
+TEST_F(ArchRead, AReplyThatDoesNotBelongToItsRequestIsNeverKept) {
+    struct Case {
+        DataKind kind;
+        CtlDateTime from, to;
+    };
+    const Case cases[] = {
+        {DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0), CtlDateTime(26, 3, 10, 12, 0, 0)},
+        {DataKind::WmtDay, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0)},
+        {DataKind::Chrom5Min, CtlDateTime(26, 3, 10, 10, 5, 0), CtlDateTime(26, 3, 10, 11, 0, 0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ReadTraits(c.kind).dataName);
+        const SimArchive a = SimArchive(int(c.kind));
+        arch->Generate(a, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 20, 23, 55, 0));
+        ArchiveData good;
+        arch->SetReplyHook(nullptr);
+        ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, good));
+
+        // The second request gets the first block again; Yes asks for it once more.
+        ClearQuesRecord();
+        arch->ClearLog();
+        bar.texts.clear();
+        auto first = std::make_shared<Bytes>();
+        arch->SetReplyHook([first](int index, uint8_t, Bytes& d) {
+            if (index == 0) *first = d;
+            if (index == 1) d = *first;
+        });
+        QueueQuesAnswers({1});
+        ArchiveData data;
+        ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
+        EXPECT_EQ(data.records, good.records);
+        ASSERT_EQ(ShownQues().size(), 1u);
+        EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
+        const auto bodies = Bodies();
+        ASSERT_GE(bodies.size(), 3u);
+        EXPECT_EQ(bodies[1], bodies[2]);
+        const std::string text = "2:Команда " + std::to_string(ReadTraits(c.kind).function) + ".  Ответ не соответствует запросу";
+        EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), text), bar.texts.end());
+
+        // A record after the end of the period; No keeps the blocks before it.
+        ClearQuesRecord();
+        arch->ClearLog();
+        arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
+            if (index == 1) d[1] = 27;  // the year of the first record
+        });
+        QueueQuesAnswers({0});
+        ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
+        const size_t full = size_t(ReadTraits(c.kind).fullReply) * ReadTraits(c.kind).recordSize;
+        EXPECT_EQ(data.records, Bytes(good.records.begin(), good.records.begin() + long(full)));
+        EXPECT_EQ(Shown().back(), std::make_pair(std::string(ReadTraits(c.kind).dataName),
+                                                 std::string("прочитаны не полностью")));
+    }
+}
+
+// The same on the wire: the controller sends its first reply twice, the copy 200 ms late,
+// when the next request is already waiting for its reply. The copy is refused; the user
+// takes a moment before answering Yes, and the read keeps every record once.
+TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    ctlsim::Faults late;
+    late.duplicateReply = true;
+    late.duplicateDelayMs = 200;
+    late.count = 1;
+    link.sim.SetFaults(late);
+    SetQuesHandler([](const QuesBox& b) -> uint8_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return b.kind == kQuesRetry ? 1 : 0;
+    });
+    ArchiveData data;
+    const bool ok = ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
+                                      CtlDateTime(26, 3, 10, 12, 0, 0), ui, data);
+    SetQuesHandler(nullptr);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 5, 8));
+    ASSERT_EQ(ShownQues().size(), 1u);
+    EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
 }

@@ -4,8 +4,11 @@
 // saved log files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/bytes.h"
@@ -314,6 +317,95 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
     EXPECT_EQ(d.header.recordCount, 20u);
     ASSERT_EQ(logs.Requests().size(), 2u);
     EXPECT_EQ(qvr::GetU32(logs.Requests()[1].body.data() + 2), 12u);
+}
+
+// A reply with more records than asked for, or a late copy of the block just kept, is
+// refused: the retry question, and every record is kept once.
+TEST_F(LogReadTest, RefusedRepliesAreAskedAboutAndNeverKept) {
+    const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
+    logs.SetRecords(0, 1, recs);
+    const Box retry{"Не выполнено чтение", "очередного блока данных"};
+    auto requestsRepeated = [this](size_t a, size_t b) {
+        const auto rq = logs.Requests();
+        return rq.size() > b && rq[a].body == rq[b].body;
+    };
+
+    // The third request asks for 3 records and gets 11.
+    auto overCount = [&recs](int index, uint8_t, Bytes& d) {
+        if (index != 2) return;
+        for (size_t i = 25; i < 33; ++i) d.insert(d.end(), recs[i].begin(), recs[i].end());
+        d[6] = 11;
+    };
+    for (uint8_t answer : {1, 0}) {
+        SCOPED_TRACE(int(answer));
+        logs.ClearLog();
+        logs.SetReplyHook(overCount);
+        Ui ui;
+        LogData d;
+        qvr::QueueQuesAnswers({answer});
+        ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
+        const auto shown = qvr::ShownQues();
+        EXPECT_TRUE(!shown.empty() && shown[0].kind == qvr::kQuesRetry);
+        if (answer) {
+            EXPECT_EQ(Boxes(), (std::vector<Box>{retry}));
+            EXPECT_TRUE(requestsRepeated(2, 3));
+            EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+        } else {
+            EXPECT_EQ(Boxes(), (std::vector<Box>{retry, {"Диагностические сообщения", "прочитаны не полностью"}}));
+            EXPECT_EQ(d.rows, Joined(recs, 0, 22));
+        }
+        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 7.  Неправильная длина ответа от контроллера"}));
+        EXPECT_EQ(ui.bar.texts[2], "");
+    }
+
+    // The second reply is the first one once more, by index and by period.
+    auto first = std::make_shared<Bytes>();
+    auto lateCopy = [first](int index, uint8_t, Bytes& d) {
+        if (index == 0) *first = d;
+        if (index == 1) d = *first;
+    };
+    for (uint8_t fn : {7, 8}) {
+        SCOPED_TRACE(int(fn));
+        logs.ClearLog();
+        logs.SetReplyHook(lateCopy);
+        Ui ui;
+        LogData d;
+        qvr::QueueQuesAnswers({1});
+        if (fn == 7)
+            ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
+        else
+            ASSERT_TRUE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 12, 5, 10, 0, 0), CtlDateTime(26, 12, 5, 10, 24, 59),
+                                             ui.Make(), d));
+        EXPECT_EQ(Boxes(), (std::vector<Box>{retry}));
+        EXPECT_TRUE(requestsRepeated(1, 2));
+        EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+        EXPECT_EQ(d.header.recordCount, 25u);
+        EXPECT_EQ(ui.bar.panel2History,
+                  (std::vector<std::string>{"Команда " + std::to_string(fn) + ".  Ответ не соответствует запросу"}));
+    }
+}
+
+// On the wire: the first reply comes twice, the copy 200 ms late, while the next request
+// waits for its reply. The copy is refused; the user answers Yes after a moment.
+TEST_F(LogReadTest, ALateCopyOnTheLineIsNeverKept) {
+    const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
+    logs.SetRecords(0, 1, recs);
+    ctlsim::Faults late;
+    late.duplicateReply = true;
+    late.duplicateDelayMs = 200;
+    late.count = 1;
+    link.sim.SetFaults(late);
+    qvr::SetQuesHandler([](const qvr::QuesBox& b) -> uint8_t {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return b.kind == qvr::kQuesRetry ? 1 : 0;
+    });
+    Ui ui;
+    LogData d;
+    const bool ok = qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d);
+    qvr::SetQuesHandler(nullptr);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Не выполнено чтение", "очередного блока данных"}}));
 }
 
 TEST_F(LogReadTest, TemporaryFileThatCannotBeCreated) {

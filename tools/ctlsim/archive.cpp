@@ -49,22 +49,25 @@ qvr::HourDayStamp Stamp(const CtlHourTime& dh, bool daily) {
     return s;
 }
 
-// Where a record stands in its archive: the 5-minute slot, the hour or the day.
-CtlMinuteTime KeyOf(SimArchive a, const std::vector<uint8_t>& r) {
-    if (r.size() < 6) return CtlMinuteTime{};
+// Where a time stands in an archive: the 5-minute slot, the hour or the day.
+CtlMinuteTime SlotOf(SimArchive a, CtlMinuteTime t) {
     switch (a) {
     case SimArchive::Chrom5Min:
-    case SimArchive::Wmt5Min: {
-        CtlMinuteTime t = LoadCtlMinuteTime(r.data());
+    case SimArchive::Wmt5Min:
         t.minute = uint8_t(t.minute - t.minute % 5);
         return t;
-    }
     case SimArchive::ChromHour:
     case SimArchive::WmtHour:
-        return CtlMinuteTime(LoadCtlHourTime(r.data()));
+        return CtlMinuteTime(t.year, t.month, t.day, t.hour, 0);
     default:
-        return CtlMinuteTime(r[0], r[1], r[2], 0, 0);
+        return CtlMinuteTime(t.year, t.month, t.day, 0, 0);
     }
+}
+
+// Where a record stands in its archive (its time or date and start hour come first).
+CtlMinuteTime KeyOf(SimArchive a, const std::vector<uint8_t>& r) {
+    if (r.size() < 6) return CtlMinuteTime{};
+    return SlotOf(a, LoadCtlMinuteTime(r.data()));
 }
 
 int Compare(SimArchive a, const CtlMinuteTime& x, const CtlMinuteTime& y) {
@@ -162,18 +165,49 @@ std::vector<std::vector<uint8_t>> ArchiveSim::Records(SimArchive a) {
 }
 
 void ArchiveSim::Generate(SimArchive a, const CtlDateTime& from, const CtlDateTime& to) {
+    Generate(a, from, to, nullptr);
+}
+
+namespace {
+
+// The hour of `t`'s day that a switch rule passes over: the hour before the rule's hour on
+// the rule's day; false when t is not in it (or the rule switches nothing).
+bool InSwitchHour(const CtlHourTime& t, const uint8_t* rule) {
+    if (!rule || rule[0] < 1 || rule[0] > 12 || rule[2] < 1) return false;
+    const DstSwitchRule r = DstSwitchRule::FromBytes(rule);
+    return DayOfYear(t.year + 2000, t.month, t.day) == DstRuleToDay(t.year, r) && t.hour == r.hour - 1;
+}
+
+}  // namespace
+
+void ArchiveSim::Generate(SimArchive a, const CtlDateTime& from, const CtlDateTime& to, const uint8_t* rules) {
     std::vector<std::vector<uint8_t>> out;
     const bool moisture = int(a) >= int(SimArchive::Wmt5Min);
+    const uint8_t* summer = rules;
+    const uint8_t* winter = rules ? rules + 3 : nullptr;
     switch (a) {
     case SimArchive::Chrom5Min:
     case SimArchive::Wmt5Min: {
-        CtlMinuteTime t = from;
-        t.minute = uint8_t(t.minute - t.minute % 5);
-        while (CompareCtlToMinute(t, to) <= 0) {
+        auto make = [&](const CtlMinuteTime& t, uint32_t pass) {
             CtlDateTime rt(t);
             rt.minute = uint8_t(rt.minute + 2);
             rt.second = 30;
-            out.push_back(moisture ? MakeMoisture5MinRecord(rt, SeedOf(t)) : MakeChrom5MinRecord(rt, SeedOf(t)));
+            const uint32_t seed = SeedOf(t) + pass * 500009u;
+            out.push_back(moisture ? MakeMoisture5MinRecord(rt, seed) : MakeChrom5MinRecord(rt, seed));
+        };
+        CtlMinuteTime t = from;
+        t.minute = uint8_t(t.minute - t.minute % 5);
+        while (CompareCtlToMinute(t, to) <= 0) {
+            if (!InSwitchHour(t, summer)) make(t, 0);
+            if (InSwitchHour(t, winter) && t.minute == 55) {
+                // The clock goes back to the start of the hour and writes it again.
+                CtlMinuteTime again = t;
+                again.minute = 0;
+                while (CompareCtlToMinute(again, t) <= 0 && CompareCtlToMinute(again, to) <= 0) {
+                    make(again, 1);
+                    StepCtlDateTime5Min(again, kUnitFiveMinutes);
+                }
+            }
             StepCtlDateTime5Min(t, kUnitFiveMinutes);
         }
         break;
@@ -185,13 +219,29 @@ void ArchiveSim::Generate(SimArchive a, const CtlDateTime& from, const CtlDateTi
         if (daily) t.hour = 0;
         while (CompareCtlDateTimeByUnit(t, to, unit) <= 0) {
             const uint32_t seed = SeedOf(CtlMinuteTime(t));
-            out.push_back(moisture ? MakeMoistureHourDayRecord(t, daily, seed) : MakeChromHourDayRecord(t, daily, seed));
+            int passes = 1;
+            if (!daily && InSwitchHour(t, summer)) passes = 0;  // the clock jumped over it
+            if (!daily && InSwitchHour(t, winter)) passes = 2;  // the clock went back over it
+            for (int pass = 0; pass < passes; ++pass) {
+                const uint32_t s = seed + uint32_t(pass) * 500009u;
+                out.push_back(moisture ? MakeMoistureHourDayRecord(t, daily, s) : MakeChromHourDayRecord(t, daily, s));
+            }
             StepCtlDateTime(t, unit);
         }
         break;
     }
     }
     SetRecords(a, std::move(out));
+}
+
+void ArchiveSim::DropRecords(SimArchive a, const CtlDateTime& from, const CtlDateTime& to) {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto& recs = records_[int(a)];
+    const CtlMinuteTime lo = SlotOf(a, from), hi = SlotOf(a, to);
+    std::erase_if(recs, [&](const std::vector<uint8_t>& r) {
+        const CtlMinuteTime k = KeyOf(a, r);
+        return Compare(a, k, lo) >= 0 && Compare(a, k, hi) <= 0;
+    });
 }
 
 void ArchiveSim::SetReplyHook(ReplyHook hook) {

@@ -48,6 +48,16 @@ public:
     // Fills an archive with one generated record per 5 minutes (time slot + 2:30), per
     // hour or per day from `from` to `to` inclusive.
     void Generate(SimArchive a, const CtlDateTime& from, const CtlDateTime& to);
+    // The same, with the controller clock following the season switches of table 6
+    // (rules: bytes 0..5, the summer and the winter rule): on the summer switch day the
+    // clock jumps over the hour before the summer rule's hour, which gets no record; on the
+    // winter switch day it goes back over the hour before the winter rule's hour, whose
+    // records are written twice (the second pass after the first, with other values).
+    // Daily records are not affected.
+    void Generate(SimArchive a, const CtlDateTime& from, const CtlDateTime& to, const uint8_t* rules);
+    // Removes the records whose slot (5 minutes, hour or day) lies in from..to: the
+    // controller was off.
+    void DropRecords(SimArchive a, const CtlDateTime& from, const CtlDateTime& to);
 
     // Changes the data of a reply (bytes 4.. before the CRC) before it goes out:
     // index counts the archive requests answered since the last ClearLog.

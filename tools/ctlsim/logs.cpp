@@ -85,7 +85,8 @@ void LogSim::SetRecords(int log, uint32_t oldestIndex, std::vector<std::vector<u
         std::lock_guard<std::mutex> lock(mu_);
         records_[log] = std::move(records);
         oldest_[log] = oldestIndex;
-        cursor_[log] = 0;
+        cursor_[log] = blockFrom_[log] = 0;
+        lastBlock_[log] = -1;
     }
     SetBounds(log);
 }
@@ -175,11 +176,16 @@ Reply LogSim::AnswerPeriod(const std::vector<uint8_t>& frame) {
         const CtlDateTime t = LoadCtlDateTime(recs[i].data());
         return CompareCtlDateTime(t, start) >= 0 && CompareCtlDateTime(t, end) <= 0;
     };
-    // Block 0 starts a read at the first record of the period; later blocks go on.
+    // Block 0 starts a read at the first record of the period; later blocks go on, and
+    // the same block number again (a request sent once more) gets the same block.
     if (block == 0) {
         cursor_[log] = 0;
         while (cursor_[log] < recs.size() && !inPeriod(cursor_[log])) ++cursor_[log];
+    } else if (block == lastBlock_[log]) {
+        cursor_[log] = blockFrom_[log];
     }
+    blockFrom_[log] = cursor_[log];
+    lastBlock_[log] = block;
     int limit = kPeriodFit[log];
     if (maxPerReply_ > 0) limit = std::min(limit, maxPerReply_);
     Reply r;

@@ -3,7 +3,8 @@
 // 10 and 11 hold the oldest and the newest index of each log. Function 7 answers by index
 // (reply byte 10 the number of records, records from byte 11), function 8 by period in
 // numbered blocks (byte 4 bit 7 the log's error flag, byte 6 the number of records,
-// byte 7 = 1 while more blocks follow, records from byte 8).
+// byte 7 = 1 while more blocks follow, records from byte 8); a block number asked for
+// twice in a row gets the same block again.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -64,7 +65,9 @@ private:
     std::mutex mu_;
     std::vector<std::vector<uint8_t>> records_[2];
     uint32_t oldest_[2] = {0, 0};
-    size_t cursor_[2] = {0, 0};  // next record of a by-period read
+    size_t cursor_[2] = {0, 0};      // next record of a by-period read
+    size_t blockFrom_[2] = {0, 0};   // first record of the block last answered
+    int lastBlock_[2] = {-1, -1};    // its block number
     int maxPerReply_ = 0;
     bool errorFlag_ = false;
     ReplyHook hook_;
