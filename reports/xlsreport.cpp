@@ -332,14 +332,18 @@ void BuildMonthReport(xlsx::Worksheet& sheet, const XlsReportJob& job) {
 ChromHourDayRecord MonthlyAverage(const std::vector<ChromHourDayRecord>& days) {
     ChromHourDayRecord avg;  // zeroed
     double sum[kGasParamCount] = {};
-    int n = 0;
+    int n[kGasParamCount] = {};
     for (const auto& d : days) {
         if (!MethaneValid(d.gas)) continue;
-        for (int k = 0; k < kGasParamCount; ++k) sum[k] += d.gas.v[k];
-        ++n;
+        // Within a qualifying day an invalid value is left out of its own mean only.
+        for (int k = 0; k < kGasParamCount; ++k) {
+            if (IsFloatNaN(d.gas.v[k])) continue;
+            sum[k] += d.gas.v[k];
+            ++n[k];
+        }
     }
-    if (n > 0)
-        for (int k = 0; k < kGasParamCount; ++k) avg.gas.v[k] = float(sum[k] / n);
+    for (int k = 0; k < kGasParamCount; ++k)
+        if (n[k] > 0) avg.gas.v[k] = float(sum[k] / n[k]);
     return avg;
 }
 

@@ -145,9 +145,11 @@ TEST(XlsReportNames, MonthlyAverageSkipsDaysWithoutMethane) {
     days[0].gas.v[11] = 38.0f;
     days[1].gas.v[11] = 39.0f;
     days[1].gas.v[8] = 92.5f;
+    days[1].gas.v[18] = std::numeric_limits<float>::quiet_NaN();  // Hi invalid on one day
     const ChromHourDayRecord avg = MonthlyAverage(days);
     EXPECT_FLOAT_EQ(avg.gas.v[11], 38.5f);
     EXPECT_FLOAT_EQ(avg.gas.v[8], 91.5f);
+    EXPECT_FLOAT_EQ(avg.gas.v[18], 34.5f);  // the other day's Hi
     EXPECT_EQ(avg.stamp.date[2], 0);
     EXPECT_EQ(avg.status, 0);
     const ChromHourDayRecord none = MonthlyAverage({Chrom(1, 10, 0, 0.0f)});
