@@ -59,12 +59,6 @@ void PrevMonth(CtlHourTime& t) {
     }
 }
 
-// Byte 6 of table 6 (system parameters) as the table image holds it.
-uint8_t ContractHour() {
-    const uint8_t* t6 = TablePtr(6);
-    return t6 && TableSize(6) > 6 ? t6[6] : 0;
-}
-
 void SleepWithPump(int seconds) {
     auto deadline = steady_clock::now() + std::chrono::seconds(seconds);
     while (steady_clock::now() < deadline) {
@@ -75,6 +69,13 @@ void SleepWithPump(int seconds) {
 void (*g_depthWait)(int) = &SleepWithPump;
 
 }  // namespace
+
+uint8_t ContractHour() {
+    const uint8_t* t6 = TablePtr(6);
+    if (!t6 || TableSize(6) <= 6) return 0;
+    // An hour the controller cannot hold is taken as the default start of the gas day.
+    return t6[6] > 23 ? kDefaultContractHour : t6[6];
+}
 
 TDateTime Now() {
     auto now = system_clock::now();

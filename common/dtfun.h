@@ -124,11 +124,18 @@ bool InFiveMinuteSlot(const CtlMinuteTime& t, const CtlMinuteTime& slot);
 // Readable span of the 5-minute archive from its oldest record and the controller time;
 // 1 when begin <= end.
 int FiveMinuteArchiveBounds(const CtlMinuteTime& oldest, const CtlMinuteTime& now, ArchiveSpan& span);
-// Readable span of the hourly (unit 0), daily (1) or monthly (2) archive. The contract hour
-// is byte 6 of table 6; flag comes with the oldest daily record's time. 1 when begin <= end.
+
+// The contract hour, the start of the gas day: byte 6 of table 6 in the table image, 0..23;
+// a value above 23 is taken as 9 (0 before the table is read). Every report and archive
+// span takes the hour from here.
+constexpr uint8_t kDefaultContractHour = 9;
+uint8_t ContractHour();
+
+// Readable span of the hourly (unit 0), daily (1) or monthly (2) archive at the given
+// contract hour; flag comes with the oldest daily record's time. 1 when begin <= end.
 int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, ArchiveSpan& span, int unit,
                          bool flag, uint8_t contractHour);
-// The same, with the contract hour read from byte 6 of table 6 in the table image.
+// The same at ContractHour().
 int HourDayArchiveBounds(const CtlHourTime& oldest, const CtlHourTime& now, ArchiveSpan& span, int unit,
                          bool flag);
 

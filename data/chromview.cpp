@@ -31,6 +31,16 @@ int Decimals(int p) {
     return std::min<int>(ReportSettings.fr[p], 18);
 }
 
+// Whether converted value p of an analysis is a measurement that may enter a mean. An
+// invalid float never is. The conversion carries an invalid component reading on as 0,
+// and that 0 is no measurement either; a value the conversion computes for such a
+// component from the others (methane by difference) is kept.
+bool MeasuredValue(const GasAnalysis& raw, const GasAnalysis& converted, int p) {
+    if (IsFloatNaN(converted.v[p])) return false;
+    if (p < kGasComponentCount && IsFloatNaN(raw.v[p])) return converted.v[p] != 0.0f;
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -47,33 +57,34 @@ ChromArchiveSet::ChromArchiveSet(ChromViewKind kind, const ArchiveFileHeader& he
 
     const size_t gasOffset = kind == ChromViewKind::Moment ? Chrom5MinRecord::kGas : ChromHourDayRecord::kGas;
     double sums[kGasParamCount] = {};
-    int n = 0;
+    int counts[kGasParamCount] = {};
     for (int i = 0; i < rows_; ++i) {
+        const GasAnalysis raw = GasAnalysis::Load(RawRecord(i) + gasOffset);
         GasAnalysis& a = converted_[size_t(i)];
-        a = GasAnalysis::Load(RawRecord(i) + gasOffset);
+        a = raw;
         ConvertGasAnalysis(a);
         if (!CrcOk(i)) continue;
         const uint8_t st = StatusByte(i);
-        bool counts;
+        bool counted;
         if (kind == ChromViewKind::Moment) {
-            counts = (st & (kOffOrNoLink | kChromAutoCalibration)) == 0;
+            counted = (st & (kOffOrNoLink | kChromAutoCalibration)) == 0;
         } else {
             const float methane = a.v[kGasMethane];
-            counts = (st & kOffOrNoLink) == 0 && !IsFloatNaN(methane) && methane >= kMinMethane;
+            counted = (st & kOffOrNoLink) == 0 && !IsFloatNaN(methane) && methane >= kMinMethane;
         }
-        if (!counts) continue;
+        if (!counted) continue;
         counted_[size_t(i)] = 1;
-        ++n;
+        // Within a counted record each parameter adds only a value that was measured.
         for (int c = 0; c < kGasParamCount; ++c) {
             const uint8_t p = ActiveChromParamOrder[c];
-            if (p < kGasParamCount) sums[p] += double(a.v[p]);
+            if (p >= kGasParamCount || !MeasuredValue(raw, a, p)) continue;
+            sums[p] += double(a.v[p]);
+            ++counts[p];
         }
     }
-    if (n > 0) {
-        for (int c = 0; c < kGasParamCount; ++c) {
-            const uint8_t p = ActiveChromParamOrder[c];
-            if (p < kGasParamCount) means_[p] = float(sums[p] / n);
-        }
+    for (int c = 0; c < kGasParamCount; ++c) {
+        const uint8_t p = ActiveChromParamOrder[c];
+        if (p < kGasParamCount && counts[p] > 0) means_[p] = float(sums[p] / counts[p]);
     }
 }
 

@@ -57,8 +57,9 @@ public:
     std::string LeftCell(int row, int column) const;
     std::string ValueCell(int row, int column) const;
 
-    // Mean of each gas parameter (GasAnalysis index) over the counted records; 0 for the
-    // parameters without a column and when no record counts.
+    // Mean of each gas parameter (GasAnalysis index) over its measured values in the
+    // counted records (not an invalid float, not the 0 the conversion puts in place of an
+    // invalid component); 0 for the parameters without a column or without such a value.
     const float* Means() const { return means_; }
 
     std::string Caption() const;  // window caption from the header's period

@@ -144,7 +144,7 @@ void PrepareDailyReport(DailyReportRecord& r) {
     r.format = texts;
     if (const uint8_t* name = TablePtr(5)) std::memcpy(r.name, name, sizeof r.name);
     r.address = g_Hgc ? g_Hgc->Address : 0;
-    if (const uint8_t* hour = FieldPtr(6, 6)) r.format.contractHour = *hour;
+    r.format.contractHour = ContractHour();
 }
 
 bool SetReportDay(DailyReportRecord& r, const CalDate& day, const ArchiveSpan& span) {

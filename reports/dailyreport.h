@@ -85,8 +85,8 @@ ReportFileStatus LoadDailyReport(const std::string& path, DailyReportRecord& r);
 bool SaveDailyReport(const std::string& path, const DailyReportRecord& r, std::string* error = nullptr);
 
 // The fixed part of a new daily report: zeros, the texts of report.ini, the controller
-// name (table 5), the engine's address (0 without an engine) and the contract hour (table
-// 6 field 6).
+// name (table 5), the engine's address (0 without an engine) and the contract hour
+// (ContractHour: table 6 field 6, above 23 taken as 9).
 void PrepareDailyReport(DailyReportRecord& r);
 
 // The gas day that starts on the given date: start at the record's contract hour, end a

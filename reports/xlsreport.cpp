@@ -309,10 +309,13 @@ void BuildMonthReport(xlsx::Worksheet& sheet, const XlsReportJob& job) {
         std::snprintf(buf, sizeof buf, "За період з %02d.%02d.%02d по  %02d.%02d.%02d", a.date[2], a.date[1],
                       a.date[0], b.date[2], b.date[1], b.date[0]);
         sheet.Cells(4, 22).Value(buf);
-        // One row per day of the month: a day outside 1..31 from a damaged record would
-        // run into the average row.
-        int row = 9 + std::clamp(int(a.date[2]), 1, 31);
-        for (size_t i = 0; i < n && row < kMonthAverageRow; ++i, ++row) {
+        // Each day on its own row (the template numbers rows 10..40 as days 1..31), so a
+        // day missing from the archives leaves its row empty. A day outside 1..31 from a
+        // damaged record has no row.
+        for (size_t i = 0; i < n; ++i) {
+            const int day = job.chrom[i].stamp.date[2];
+            if (day < 1 || day > 31) continue;
+            const int row = 9 + day;
             FillChromColumns(sheet, job.chrom[i].gas, job.chrom[i].status, row);
             FillMoistureColumns(sheet, job.moist[i].values, job.moist[i].status, row);
         }
@@ -329,14 +332,18 @@ void BuildMonthReport(xlsx::Worksheet& sheet, const XlsReportJob& job) {
 ChromHourDayRecord MonthlyAverage(const std::vector<ChromHourDayRecord>& days) {
     ChromHourDayRecord avg;  // zeroed
     double sum[kGasParamCount] = {};
-    int n = 0;
+    int n[kGasParamCount] = {};
     for (const auto& d : days) {
         if (!MethaneValid(d.gas)) continue;
-        for (int k = 0; k < kGasParamCount; ++k) sum[k] += d.gas.v[k];
-        ++n;
+        // Within a qualifying day an invalid value is left out of its own mean only.
+        for (int k = 0; k < kGasParamCount; ++k) {
+            if (IsFloatNaN(d.gas.v[k])) continue;
+            sum[k] += d.gas.v[k];
+            ++n[k];
+        }
     }
-    if (n > 0)
-        for (int k = 0; k < kGasParamCount; ++k) avg.gas.v[k] = float(sum[k] / n);
+    for (int k = 0; k < kGasParamCount; ++k)
+        if (n[k] > 0) avg.gas.v[k] = float(sum[k] / n[k]);
     return avg;
 }
 

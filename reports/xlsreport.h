@@ -66,8 +66,9 @@ void FillMoistureColumns(xlsx::Worksheet& sheet, const float values[4], uint8_t 
 void BuildDayReport(xlsx::Worksheet& sheet, const XlsReportJob& job);
 void BuildMonthReport(xlsx::Worksheet& sheet, const XlsReportJob& job);
 
-// Mean of the 20 values over the days with a valid methane value of at least 0.001; all
-// zero when no day qualifies. Date, status and CRC are zero.
+// Mean of the 20 values over the days with a valid methane value of at least 0.001, each
+// value over the days where it is valid; zero where no day gives one. Date, status and
+// CRC are zero.
 ChromHourDayRecord MonthlyAverage(const std::vector<ChromHourDayRecord>& days);
 
 // The messages of the spreadsheet work, shown by the simple message box.

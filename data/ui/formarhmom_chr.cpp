@@ -36,7 +36,23 @@ void TFormArhMom_Chr::PrepareChromError(int row, TFormChromError& form) const {
 
 void TFormArhMom_Chr::BitBtn4Click() {
     const int row = SelectedRow();
-    if (row < 0) return;  // an empty set has no analysis to print
+    if (row < 0 || row >= ArchiveSet().RowCount()) return;  // an empty set has no analysis to print
+
+    // A passport certifies one analysis: a record that failed its check, or one written
+    // with the controller off or without a link to the chromatograph, holds none.
+    const char* refusal = nullptr;
+    const uint8_t status = ArchiveSet().StatusByte(row);
+    if (!ArchiveSet().CrcOk(row))
+        refusal = "(данные анализа недостоверны)";
+    else if (status & kChromControllerOff)
+        refusal = "(контроллер был выключен)";
+    else if (status & kChromNoLink)
+        refusal = "(не было связи с хроматографом)";
+    if (refusal) {
+        g_QuesKind = kQuesError;
+        ShowQues("Паспорт анализа не может быть напечатан", refusal);
+        return;
+    }
 
     // The report texts and the organisation name are read until each was read once.
     if (!ReportIniLoaded) {

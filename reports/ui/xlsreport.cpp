@@ -48,11 +48,6 @@ QString DateText(const char* format, const CtlMinuteTime& t) {
     return QString::fromUtf8(buf);
 }
 
-uint8_t ContractHour() {
-    const uint8_t* sys = TablePtr(6);
-    return sys ? uint8_t(sys[6] % 24) : 0;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------

@@ -263,6 +263,9 @@ TEST(DtFun, HourDayAndMonthSpans) {
     t6[6] = 0;
     HourDayArchiveBounds(old, CtlHourTime(24, 5, 10, 8), span, kUnitDay, false);
     EXPECT_EQ(Show(span.end), "09.05.2024 08:00");
+    t6[6] = 30;  // not an hour: taken as 9, so at 12:00 yesterday is already readable
+    HourDayArchiveBounds(old, CtlHourTime(24, 5, 10, 12), span, kUnitDay, false);
+    EXPECT_EQ(Show(span.end), "09.05.2024 12:00");
     t6[6] = keep;
 }
 

@@ -142,16 +142,24 @@ TEST_F(ChromView, MomentRowsByStatus) {
     EXPECT_FLOAT_EQ(s.Means()[17], 0.0f);  // no column, no mean
 }
 
-TEST_F(ChromView, BadCrcIsMarkedAndLeftOutOfTheMeans) {
+TEST_F(ChromView, BadCrcAndInvalidValuesAreLeftOutOfTheMeans) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
     Bytes all;
     const CtlDateTime t(26, 12, 7, 9, 35, 0);
-    Append(all, Moment(t, 0, 0, 0, Analysis(1)));
+    std::array<float, 20> first = Analysis(1);
+    first[5] = nan;  // i-pentane invalid in every good record
+    Append(all, Moment(t, 0, 0, 0, first));
     Bytes bad = Moment(t, 0, 0, 0, Analysis(100));
     bad[20] ^= 0x01;
     Append(all, bad);
     Append(all, Bytes(kChrom5MinRecordSize, 0));  // a zero-filled record fails too
+    std::array<float, 20> third = Analysis(3);
+    third[12] = nan;  // density
+    third[0] = nan;   // C6+: the conversion shows it as 0
+    third[5] = nan;
+    Append(all, Moment(t, 0, 0, 0, third));
     const Bytes copy = all;
-    const ChromArchiveSet s(ChromViewKind::Moment, Header(DataKind::Chrom5Min, 3), all.data(), all.size());
+    const ChromArchiveSet s(ChromViewKind::Moment, Header(DataKind::Chrom5Min, 4), all.data(), all.size());
     for (int r : {1, 2}) {
         EXPECT_FALSE(s.CrcOk(r));
         EXPECT_EQ(s.LeftCell(r, 1), "     Данные");
@@ -160,8 +168,26 @@ TEST_F(ChromView, BadCrcIsMarkedAndLeftOutOfTheMeans) {
         EXPECT_EQ(s.LeftCell(r, 4), "");
         for (int c = 0; c < kChromValueColumns; ++c) EXPECT_EQ(s.ValueCell(r, c), "");
     }
-    EXPECT_FLOAT_EQ(s.Means()[8], 91.0f);
+    EXPECT_EQ(s.ValueCell(3, ValueColumnOf(12)), "     NAN");
+    EXPECT_EQ(s.ValueCell(3, ValueColumnOf(0)), "  0.0000");
+    // Rows 0 and 3 count; each parameter averages only its measured values.
+    EXPECT_FLOAT_EQ(s.Means()[8], 92.0f);
+    EXPECT_FLOAT_EQ(s.Means()[1], 3.0f);
+    EXPECT_FLOAT_EQ(s.Means()[12], 13.0f);  // row 0 alone
+    EXPECT_FLOAT_EQ(s.Means()[0], 1.0f);    // row 0 alone
+    EXPECT_EQ(s.Means()[5], 0.0f);          // no measured value at all
     EXPECT_EQ(s.RawRecords(), copy);  // the raw records stay as given
+
+    // Methane corrected by difference is computed from the other components even when
+    // its own reading is invalid: that value counts.
+    ReportSettings.metan_corr = 1;
+    std::array<float, 20> v = Analysis(0);
+    for (int i = 0; i < 11; ++i) v[i] = 1.0f;
+    v[8] = nan;
+    const uint8_t st[9] = {26, 12, 7, 1, 0, 0, 2, 0, 0};
+    const Bytes h = HourDay(st, 0, v);
+    const ChromArchiveSet hs(ChromViewKind::Hourly, Header(DataKind::ChromHour, 1), h.data(), h.size());
+    EXPECT_FLOAT_EQ(hs.Means()[8], 90.0f);
 }
 
 TEST_F(ChromView, EmptySetAndRowsCutToTheRecordsGiven) {

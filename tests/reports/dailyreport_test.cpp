@@ -164,6 +164,16 @@ TEST_F(DailyReportFiles, PrepareTakesTheControllersContractHour) {
     EXPECT_EQ(r.gas.v[3], 0.0f);
     EXPECT_TRUE(ShownQues().empty());
 
+    // An hour the controller cannot hold is taken as 9, and the gas day starts there.
+    *FieldPtr(6, 6) = 30;
+    PrepareDailyReport(r);
+    EXPECT_EQ(r.format.contractHour, 9);
+    ArchiveSpan span{CtlMinuteTime(26, 2, 1, 0, 0), CtlMinuteTime(26, 3, 1, 0, 0)};
+    EXPECT_TRUE(SetReportDay(r, {2026, 2, 27}, span));
+    EXPECT_EQ(r.start, CtlMinuteTime(26, 2, 27, 9, 0));
+    EXPECT_EQ(r.end, CtlMinuteTime(26, 2, 28, 9, 0));
+    *FieldPtr(6, 6) = 10;
+
     // A damaged report.ini: texts empty, and the user is told.
     ASSERT_TRUE(WriteFileAtomic(ReportFormatPath(), std::string(10, 'q')));
     PrepareDailyReport(r);

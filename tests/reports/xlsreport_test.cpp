@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -144,9 +145,11 @@ TEST(XlsReportNames, MonthlyAverageSkipsDaysWithoutMethane) {
     days[0].gas.v[11] = 38.0f;
     days[1].gas.v[11] = 39.0f;
     days[1].gas.v[8] = 92.5f;
+    days[1].gas.v[18] = std::numeric_limits<float>::quiet_NaN();  // Hi invalid on one day
     const ChromHourDayRecord avg = MonthlyAverage(days);
     EXPECT_FLOAT_EQ(avg.gas.v[11], 38.5f);
     EXPECT_FLOAT_EQ(avg.gas.v[8], 91.5f);
+    EXPECT_FLOAT_EQ(avg.gas.v[18], 34.5f);  // the other day's Hi
     EXPECT_EQ(avg.stamp.date[2], 0);
     EXPECT_EQ(avg.status, 0);
     const ChromHourDayRecord none = MonthlyAverage({Chrom(1, 10, 0, 0.0f)});
@@ -507,4 +510,44 @@ TEST_F(XlsReportRead, MonthReadsTheDaysInsideTheSpanAndAveragesThem) {
     ASSERT_TRUE(ReadMonthReportData({26, 12, 1, 9}, span, ui, job));
     EXPECT_EQ(job.chrom.size(), 6u);  // lowered to the span's end day
     EXPECT_EQ(Requests()[0], std::make_pair(16, Body{3, 0, 0, 26, 12, 1, 26, 12, 6}));
+}
+
+TEST_F(XlsReportRead, MonthWithADayMissingKeepsEveryDayOnItsOwnRow) {
+    FillDay();
+    // The 3rd of December is missing from both daily archives.
+    for (SimArchive a : {SimArchive::ChromDay, SimArchive::WmtDay}) {
+        auto days = arch->Records(a);
+        days.erase(std::find_if(days.begin(), days.end(), [](const auto& r) { return r[1] == 12 && r[2] == 3; }));
+        arch->SetRecords(a, days);
+    }
+    XlsReportJob job;
+    ASSERT_TRUE(ReadMonthReportData({26, 12, 1, 9}, span, ui, job));
+    ASSERT_EQ(job.chrom.size(), 5u);  // days 1, 2, 4, 5, 6
+    job.objectName = Win("ГРС");
+
+    TempDir dir;
+    const std::string savedDir = g_ProgDir;
+    g_ProgDir = dir.dir();
+    BuildXlsTemplate(1, dir.dir() + kMonthTemplateName);
+    const bool made = MakeXlsReport(job, {});
+    g_ProgDir = savedDir;
+    ASSERT_TRUE(made);
+
+    auto app = xlsx::Application::Create("excel.application");
+    xlsx::Worksheet& sh = app->WorkBooks().Open(dir.dir() + "REPORT/ГРС_mon_2612.xlsx").ActiveSheet();
+    EXPECT_EQ(sh.Cells(4, 22).Text(), "За період з 01.12.26 по  06.12.26");
+    for (int day = 1; day <= 7; ++day) {
+        const int row = 9 + day;
+        EXPECT_DOUBLE_EQ(sh.Cells(row, 1).Value().number, day) << "the template's day number";
+        size_t i = 0;
+        while (i < job.chrom.size() && job.chrom[i].stamp.date[2] != day) ++i;
+        if (i == job.chrom.size()) {  // no record of that day: its row stays empty
+            EXPECT_EQ(sh.Cells(row, 2).Value().kind, xlsx::CellValue::Empty) << day;
+            EXPECT_EQ(sh.Cells(row, 24).Value().kind, xlsx::CellValue::Empty) << day;
+            continue;
+        }
+        EXPECT_EQ(sh.Cells(row, 2).Value().text, F(job.chrom[i].gas.v[8])) << day;
+        EXPECT_EQ(sh.Cells(row, 16).Value().text, F(job.chrom[i].gas.v[18])) << day;
+        EXPECT_EQ(sh.Cells(row, 24).Value().text, F(job.moist[i].values[0])) << day;
+    }
 }

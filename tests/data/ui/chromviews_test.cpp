@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <array>
 #include <cstring>
@@ -26,6 +27,7 @@
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
+#include "common/ui/formques.h"
 #include "data/chromstatus.h"
 #include "data/ui/archcommands.h"
 #include "data/ui/formarhivhdm_chr.h"
@@ -38,6 +40,7 @@
 #include "reports/ui/xlsexport.h"
 #include "reports/xlsx.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 using namespace qvr;
 using Bytes = std::vector<uint8_t>;
@@ -110,6 +113,7 @@ protected:
         SetPrintChoiceAsker(nullptr);
         SetArchiveViewHook(nullptr);
         SetDataOpenDialogHook(nullptr);
+        SetQuesHandler(nullptr);
         ReportSettings = savedRs;
         g_ProgDir = savedDir;
         ClearQuesRecord();
@@ -437,7 +441,7 @@ TEST_F(ChromViews, PrintHandsTheGridsAndMeans) {
 TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
     ReportSettings.metan_corr = 1;  // the passport carries the converted analysis
     Bytes recs;
-    for (const Bytes& r : {Moment(0, 0, 0, 0, 90.0f), Moment(5, 0x22, 0, 0, 80.0f)})
+    for (const Bytes& r : {Moment(0, 0, 0, 0, 90.0f), Moment(5, 0x08, 0, 0, 80.0f)})
         recs.insert(recs.end(), r.begin(), r.end());
     const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 2);
     TFormArhMom_Chr f;
@@ -463,7 +467,7 @@ TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
         EXPECT_EQ(p[MomentPassportRecord::kAnalysisTime + 4], 5);  // minute of row 1
         EXPECT_EQ(p[MomentPassportRecord::kReportTexts], 'R');
         EXPECT_EQ(GetF32(p + MomentPassportRecord::kAnalysis + 4 * 8),
-                  f.ArchiveSet().Converted(1).v[8]);  // status and CRC not tested here
+                  f.ArchiveSet().Converted(1).v[8]);  // the converted analysis
     });
     // report.ini and title.ini in place.
     MakeDir(dir.dir() + "REPORT");
@@ -488,6 +492,71 @@ TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
     choices = {1, 0};
     f.BitBtn4Click();
     EXPECT_EQ(org, "Gas Org");
+}
+
+TEST_F(ChromViews, PassportOfAnUnreliableAnalysisIsRefused) {
+    Bytes bad = Moment(0, 0, 0, 0, 90.0f);
+    bad[20] ^= 0x01;
+    Bytes recs;
+    for (const Bytes& r : {bad, Moment(5, 0x20, 0, 0, 90.0f), Moment(10, 0x02, 0, 0, 90.0f),
+                           Moment(15, 0x22, 0, 0, 90.0f)})
+        recs.insert(recs.end(), r.begin(), r.end());
+    const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 4);
+    TFormArhMom_Chr f;
+    f.Header = &h;
+    f.Records = &recs;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+
+    int asked = 0, printed = 0;
+    SetPrintChoiceAsker([&](uint8_t, const uint8_t*, const uint8_t*) {
+        ++asked;
+        return uint8_t(asked % 2 ? 2 : 0);  // print once, then leave
+    });
+    SetMomentPassportPrintHook([&](QWidget*, const uint8_t*, const char*, bool) { ++printed; });
+    InstallQuesFormHandler();
+    const std::vector<std::string> reasons{"(данные анализа недостоверны)", "(не было связи с хроматографом)",
+                                           "(контроллер был выключен)", "(контроллер был выключен)"};
+    for (int row = 0; row < 4; ++row) {
+        const QRect cell = f.StringGrid2->visualRect(f.StringGrid2->model()->index(row, 1));
+        QTest::mouseClick(f.StringGrid2->viewport(), Qt::LeftButton, {}, cell.center());
+        ASSERT_EQ(f.SelectedRow(), row);
+        QString caption, line1, line2;
+        bool fits = false;
+        WhenShown<TFormQues>([&](TFormQues& q) {
+            caption = q.windowTitle();
+            line1 = q.Label1->text();
+            line2 = q.Label2->text();
+            fits = q.Label1->width() >= q.Label1->fontMetrics().horizontalAdvance(line1) &&
+                   q.Label2->width() >= q.Label2->fontMetrics().horizontalAdvance(line2);
+            QTest::mouseClick(q.BitBtn3, Qt::LeftButton);
+        });
+        QTest::mouseClick(f.BitBtn4, Qt::LeftButton);
+        EXPECT_EQ(caption.toStdString(), "Ошибка") << row;
+        EXPECT_EQ(line1.toStdString(), "Паспорт анализа не может быть напечатан") << row;
+        EXPECT_EQ(line2.toStdString(), reasons[size_t(row)]) << row;
+        EXPECT_TRUE(fits) << row;
+    }
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(printed, 0);
+    EXPECT_EQ(ShownQues().size(), 4u);
+
+    // An empty set: the button shows and prints nothing.
+    const ArchiveFileHeader none = Header(DataKind::Chrom5Min, 0);
+    Bytes noRecords;
+    TFormArhMom_Chr e;
+    e.Header = &none;
+    e.Records = &noRecords;
+    e.show();
+    e.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+    ClearQuesRecord();
+    QTest::mouseClick(e.BitBtn4, Qt::LeftButton);
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(printed, 0);
+    SetQuesHandler(nullptr);
 }
 
 TEST_F(ChromViews, PassportWithoutFilesKeepsZeroTexts) {

@@ -106,10 +106,12 @@ TEST_F(XlsReportUi, DateDialogShowsTheSpanAndTheObjects) {
     EXPECT_EQ(form.Accepted, 0);
     EXPECT_EQ(Shown(), (std::vector<std::pair<std::string, std::string>>{
                            {"В архиве нет данных за указанную дату", "(см. период имеющихся в архиве данных)"}}));
-    TablePtr(6)[6] = 9;
+    // A contract hour the controller cannot hold (30) is taken as 9, as in the daily report.
+    TablePtr(6)[6] = 30;
     form.ComboBox2->setCurrentIndex(9);
     form.ComboBox2Change(9);
     form.BitBtn1Click();
+    TablePtr(6)[6] = 9;
     EXPECT_EQ(form.Accepted, 1);
     EXPECT_EQ(std::vector<int>(form.DateTime, form.DateTime + 4), (std::vector<int>{26, 11, 10, 9}));
 }
