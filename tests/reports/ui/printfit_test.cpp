@@ -377,4 +377,77 @@ TEST_F(PrintFit, DocumentsWithTheLongestTexts) {
     }
 }
 
+// ---------------------------------------------------------------------------------------
+// The texts seen cut or run over before: each prints whole where it stands, in at least
+// 6 points (the size it was drawn for where it is a fixed heading).
+
+// The font sizes (pixels) a text prints in; empty when it is not printed or does not fit.
+std::set<int> WholeIn(TQuickRep& rep, const QString& text) {
+    for (const TQRFitProblem& p : rep.FitProblems())
+        if (p.text == text) return {};
+    std::set<int> sizes;
+    for (const TQRTextPlacement& t : rep.FindText(text)) sizes.insert(t.font.pixelSize());
+    return sizes;
+}
+
+TEST_F(PrintFit, TextsOnceCutPrintWhole) {
+    // One-analysis passport: the uncertainty heading in its heading font (Arial 9 bold).
+    MomentPassportRecord mrec;
+    TFormMom_Pasport passport;
+    passport.Passport = mrec.bytes;
+    passport.BuildMomentPassport();
+    EXPECT_EQ(WholeIn(passport.QuickRep1, Q("неопределенность, %")), (std::set<int>{15}));
+
+    // Moisture print: the heading of column 7.
+    QStandardItemModel grid(1, 8);
+    TFormPrnHDM_Wmt wmt;
+    MoistureArchivePrintJob wjob;
+    wjob.kind = kPrintWmtHour;
+    wjob.header = &header;
+    wjob.grid = &grid;
+    BuildMoistureArchivePrint(wmt, wjob);
+    const std::set<int> heading = WholeIn(wmt.QuickRep1, Q("Прив. Т т.росы"));
+    ASSERT_EQ(heading.size(), 1u);
+    EXPECT_GE(*heading.begin(), 10);
+
+    // Intervention log: dates and times as the view shows them (four leading blanks), list
+    // values of the old and new value columns, on a full page and on a short last page.
+    std::vector<LogPrintRow> rows;
+    for (int i = 0; i < 64; ++i)
+        rows.push_back({Q("    12.03.26"), Q("    14:03:07"), Q("Тип хроматографа"), Q("Переход запрещен"),
+                        Q("Хроматограф тип 9"), Q("бит/с"), Q("Оп1")});
+    rows.push_back({Q("    12.03.26"), Q("    14:03:08"), Q("Режим записи параметров газа в ВРГ"),
+                    Q("В нач. часа (безусл.)"), Q("Ср. за посл. сутки"), Q(""), Q("Оп1")});
+    TFormPrnArhiv log;
+    log.kind = kPrintAuditLog;
+    log.header = &header;
+    log.grid = &rows;
+    log.BuildLogPrint();
+    ASSERT_EQ(log.QuickRep1.PageCount(), 2);
+    for (const char* t : {"    12.03.26", "    14:03:07", "    14:03:08", "Переход запрещен", "Хроматограф тип 9",
+                          "В нач. часа (безусл.)", "Ср. за посл. сутки"})
+        EXPECT_FALSE(WholeIn(log.QuickRep1, Q(t)).empty()) << t;
+
+    // Summary bands: "Средние значения" within its band, under the table and on a page of
+    // its own (hourly and 5-minute).
+    QStandardItemModel left(1, 4), values(1, 21);
+    float means[20] = {};
+    for (int rows : {1, 75}) {
+        for (uint8_t kind : {kPrintChromHour, kPrintChrom5Min}) {
+            header.recordCount = uint32_t(rows);
+            left.setRowCount(rows);
+            values.setRowCount(rows);
+            TFormPrnHDM_Chr chrom;
+            ChromArchivePrintJob job;
+            job.kind = kind;
+            job.header = &header;
+            job.means = means;
+            job.leftGrid = &left;
+            job.valueGrid = &values;
+            BuildChromArchivePrint(chrom, job);
+            EXPECT_EQ(WholeIn(chrom.QuickRep1, Q("Средние значения")), (std::set<int>{17})) << rows;
+        }
+    }
+}
+
 }  // namespace
