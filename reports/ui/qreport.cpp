@@ -48,9 +48,14 @@ QFont FittedFont(const QFont& font, double pitch) {
     return f;
 }
 
-// The font of a ShrinkToFit line: as given when the text fits the width, else the largest
-// whole pixel size that fits, but not below kMinShrinkPoints.
+// Blank space kept between a shrunk text and its item's sides, so that texts of items side
+// by side (value columns 71 pixels wide at a 70-pixel pitch) do not run together.
+constexpr double kShrinkMargin = 2.0;
+
+// The font of a ShrinkToFit line: as given when the text fits the width less the margins,
+// else the largest whole pixel size that does, but not below kMinShrinkPoints.
 QFont ShrunkFont(const QFont& font, const QString& text, double width) {
+    width -= 2 * kShrinkMargin;
     const double w = QFontMetricsF(font).horizontalAdvance(text);
     if (w <= width || w <= 0) return font;
     const int least = int(std::ceil(kMinShrinkPoints * kReportPixelsPerInch / 72.0));
@@ -358,7 +363,7 @@ std::vector<TQRFitProblem> TQuickRep::FitProblems() {
             if (!(t.flags & Qt::TextWordWrap) && ink.isValid()) inks.push_back({i, ink});
         }
     }
-    // Glyphs of different items that overlap on a page (a sweep down each page).
+    // Glyphs of different items that overlap or touch on a page (a sweep down each page).
     std::sort(inks.begin(), inks.end(), [&](const Ink& a, const Ink& b) {
         const int pa = lines[a.line].page, pb = lines[b.line].page;
         return pa != pb ? pa < pb : a.rect.top() < b.rect.top();
@@ -369,8 +374,9 @@ std::vector<TQRFitProblem> TQuickRep::FitProblems() {
             const TQRTextPlacement& b = lines[inks[j].line];
             if (b.page != a.page || inks[j].rect.top() >= inks[i].rect.bottom() - kSlack) break;
             if (a.item == b.item) continue;
-            const QRectF both = inks[i].rect.intersected(inks[j].rect);
-            if (both.width() > kSlack && both.height() > kSlack)
+            // Side by side, glyphs closer than a pixel read as one text.
+            const QRectF both = inks[i].rect.adjusted(-0.5, 0, 0.5, 0).intersected(inks[j].rect.adjusted(-0.5, 0, 0.5, 0));
+            if (both.width() > 0 && both.height() > kSlack)
                 out.push_back({a.item, a.page, a.text, a.rect, inks[i].rect,
                                QStringLiteral("overlaps \"%1\"").arg(b.text)});
         }

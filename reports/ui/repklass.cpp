@@ -331,7 +331,7 @@ int RuleLeft(const LogColumns& c, int i) { return c.left[i] - kLogColumnGap / 2 
 // Date, time, event, object / reason, current value, set point, unit.
 const LogColumns kDiagColumns = MakeLogColumns({56, 56, 330, 236, 66, 60, 58});
 // Date, time, parameter name, old value, new value, unit, operator.
-const LogColumns kAuditColumns = MakeLogColumns({66, 66, 328, 130, 130, 74, 66});
+const LogColumns kAuditColumns = MakeLogColumns({66, 66, 320, 130, 130, 74, 74});
 
 }  // namespace
 

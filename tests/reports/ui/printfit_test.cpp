@@ -3,6 +3,7 @@
 // it prints in (TQuickRep::FitProblems finds nothing), and the pages that a user sees.
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <QStandardItemModel>
 
 #include <cstring>
@@ -448,6 +449,99 @@ TEST_F(PrintFit, TextsOnceCutPrintWhole) {
             EXPECT_EQ(WholeIn(chrom.QuickRep1, Q("Средние значения")), (std::set<int>{17})) << rows;
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// Sample printouts to look at: with QVR_PRINT_SAMPLES set to a folder, the prints of the
+// tests above go there as PDF files through the printer path (a PDF printer).
+
+bool PrintSample(TQuickRep& rep, const char* name) {
+    const QByteArray dir = qgetenv("QVR_PRINT_SAMPLES");
+    if (dir.isEmpty()) return true;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name));
+    return rep.PrintTo(printer);
+}
+
+TEST_F(PrintFit, SamplePrintouts) {
+    if (qgetenv("QVR_PRINT_SAMPLES").isEmpty()) GTEST_SKIP() << "QVR_PRINT_SAMPLES not set";
+    WidestSettings(true);
+    QStandardItemModel left, values;
+    float means[20];
+    const GasAnalysis a = Gas(true);
+    for (int p = 0; p < 20; ++p) means[p] = a.v[p];
+    const int month = 24 * 31;
+    FillChromGrids(left, values, month, false);
+    header.recordCount = uint32_t(month);
+    TFormPrnHDM_Chr chrom;
+    ChromArchivePrintJob job;
+    job.kind = kPrintChromHour;
+    job.header = &header;
+    job.orgName = org;
+    job.means = means;
+    job.leftGrid = &left;
+    job.valueGrid = &values;
+    BuildChromArchivePrint(chrom, job);
+    EXPECT_TRUE(PrintSample(chrom.QuickRep1, "hourly-month.pdf"));
+
+    const ReportFormatRecord texts = LongestTexts();
+    DailyReportRecord rec;
+    rec.format = texts;
+    std::memcpy(rec.name, header.name, 20);
+    rec.address = 247;
+    rec.start = CtlMinuteTime(26, 9, 30, 23, 0);
+    rec.end = CtlMinuteTime(26, 10, 1, 23, 0);
+    rec.gas = Gas(false);
+    TFormSert cert;
+    cert.Report = &rec;
+    cert.BuildDailyCertificate();
+    EXPECT_TRUE(PrintSample(cert.QuickRep1, "certificate.pdf"));
+    TFormPasport daily;
+    daily.Report = &rec;
+    daily.BuildDailyPassport();
+    EXPECT_TRUE(PrintSample(daily.QuickRep1, "daily-passport.pdf"));
+    MomentPassportRecord mrec;
+    const auto tb = texts.Bytes();
+    std::memcpy(mrec.bytes + MomentPassportRecord::kReportTexts, tb.data(), tb.size());
+    std::memcpy(mrec.bytes + MomentPassportRecord::kName, header.name, 20);
+    mrec.bytes[MomentPassportRecord::kAddress] = 247;
+    const uint8_t t[6] = {26, 9, 30, 23, 55, 0};
+    std::memcpy(mrec.bytes + MomentPassportRecord::kAnalysisTime, t, 6);
+    a.Store(mrec.bytes + MomentPassportRecord::kAnalysis);
+    TFormMom_Pasport passport;
+    passport.Passport = mrec.bytes;
+    passport.OrgName = org;
+    passport.BuildMomentPassport();
+    EXPECT_TRUE(PrintSample(passport.QuickRep1, "passport.pdf"));
+
+    for (PrintHeadingKind kind : {kPrintAuditLog, kPrintDiagLog}) {
+        const std::vector<LogPrintRow> rows =
+            RowsOf(DistinctRows(kind == kPrintAuditLog ? AllAuditRows() : AllDiagRows(1)));
+        TFormPrnArhiv log;
+        log.kind = kind;
+        log.header = &header;
+        log.heading = org;
+        log.grid = &rows;
+        log.BuildLogPrint();
+        EXPECT_TRUE(PrintSample(log.QuickRep1, kind == kPrintAuditLog ? "intervention-log.pdf" : "diagnostic-log.pdf"));
+    }
+
+    QStandardItemModel grid(70, 8);
+    for (int r = 0; r < 70; ++r) {
+        const QStringList cells{"  07.12.26", "  23:00:00", "   00:00:00*", "  0x8F", "   -21.37", "   -18.05",
+                                "   54.321", "   -25.12"};
+        for (int c = 0; c < 8; ++c) grid.setItem(r, c, new QStandardItem(cells[c]));
+    }
+    header.recordCount = 70;
+    TFormPrnHDM_Wmt wmt;
+    MoistureArchivePrintJob wjob;
+    wjob.kind = kPrintWmtHour;
+    wjob.header = &header;
+    wjob.orgName = org;
+    wjob.grid = &grid;
+    BuildMoistureArchivePrint(wmt, wjob);
+    EXPECT_TRUE(PrintSample(wmt.QuickRep1, "moisture-hourly.pdf"));
 }
 
 }  // namespace
