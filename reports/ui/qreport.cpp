@@ -501,8 +501,10 @@ void TQuickRep::Preview(QWidget* parent) {
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    // The preview draws every page; printing from it goes through the printer dialog,
+    // whose page range and copies PrintTo honours.
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [this](QPrinter* pr) { Render(*pr); });
+                     [this](QPrinter* pr) { PrintTo(*pr); });
     dialog.exec();
 }
 
