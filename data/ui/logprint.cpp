@@ -15,7 +15,7 @@ namespace {
 const QString kArial = QStringLiteral("Arial");
 const QString kSansSerif = QStringLiteral("MS Sans Serif");
 constexpr int kLineStep = 13;   // pixels per printed row
-constexpr int kTableWidth = 721;
+constexpr int kTableWidth = 896;  // the widest page band (see the log tables)
 
 TQRLabel* TitleLabel(TQRCustomBand* band, int top, int height, int size, bool bold, TAlignment align) {
     auto* l = new TQRLabel(band);
@@ -73,16 +73,17 @@ TFormPrnArhiv::TFormPrnArhiv() {
 
     PageFooterBand1 = new TQRBand(&QuickRep1, rbPageFooter);
     PageFooterBand1->Height = 29;
-    QRLabel30 = FooterLabel(PageFooterBand1, 560, 42, QStringLiteral("Лист"));
+    // "Лист N из M" ends at the table's right edge.
+    QRLabel30 = FooterLabel(PageFooterBand1, 735, 42, QStringLiteral("Лист"));
     QRExpr1 = new TQRExpr(PageFooterBand1);
     QRExpr1->Expression = QStringLiteral("PAGENUMBER");
     QRExpr1->AutoSize = false;
-    QRExpr1->Left = 611;
+    QRExpr1->Left = 786;
     QRExpr1->Top = 4;
     QRExpr1->Width = 34;
     QRExpr1->Height = 21;
     QRExpr1->SetFont(kSansSerif, 10);
-    QRLabel31 = FooterLabel(PageFooterBand1, 653, 68, QString());
+    QRLabel31 = FooterLabel(PageFooterBand1, 828, 68, QString());
     FormCreate();
 }
 

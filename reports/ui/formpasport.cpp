@@ -20,6 +20,7 @@ TFormPasport::TFormPasport() {
     TitleBand1 = new TQRBand(&QuickRep1, rbTitle);
     TitleBand1->Height = 201;
     ControllerLine = PlaceLabel(TitleBand1, 0, 8, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
+    ControllerLine->ShrinkToFit = true;
     DocumentLine = PlaceLabel(TitleBand1, 0, 39, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, true,
                               QStringLiteral("СУТОЧНЫЙ  ПАСПОРТ"));
     DocumentLine2 = PlaceLabel(TitleBand1, 0, 62, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, false,
@@ -46,9 +47,11 @@ TFormPasport::TFormPasport() {
     SignatureBand = new TQRSubDetail(&QuickRep1);
     SignatureBand->Height = 192;
     const int tops[3] = {44, 93, 138};
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < 6; ++k) {
         Signature[k] =
             PlaceLabel(SignatureBand, k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kDocumentFont, kDocumentRowSize);
+        Signature[k]->ShrinkToFit = true;  // up to 49 characters from the report texts
+    }
     FormCreate();
 }
 

@@ -13,8 +13,9 @@
 
 namespace {
 
-// Names, values, units and uncertainties in four columns.
-const qvr::DocumentTableGeometry kGeometry = {16, 400, 436, 95, 537, 85, 647, 102, 428, 641, 752};
+// Names, values, units and uncertainties in four columns. The uncertainty column runs to
+// the right margin: its heading "неопределенность, %" needs 162 pixels in the heading font.
+const qvr::DocumentTableGeometry kGeometry = {16, 400, 436, 95, 537, 85, 647, 173, 428, 641, 826};
 
 }  // namespace
 
@@ -28,6 +29,8 @@ TFormMom_Pasport::TFormMom_Pasport() {
     const int w = g.tableWidth;
     ControllerLine = PlaceLabel(TitleBand1, 0, 6, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
     OrgLine = PlaceLabel(TitleBand1, 0, 38, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+    ControllerLine->ShrinkToFit = true;
+    OrgLine->ShrinkToFit = true;
     DocumentLine = PlaceLabel(TitleBand1, 0, 64, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, false,
                               QStringLiteral("Физико-химические показатели природного газа"));
     AnalysisLine = PlaceLabel(TitleBand1, 0, 88, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
@@ -55,9 +58,11 @@ TFormMom_Pasport::TFormMom_Pasport() {
     QRSubDetail[16] = new TQRSubDetail(&QuickRep1);
     QRSubDetail[16]->Height = 192;
     const int tops[3] = {44, 93, 138};
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < 6; ++k) {
         Signature[k] = PlaceLabel(QRSubDetail[16], k < 3 ? 1 : 415, tops[k % 3], 396, 24, taLeftJustify, kDocumentFont,
                                   kDocumentRowSize);
+        Signature[k]->ShrinkToFit = true;  // up to 49 characters from the report texts
+    }
     FormCreate();
 }
 

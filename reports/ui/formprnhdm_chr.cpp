@@ -3,6 +3,7 @@
 #include <QAbstractItemModel>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/rd_wr_ini.h"
@@ -21,6 +22,28 @@ constexpr int kFirstWithSummary = 58; // ... that still leave room for the summa
 constexpr int kBlockRows = 85;        // rows of a later page block
 constexpr int kBlockWithSummary = 70;
 constexpr int kMomentShift = 30;      // header and footer items of the 5-minute print
+
+// Rows of a page block: the block's rule (rows, or rows that leave room for the summary),
+// cut to what the page really holds with the bands' heights: title (first block), table
+// band, summary band (when it is to go under the table), between page header and footer.
+struct BlockRows {
+    int first, firstWithSummary, later, laterWithSummary;
+};
+
+BlockRows RowsThatFit(const TQuickRep& rep, int headerHeight, int footerHeight, bool moment) {
+    TQuickRep scratch;  // the band objects measured on a report of their own
+    const int title = TrepTitle(&scratch).Band->Height;
+    const int table = moment ? TmomTable(&scratch, 0, 0, 0).Band->Height : ThdmTable(&scratch, 0, 0, 0).Band->Height;
+    const int summary = moment ? TmomItog(&scratch).Band->Height : ThdmItog(&scratch).Band->Height;
+    const double body =
+        MmToReportPixels(rep.PageValue(pvLength) - rep.PageValue(pvTopMargin) - rep.PageValue(pvBottomMargin)) -
+        headerHeight - footerHeight;
+    auto rows = [&](int rule, double above) {
+        return std::clamp(int(std::floor((body - above) / kRowStep)), 1, rule);
+    };
+    return {rows(kFirstBlockRows, title + table), rows(kFirstWithSummary, title + table + summary),
+            rows(kBlockRows, table), rows(kBlockWithSummary, table + summary)};
+}
 
 template <typename T>
 void DeleteOne(T*& p) {
@@ -110,6 +133,8 @@ void TFormPrnHDM_Chr::BuildMomentArchivePrint() {
     QRLabel30->Left -= kMomentShift;
     QRExpr1->Left -= kMomentShift;
     QRLabel31->Left -= kMomentShift;
+    qvr::KeepInBody(QuickRep1, {QRLabel3});
+    qvr::KeepInBody(QuickRep1, {QRLabel30, QRExpr1, QRLabel31});
     Build(qvr::kPrintChrom5Min, true);
 }
 
@@ -119,10 +144,11 @@ void TFormPrnHDM_Chr::Build(uint8_t kind, bool moment) {
     QRLabel3->Caption = Header ? qvr::PrintControllerName(Header->name) : QString();
 
     const int records = RecordCount();
+    const BlockRows fit = RowsThatFit(QuickRep1, QRBand1->Height, PageFooterBand1->Height, moment);
     int firstRow = 0;
     int block = 0;
     PageCount = 1;
-    int n = std::min(records, kFirstBlockRows);
+    int n = std::min(records, fit.first);
 
     // Both halves of one block: left on its page, right on the next.
     auto fillBoth = [&](bool last) {
@@ -135,7 +161,7 @@ void TFormPrnHDM_Chr::Build(uint8_t kind, bool moment) {
         }
     };
 
-    if (n <= kFirstWithSummary) {
+    if (n <= fit.firstWithSummary) {
         AddTitleBand(kind, 0);
         AddTable(moment, 0, 0, false);
         Fill(moment, 0, 0, firstRow, true, n);
@@ -159,8 +185,8 @@ void TFormPrnHDM_Chr::Build(uint8_t kind, bool moment) {
             qvr::ProcessMessages();
             firstRow += n;
             ++block;
-            n = std::min(remaining, kBlockRows);
-            const bool last = n <= kBlockWithSummary;
+            n = std::min(remaining, fit.later);
+            const bool last = n <= fit.laterWithSummary;
             fillBoth(last);
             if (last) break;
             remaining -= n;
@@ -170,8 +196,8 @@ void TFormPrnHDM_Chr::Build(uint8_t kind, bool moment) {
 }
 
 void TFormPrnHDM_Chr::SetPageCountCaption() {
-    // The laid-out count: a block of many rows whose summary does not fit under it sends
-    // the summary to the next page, which the block arithmetic does not count.
+    // The block rule keeps every block with its summary on one page, so the laid-out count
+    // is the block count; the larger of the two guards against a layout it did not foresee.
     QRLabel31->Caption = QStringLiteral("из %1").arg(std::max(PageCount, QuickRep1.PageCount()));
 }
 

@@ -67,8 +67,8 @@ public:
     std::vector<ThdmTable*> HdmTable[2];  // by page block
     std::vector<TmomTable*> MomTable[2];
 
-    // Pages by the block arithmetic of the build (the footer shows the count of the laid-out
-    // report, which also covers a summary that had to move to a page of its own).
+    // Pages by the block arithmetic of the build (the footer shows the larger of this and
+    // the laid-out report's count).
     int PageCount = 0;
 
 private:

@@ -54,6 +54,7 @@ TArh_Wmt_Table::TArh_Wmt_Table(TQuickRep* report, uint8_t kind) {
         h->Frame.DrawBottom = true;
         h->Frame.DrawRight = c < kColumns - 1;
         h->Lines = MoistureHeadingLines(kind, g_PrintedMoistureType, c);
+        h->ShrinkToFit = true;  // "Прив. Т т.росы" is wider than its column
 
         TQRMemo* v = Value[c] = new TQRMemo(Band);
         v->Left = 1 + 96 * c;
@@ -63,6 +64,7 @@ TArh_Wmt_Table::TArh_Wmt_Table(TQuickRep* report, uint8_t kind) {
         v->AutoSize = false;
         v->Alignment = taCenter;
         v->WordWrap = false;
+        v->ShrinkToFit = true;
         v->Lines.clear();
     }
 }
@@ -102,6 +104,8 @@ TFormPrnHDM_Wmt::TFormPrnHDM_Wmt() {
     QRExpr1->Height = 21;
     QRExpr1->SetFont(kSansSerif, 10);
     QRLabel31 = qvr::PlaceLabel(PageFooterBand1, 756, 4, 45, 21, taLeftJustify, kSansSerif, 10);
+    qvr::KeepInBody(QuickRep1, {QRLabel3});
+    qvr::KeepInBody(QuickRep1, {QRLabel30, QRExpr1, QRLabel31});
     FormCreate();
 }
 

@@ -27,11 +27,14 @@ TFormSert::TFormSert() {
     TitleBand1 = new TQRBand(&QuickRep1, rbTitle);
     TitleBand1->Height = 270;
     ControllerLine = PlaceLabel(TitleBand1, 0, 3, w, 24, taLeftJustify, kDocumentFont, kDocumentTitleSize);
+    ControllerLine->ShrinkToFit = true;
     DocumentLine = PlaceLabel(TitleBand1, 0, 29, w, 24, taCenter, kDocumentFont, kDocumentTitleSize, true,
                               QStringLiteral("СУТОЧНЫЙ  СЕРТИФИКАТ"));
     const int certTops[4] = {55, 80, 105, 130};
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         CertLine[i] = PlaceLabel(TitleBand1, 0, certTops[i], w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
+        CertLine[i]->ShrinkToFit = true;  // up to 99 characters from the report texts
+    }
     DayLine = PlaceLabel(TitleBand1, 0, 157, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
     PeriodLine = PlaceLabel(TitleBand1, 0, 181, w, 24, taCenter, kDocumentFont, kDocumentTitleSize);
     Section1Line =
@@ -61,6 +64,10 @@ TFormSert::TFormSert() {
             PlaceLabel(PageFooterBand1, lefts[i], 68, 400, 24, taCenter, kDocumentFont, kDocumentTitleSize, true);
         RepresentativeLine[i] = PlaceLabel(PageFooterBand1, lefts[i], 105, 400, 24, taCenter, kDocumentFont,
                                            kDocumentTitleSize, true, SignaturePlaceholder());
+        // Names of up to 49 characters and the underscore lines in bold 12 points are
+        // wider than their 400 pixels.
+        RepresentativeName[i]->ShrinkToFit = true;
+        RepresentativeLine[i]->ShrinkToFit = true;
     }
     FormCreate();
 }

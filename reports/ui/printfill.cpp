@@ -1,5 +1,8 @@
 #include "reports/ui/printfill.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/rd_wr_ini.h"
 #include "common/stringi.h"
 #include "common/ui/qtext.h"
@@ -48,6 +51,16 @@ QString DocumentSection2Heading() {
     return ReportSettings.calc_formula != 0
                ? QStringLiteral("2. Физико-химические показатели")
                : QStringLiteral("2. Физико-химические показатели, рассчитанные по ДСТУ ISO 6976:2009");
+}
+
+void KeepInBody(const TQuickRep& report, std::initializer_list<TQRPrintable*> items) {
+    const double body =
+        MmToReportPixels(report.PageValue(pvWidth) - report.PageValue(pvLeftMargin) - report.PageValue(pvRightMargin));
+    int right = 0;
+    for (const TQRPrintable* i : items) right = std::max(right, i->Left + i->Width);
+    const int over = int(std::ceil(right - body));
+    if (over <= 0) return;
+    for (TQRPrintable* i : items) i->Left -= over;
 }
 
 TQRLabel* PlaceLabel(TQRCustomBand* band, int left, int top, int width, int height, TAlignment align,
@@ -106,6 +119,9 @@ TQRSubDetail* AddDocumentRow(TQuickRep* report, const DocumentTableGeometry& g, 
         g.uncertaintyWidth > 0
             ? PlaceLabel(band, g.uncertaintyLeft, top, g.uncertaintyWidth, h, taRightJustify, font, kDocumentRowSize)
             : nullptr;
+    // Values with the most decimals the settings offer, in kcal, are wider than 95 pixels.
+    labels.value->ShrinkToFit = true;
+    if (labels.uncertainty) labels.uncertainty->ShrinkToFit = true;
     Rule(band, g.rule1, band->Height);
     Rule(band, g.rule2, band->Height);
     return band;

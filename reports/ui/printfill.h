@@ -5,6 +5,7 @@
 #pragma once
 #include <QString>
 #include <array>
+#include <initializer_list>
 #include <cstddef>
 #include <cstdint>
 
@@ -32,6 +33,11 @@ QString SignaturePlaceholder();
 // heading of section 2 of the documents.
 QString DocumentMethodLine();
 QString DocumentSection2Heading();
+
+// Moves the items together to the left, as far as the rightmost of them reaches past the
+// page between the report's margins, so that a right-aligned header or a footer line
+// ends at the table's right edge instead of in the margin.
+void KeepInBody(const TQuickRep& report, std::initializer_list<TQRPrintable*> items);
 
 // A label at a fixed place, AutoSize off.
 TQRLabel* PlaceLabel(TQRCustomBand* band, int left, int top, int width, int height, TAlignment align,

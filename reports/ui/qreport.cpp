@@ -21,14 +21,19 @@ qvr::ReportOutputHook& OutputHook() {
     return hook;
 }
 
-// Families tried for a font name that the system may not have.
+// Families tried for a font name. The layouts were drawn for the metrics of Arial and
+// Times New Roman ("MS Sans Serif" and "Small Fonts" print as Arial), so each name resolves
+// to its metric-compatible Liberation face first, whatever else the machine has; DejaVu only
+// where Liberation is missing.
 QStringList FamiliesFor(const QString& name) {
-    QStringList f{name};
-    if (name.compare(QStringLiteral("Arial"), Qt::CaseInsensitive) != 0) f << QStringLiteral("Arial");
-    // Condensed before the plain face: its widths are nearer those the layouts were
-    // drawn for.
-    f << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans Condensed") << QStringLiteral("DejaVu Sans");
-    return f;
+    auto is = [&](const char* n) { return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0; };
+    if (is("Times New Roman"))
+        return {QStringLiteral("Liberation Serif"), name, QStringLiteral("DejaVu Serif Condensed"),
+                QStringLiteral("DejaVu Serif")};
+    if (is("Courier New"))
+        return {QStringLiteral("Liberation Mono"), name, QStringLiteral("DejaVu Sans Mono")};
+    return {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), name, QStringLiteral("DejaVu Sans Condensed"),
+            QStringLiteral("DejaVu Sans")};
 }
 
 // Line pitch of a font in report pixels.
@@ -40,6 +45,25 @@ QFont FittedFont(const QFont& font, double pitch) {
     if (pitch <= 0 || natural <= pitch) return font;
     QFont f = font;
     f.setPixelSize(std::max(1, int(std::floor(font.pixelSize() * pitch / natural))));
+    return f;
+}
+
+// Blank space kept between a shrunk text and its item's sides, so that texts of items side
+// by side (value columns 71 pixels wide at a 70-pixel pitch) do not run together.
+constexpr double kShrinkMargin = 2.0;
+
+// The font of a ShrinkToFit line: as given when the text fits the width less the margins,
+// else the largest whole pixel size that does, but not below kMinShrinkPoints.
+QFont ShrunkFont(const QFont& font, const QString& text, double width) {
+    width -= 2 * kShrinkMargin;
+    const double w = QFontMetricsF(font).horizontalAdvance(text);
+    if (w <= width || w <= 0) return font;
+    const int least = int(std::ceil(kMinShrinkPoints * kReportPixelsPerInch / 72.0));
+    QFont f = font;
+    int px = std::max(least, int(std::floor(font.pixelSize() * width / w)));
+    f.setPixelSize(px);
+    // Glyph widths do not scale exactly with the size: step down until it fits.
+    while (px > least && QFontMetricsF(f).horizontalAdvance(text) > width) f.setPixelSize(--px);
     return f;
 }
 
@@ -66,7 +90,8 @@ double MmToReportPixels(double mm) { return mm * kReportPixelsPerInch / 25.4; }
 QFont TQRFont::ToQFont() const {
     QFont f;
     f.setFamilies(FamiliesFor(Name));
-    f.setStyleHint(QFont::SansSerif);
+    f.setStyleHint(Name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0 ? QFont::Serif
+                                                                                             : QFont::SansSerif);
     f.setPixelSize(std::max(1, int(std::lround(Size * kReportPixelsPerInch / 72.0))));
     f.setBold(Bold);
     return f;
@@ -252,20 +277,108 @@ const std::vector<TQRBandPlacement>& TQuickRep::BandPlacements() {
     return placements_;
 }
 
+void TQuickRep::AppendLines(const TQRBandPlacement& bp, std::vector<TQRTextPlacement>& out) const {
+    for (const TQRPrintable* item : bp.band->Items()) {
+        const QRectF r = item->BandRect(bp.page, pageCount_).translated(bp.rect.topLeft());
+        const QStringList lines = item->PrintedLines(bp.page, pageCount_);
+        if (lines.isEmpty()) continue;
+        const QFont font = item->EffectiveFont().ToQFont();
+        const Qt::Alignment h = HAlign(item->Alignment);
+        if (lines.size() == 1) {
+            // Wrap only where the item has room for more than one line; a one-line item
+            // whose text is wider than the item prints it whole rather than cut.
+            int flags = int(h | Qt::AlignTop);
+            QRectF tr = r;
+            if (item->WordWrap && !item->AutoSize && r.height() >= 2 * LineHeight(font)) {
+                flags |= Qt::TextWordWrap;
+            } else {
+                flags |= Qt::TextDontClip;
+                tr.setHeight(std::max(r.height(), LineHeight(font)));
+            }
+            const bool shrink = item->ShrinkToFit && !(flags & Qt::TextWordWrap) && !item->AutoSize;
+            out.push_back({item, bp.page, lines[0], tr, shrink ? ShrunkFont(font, lines[0], r.width()) : font, flags});
+            continue;
+        }
+        const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
+        const QFont fitted = FittedFont(font, pitch);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            out.push_back({item, bp.page, lines[i], QRectF(r.left(), r.top() + pitch * i, r.width(), pitch),
+                           item->ShrinkToFit ? ShrunkFont(fitted, lines[i], r.width()) : fitted,
+                           int(h | Qt::AlignTop)});
+    }
+}
+
 std::vector<TQRTextPlacement> TQuickRep::TextPlacements() {
     Layout();
     std::vector<TQRTextPlacement> out;
+    for (const TQRBandPlacement& bp : placements_) AppendLines(bp, out);
+    return out;
+}
+
+std::vector<TQRFitProblem> TQuickRep::FitProblems() {
+    Layout();
+    const QRectF paper(0, 0, MmToReportPixels(pageValues_[pvWidth]), MmToReportPixels(pageValues_[pvLength]));
+    std::vector<TQRFitProblem> out;
+    constexpr double kSlack = 0.5;  // rounding of the measures
+    auto num = [](double v) { return QString::number(v, 'f', 1); };
+    struct Ink {
+        size_t line;  // index into lines
+        QRectF rect;
+    };
+    std::vector<TQRTextPlacement> lines;
+    std::vector<Ink> inks;
     for (const TQRBandPlacement& bp : placements_) {
-        for (const TQRPrintable* item : bp.band->Items()) {
-            const QRectF r = item->BandRect(bp.page, pageCount_).translated(bp.rect.topLeft());
-            const QStringList lines = item->PrintedLines(bp.page, pageCount_);
-            if (lines.size() <= 1) {
-                if (!lines.isEmpty()) out.push_back({item, bp.page, lines[0], r});
-                continue;
+        const size_t first = lines.size();
+        AppendLines(bp, lines);
+        for (size_t i = first; i < lines.size(); ++i) {
+            const TQRTextPlacement& t = lines[i];
+            if (t.text.trimmed().isEmpty()) continue;
+            const QFontMetricsF fm(t.font);
+            auto report = [&](const QRectF& textRect, const QString& what) {
+                out.push_back({t.item, t.page, t.text, t.rect, textRect, what});
+            };
+            QRectF box;  // the text's advance box: where it lands
+            if (t.flags & Qt::TextWordWrap) {
+                box = fm.boundingRect(t.rect, t.flags, t.text);
+                if (box.height() > t.rect.height() + kSlack || box.width() > t.rect.width() + kSlack)
+                    report(box, QStringLiteral("wrapped text needs %1 x %2, item is %3 x %4")
+                                    .arg(num(box.width()), num(box.height()), num(t.rect.width()), num(t.rect.height())));
+            } else {
+                const double w = fm.horizontalAdvance(t.text);
+                if (w <= 0) continue;  // nothing that prints (a soft hyphen alone)
+                double x = t.rect.left();
+                if (t.flags & Qt::AlignRight) x = t.rect.right() - w;
+                else if (t.flags & Qt::AlignHCenter) x = t.rect.center().x() - w / 2;
+                box = QRectF(x, t.rect.top(), w, fm.ascent() + fm.descent());
+                if (w > t.rect.width() + kSlack)
+                    report(box, QStringLiteral("needs %1 px, item is %2 px wide").arg(num(w), num(t.rect.width())));
             }
-            const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
-            for (qsizetype i = 0; i < lines.size(); ++i)
-                out.push_back({item, bp.page, lines[i], QRectF(r.left(), r.top() + pitch * i, r.width(), pitch)});
+            if (!paper.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(box))
+                report(box, QStringLiteral("off the paper"));
+            else if (!bp.rect.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(box))
+                report(box, QStringLiteral("leaves its band"));
+            // The glyphs as drawn, for the overlap test below.
+            const double baseline = box.top() + fm.ascent();
+            QRectF ink = fm.tightBoundingRect(t.text).translated(box.left(), baseline);
+            if (!(t.flags & Qt::TextWordWrap) && ink.isValid()) inks.push_back({i, ink});
+        }
+    }
+    // Glyphs of different items that overlap or touch on a page (a sweep down each page).
+    std::sort(inks.begin(), inks.end(), [&](const Ink& a, const Ink& b) {
+        const int pa = lines[a.line].page, pb = lines[b.line].page;
+        return pa != pb ? pa < pb : a.rect.top() < b.rect.top();
+    });
+    for (size_t i = 0; i < inks.size(); ++i) {
+        const TQRTextPlacement& a = lines[inks[i].line];
+        for (size_t j = i + 1; j < inks.size(); ++j) {
+            const TQRTextPlacement& b = lines[inks[j].line];
+            if (b.page != a.page || inks[j].rect.top() >= inks[i].rect.bottom() - kSlack) break;
+            if (a.item == b.item) continue;
+            // Side by side, glyphs closer than a pixel read as one text.
+            const QRectF both = inks[i].rect.adjusted(-0.5, 0, 0.5, 0).intersected(inks[j].rect.adjusted(-0.5, 0, 0.5, 0));
+            if (both.width() > 0 && both.height() > kSlack)
+                out.push_back({a.item, a.page, a.text, a.rect, inks[i].rect,
+                               QStringLiteral("overlaps \"%1\"").arg(b.text)});
         }
     }
     return out;
@@ -305,36 +418,18 @@ void TQuickRep::PaintPage(QPainter& p, int page) {
     QPen pen(Qt::black);
     pen.setWidthF(1.0);
     p.setPen(pen);
+    std::vector<TQRTextPlacement> lines;
     for (const TQRBandPlacement& bp : placements_) {
         if (bp.page != page) continue;
         DrawFrame(p, bp.rect, bp.band->Frame);
-        for (const TQRPrintable* item : bp.band->Items()) {
-            const QRectF r = item->BandRect(page, pageCount_).translated(bp.rect.topLeft());
-            DrawFrame(p, r, item->Frame);
-            const QStringList lines = item->PrintedLines(page, pageCount_);
-            if (lines.isEmpty() || (lines.size() == 1 && lines[0].isEmpty())) continue;
-            QFont font = item->EffectiveFont().ToQFont();
-            const Qt::Alignment h = HAlign(item->Alignment);
-            if (lines.size() == 1) {
-                p.setFont(font);
-                // Wrap only where the item has room for more than one line; a one-line
-                // item whose text is wider than the item prints it whole rather than cut.
-                int flags = int(h | Qt::AlignTop);
-                if (item->WordWrap && !item->AutoSize && r.height() >= 2 * LineHeight(font))
-                    flags |= Qt::TextWordWrap;
-                else
-                    flags |= Qt::TextDontClip;
-                QRectF tr = r;
-                tr.setHeight(std::max(r.height(), LineHeight(font)));
-                p.drawText(tr, flags, lines[0]);
-                continue;
-            }
-            const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
-            p.setFont(FittedFont(font, pitch));
-            for (qsizetype i = 0; i < lines.size(); ++i) {
-                QRectF tr(r.left(), r.top() + pitch * i, r.width(), pitch);
-                p.drawText(tr, int(h | Qt::AlignTop), lines[i]);
-            }
+        for (const TQRPrintable* item : bp.band->Items())
+            DrawFrame(p, item->BandRect(page, pageCount_).translated(bp.rect.topLeft()), item->Frame);
+        lines.clear();
+        AppendLines(bp, lines);
+        for (const TQRTextPlacement& t : lines) {
+            if (t.text.isEmpty()) continue;
+            p.setFont(t.font);
+            p.drawText(t.rect, t.flags, t.text);
         }
     }
     p.restore();
@@ -342,13 +437,23 @@ void TQuickRep::PaintPage(QPainter& p, int page) {
 
 bool TQuickRep::Render(QPagedPaintDevice& device) {
     Layout();
+    std::vector<int> pages;
+    for (int page = 1; page <= pageCount_; ++page) pages.push_back(page);
+    return RenderPages(device, pages);
+}
+
+bool TQuickRep::RenderPages(QPagedPaintDevice& device, const std::vector<int>& pages) {
+    Layout();
     device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter p;
     if (!p.begin(&device)) return false;
     // Scale report pixels to the device, whatever its resolution.
     const double scale = device.logicalDpiX() / kReportPixelsPerInch;
-    for (int page = 1; page <= pageCount_; ++page) {
-        if (page > 1) device.newPage();
+    bool first = true;
+    for (int page : pages) {
+        if (page < 1 || page > pageCount_) continue;
+        if (!first) device.newPage();
+        first = false;
         p.save();
         p.scale(scale, scale);
         PaintPage(p, page);
@@ -356,6 +461,26 @@ bool TQuickRep::Render(QPagedPaintDevice& device) {
         qvr::ProcessMessages();
     }
     return p.end();
+}
+
+bool TQuickRep::PrintTo(QPrinter& printer) {
+    Layout();
+    int from = 1, to = pageCount_;
+    if (printer.printRange() == QPrinter::PageRange || printer.fromPage() > 0) {
+        if (printer.fromPage() > 0) from = std::max(1, printer.fromPage());
+        if (printer.toPage() > 0) to = std::min(pageCount_, printer.toPage());
+    }
+    if (from > to) return false;  // a range beyond the report prints nothing
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    std::vector<int> pages;
+    if (printer.collateCopies()) {
+        for (int c = 0; c < copies; ++c)
+            for (int page = from; page <= to; ++page) pages.push_back(page);
+    } else {
+        for (int page = from; page <= to; ++page)
+            for (int c = 0; c < copies; ++c) pages.push_back(page);
+    }
+    return RenderPages(printer, pages);
 }
 
 bool TQuickRep::RenderToPdf(const QString& path) {
@@ -376,8 +501,10 @@ void TQuickRep::Preview(QWidget* parent) {
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    // The preview draws every page; printing from it goes through the printer dialog,
+    // whose page range and copies PrintTo honours.
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [this](QPrinter* pr) { Render(*pr); });
+                     [this](QPrinter* pr) { PrintTo(*pr); });
     dialog.exec();
 }
 
@@ -387,10 +514,14 @@ bool TQuickRep::Print(QWidget* parent) {
     printer.setFullPage(true);
     printer.setDocName(ReportTitle);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    Layout();
     QPrintDialog dialog(&printer, parent);
+    dialog.setMinMax(1, pageCount_);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     if (dialog.exec() != QDialog::Accepted) return false;
     qvr::HourglassScope hourglass;
-    return Render(printer);
+    return PrintTo(printer);
 }
 
 namespace qvr {

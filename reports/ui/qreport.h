@@ -18,9 +18,12 @@
 
 class QPainter;
 class QPagedPaintDevice;
+class QPrinter;
 class QWidget;
 
 constexpr double kReportPixelsPerInch = 120.0;
+// The smallest size a ShrinkToFit item prints in, in points.
+constexpr int kMinShrinkPoints = 6;
 // Millimetres to report pixels (210 mm -> 992 pixels).
 double MmToReportPixels(double mm);
 
@@ -69,6 +72,11 @@ public:
     bool WordWrap = true;
     // true: the item prints in its band's font; SetFont gives it a font of its own.
     bool ParentFont = true;
+    // true: a line wider than the item (and not wrapped) prints in a smaller size of its
+    // font that fits the item's width, never below kMinShrinkPoints, instead of being cut
+    // or running over its neighbours. For texts of the data and the report settings whose
+    // length the layout cannot know.
+    bool ShrinkToFit = false;
     TQRFont Font;
     void SetFont(const QString& name, int size, bool bold = false);
     // The font the item prints in.
@@ -182,12 +190,25 @@ struct TQRBandPlacement {
     QRectF rect;
 };
 
-// One printed line of text: page, text and rectangle on the paper in report pixels.
+// One printed line of text: page, text, rectangle on the paper in report pixels, and the
+// font and QPainter::drawText flags it is drawn with.
 struct TQRTextPlacement {
     const TQRPrintable* item;
     int page;
     QString text;
     QRectF rect;
+    QFont font;
+    int flags = 0;
+};
+
+// A printed text that does not show whole where it stands (see TQuickRep::FitProblems).
+struct TQRFitProblem {
+    const TQRPrintable* item;
+    int page;
+    QString text;
+    QRectF rect;      // the line's rectangle on the paper
+    QRectF textRect;  // where the text lands at its font
+    QString problem;  // what is wrong, in words, with the sizes
 };
 
 // Indexes of the page values (millimetres).
@@ -230,6 +251,11 @@ public:
     std::vector<TQRTextPlacement> FindText(const QString& text);
     // Where an item prints (the first placement of its band).
     bool ItemPlacement(const TQRPrintable* item, int& page, QRectF& rect);
+    // Every printed text measured at the font it prints in: a line wider than its item
+    // (cut or run over its neighbours), a wrapped text taller than its item, a text that
+    // leaves its band or the paper, and texts of different items whose glyphs overlap.
+    // Empty when every text shows whole.
+    std::vector<TQRFitProblem> FitProblems();
 
     // Draws one page (from 1) with the painter mapped so that one unit is one report
     // pixel and (0, 0) is the paper's top-left corner.
@@ -238,6 +264,10 @@ public:
     // the full paper addressable; false when the painter cannot start.
     bool Render(QPagedPaintDevice& device);
     bool RenderToPdf(const QString& path);
+    // Prints on a printer set up by the printer dialog: only the pages of its range
+    // (fromPage..toPage, all when 0), as many copies as it asks for (collated or not) when
+    // the printer does not make the copies itself.
+    bool PrintTo(QPrinter& printer);
 
     // Modal print preview; the user prints from the preview window.
     void Preview(QWidget* parent = nullptr);
@@ -247,6 +277,10 @@ public:
 private:
     friend class TQRCustomBand;
     void Layout();
+    // Draws the given pages (from 1, in order, repeats allowed), one sheet each.
+    bool RenderPages(QPagedPaintDevice& device, const std::vector<int>& pages);
+    // The printed lines of one band placement.
+    void AppendLines(const TQRBandPlacement& bp, std::vector<TQRTextPlacement>& out) const;
     double pageValues_[7];
     std::vector<TQRCustomBand*> bands_;
     std::vector<TQRBandPlacement> placements_;

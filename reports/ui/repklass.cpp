@@ -88,6 +88,16 @@ void DeleteOne(T*& p) {
     p = nullptr;
 }
 
+// A signature line of the summaries: 41 underscores in a column of the given pitch. In the
+// printing font the underscores are wider than the pitch, so the line takes the column
+// (less a gap) and prints as large as fits there rather than run into its neighbour.
+TQRLabel* SignatureLine(TQRCustomBand* band, int top, int left, int pitch) {
+    TQRLabel* l = Label(band, top, left, pitch - 12, -1, taLeftJustify, kSignature);
+    l->SetFont(kSansSerif, 10);
+    l->ShrinkToFit = true;
+    return l;
+}
+
 // Summary band under the last table; x: first value column, l1 / l2: signature columns.
 template <typename B>
 void BuildItog(B& b, TQuickRep* report, int x, int l1, int l2) {
@@ -101,12 +111,10 @@ void BuildItog(B& b, TQuickRep* report, int x, int l1, int l2) {
     for (int i = 0; i < 10; ++i) {
         b.Value[i] = Label(b.Band, 5, x + 70 * i, 71, -1, taCenter);
         b.Value[i]->SetFont(kSansSerif, 8);
+        b.Value[i]->ShrinkToFit = true;
     }
     const int tops[3] = {106, 145, 181};
-    for (int i = 0; i < 6; ++i) {
-        b.Signature[i] = AutoLabel(b.Band, tops[i % 3], i < 3 ? l1 : l2, kSignature);
-        b.Signature[i]->SetFont(kSansSerif, 10);
-    }
+    for (int i = 0; i < 6; ++i) b.Signature[i] = SignatureLine(b.Band, tops[i % 3], i < 3 ? l1 : l2, l2 - l1);
 }
 
 template <typename B>
@@ -140,16 +148,14 @@ void BuildSpecItog(B& b, TQuickRep* report, const SpecGeometry& g, uint8_t first
     for (int i = 0; i < 10; ++i) {
         b.Value[i] = Label(b.Band, 78, g.x + 70 * i, 71, -1, taCenter);
         b.Value[i]->SetFont(kArial, 9);
+        b.Value[i]->ShrinkToFit = true;
     }
     b.CalculationLine = AutoLabel(b.Band, 110, 2, kCalculation);
     b.CalculationLine->SetFont(kSansSerif, 10);
     b.StandardLine = AutoLabel(b.Band, 128, g.standardLeft, QString());
     b.StandardLine->SetFont(kSansSerif, 10);
     const int tops[3] = {165, 204, 240};
-    for (int i = 0; i < 6; ++i) {
-        b.Signature[i] = AutoLabel(b.Band, tops[i % 3], i < 3 ? g.l1 : g.l2, kSignature);
-        b.Signature[i]->SetFont(kSansSerif, 10);
-    }
+    for (int i = 0; i < 6; ++i) b.Signature[i] = SignatureLine(b.Band, tops[i % 3], i < 3 ? g.l1 : g.l2, g.l2 - g.l1);
 }
 
 template <typename B>
@@ -168,6 +174,7 @@ void DestroySpecItog(B& b) {
 TQRMemo* ValueMemo(TQRCustomBand* band, int top, int left, int width) {
     TQRMemo* m = Memo(band, top, left, width, taCenter);
     m->SetFont(kArial, 9);
+    m->ShrinkToFit = true;  // values with many digits and decimals
     return m;
 }
 
@@ -224,7 +231,9 @@ TmomItog::TmomItog(TQuickRep* report) { BuildItog(*this, report, 190, 32, 363); 
 TmomItog::~TmomItog() { DestroyItog(*this); }
 
 ThdmSpecItog::ThdmSpecItog(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
-    BuildSpecItog(*this, report, {225, 178, 142, 2, 51, 382}, first, composition, heatUnit);
+    // The averages caption as wide as the rule above it: "Средние значения" needs more
+    // than 142 pixels in the printing font.
+    BuildSpecItog(*this, report, {225, 178, 178, 2, 51, 382}, first, composition, heatUnit);
 }
 ThdmSpecItog::~ThdmSpecItog() { DestroySpecItog(*this); }
 TmomSpecItog::TmomSpecItog(TQuickRep* report, uint8_t first, uint8_t composition, uint8_t heatUnit) {
@@ -292,35 +301,73 @@ TmomTable::~TmomTable() {
 }
 
 // ---------------------------------------------------------------------------------------
+// The log tables: seven columns side by side, a rule between neighbours. The columns are as
+// wide as the longest texts the log views show (event names, list values, units) need in
+// the printing font, within the page between the print's margins.
+namespace {
+
+struct LogColumns {
+    int left[7];
+    int width[7];
+    int right() const { return left[6] + width[6]; }
+};
+
+constexpr int kLogColumnGap = 6;
+
+LogColumns MakeLogColumns(const int (&widths)[7]) {
+    LogColumns c{};
+    int x = 0;
+    for (int i = 0; i < 7; ++i) {
+        c.left[i] = x;
+        c.width[i] = widths[i];
+        x += widths[i] + kLogColumnGap;
+    }
+    return c;
+}
+
+// The rule before column i: a line midway in the gap.
+int RuleLeft(const LogColumns& c, int i) { return c.left[i] - kLogColumnGap / 2 - 3; }
+
+// Date, time, event, object / reason, current value, set point, unit.
+const LogColumns kDiagColumns = MakeLogColumns({56, 56, 330, 236, 66, 60, 58});
+// Date, time, parameter name, old value, new value, unit, operator.
+const LogColumns kAuditColumns = MakeLogColumns({66, 66, 320, 130, 130, 74, 74});
+
+}  // namespace
+
 TAlaTable::TAlaTable(TQuickRep* report) {
+    const LogColumns& c = kDiagColumns;
     Band = MakeBand(report, 92);
     FrameAll(Band);
     Band->SetFont(kSansSerif, 8);
     struct Cap {
-        int top, left, width;
+        int top, column;
         const char* text;
     };
     const Cap caps[12] = {
-        {16, 0, 52, "Дата"},        {16, 58, 52, "Время"},       {5, 115, 409, "Сообщение"},
-        {33, 115, 200, "Событие"},  {3, 531, 60, "Текущее"},     {16, 531, 60, "значение"},
-        {29, 532, 63, "параметра"}, {9, 597, 60, "Значение"},    {23, 597, 60, "уставки"},
-        {9, 661, 58, "Единица"},    {23, 661, 58, "измер."},     {33, 321, 205, "Объект / Причина"},
+        {16, 0, "Дата"},      {16, 1, "Время"},     {5, 2, "Сообщение"}, {33, 2, "Событие"},
+        {3, 4, "Текущее"},    {16, 4, "значение"},  {29, 4, "параметра"}, {9, 5, "Значение"},
+        {23, 5, "уставки"},   {9, 6, "Единица"},    {23, 6, "измер."},    {33, 3, "Объект / Причина"},
     };
-    for (int i = 0; i < 12; ++i)
-        Caption[i] = Label(Band, caps[i].top, caps[i].left, caps[i].width, -1, taCenter, QString::fromUtf8(caps[i].text));
-    const int rules[5] = {55, 110, 526, 593, 658};
-    for (int i = 0; i < 5; ++i) VRule[i] = VerticalRule(Band, 1, rules[i], 52);
-    VRule[5] = VerticalRule(Band, 30, 316, 22);
-    HRule[0] = Label(Band, 26, 113, 415, 3, taLeftJustify);
+    for (int i = 0; i < 12; ++i) {
+        const int col = caps[i].column;
+        // "Сообщение" heads the event and object columns together.
+        const int width = i == 2 ? c.left[3] + c.width[3] - c.left[2] : c.width[col];
+        Caption[i] = Label(Band, caps[i].top, c.left[col], width, -1, taCenter, QString::fromUtf8(caps[i].text));
+    }
+    const int ruled[5] = {1, 2, 4, 5, 6};
+    for (int i = 0; i < 5; ++i) VRule[i] = VerticalRule(Band, 1, RuleLeft(c, ruled[i]), 52);
+    VRule[5] = VerticalRule(Band, 30, RuleLeft(c, 3), 22);
+    HRule[0] = Label(Band, 26, c.left[2] - 2, c.left[3] + c.width[3] - c.left[2] + 4, 3, taLeftJustify);
     HRule[0]->SetFont(kSmallFonts, 2);
     HRule[0]->Frame.DrawBottom = true;
-    HRule[1] = Label(Band, 51, 0, 721, 3, taLeftJustify);
+    HRule[1] = Label(Band, 51, 0, c.right(), 3, taLeftJustify);
     HRule[1]->SetFont(kSmallFonts, 2);
     HRule[1]->Frame.DrawTop = true;
-    const int lefts[7] = {0, 58, 115, 321, 531, 597, 661};
-    const int widths[7] = {52, 52, 200, 205, 60, 60, 58};
-    for (int i = 0; i < 7; ++i)
-        Memo[i] = ::Memo(Band, 63, lefts[i], widths[i], (i == 2 || i == 3) ? taLeftJustify : taCenter);
+    for (int i = 0; i < 7; ++i) {
+        Memo[i] = ::Memo(Band, 63, c.left[i], c.width[i], (i == 2 || i == 3) ? taLeftJustify : taCenter);
+        Memo[i]->ShrinkToFit = true;
+    }
 }
 
 TAlaTable::~TAlaTable() {
@@ -332,28 +379,30 @@ TAlaTable::~TAlaTable() {
 }
 
 TAudTable::TAudTable(TQuickRep* report) {
+    const LogColumns& c = kAuditColumns;
     Band = MakeBand(report, 92);
     FrameAll(Band);
     Band->SetFont(kSansSerif, 8);
     struct Cap {
-        int top, left, width;
+        int top, column;
         const char* text;
     };
     const Cap caps[11] = {
-        {16, 0, 52, "Дата"},     {16, 58, 52, "Время"},     {16, 115, 272, "Наименование  параметра"},
-        {9, 395, 87, "Старое"},  {23, 395, 87, "значение"}, {9, 488, 87, "Новое"},
-        {23, 488, 87, "значение"}, {9, 580, 60, "Единица"}, {23, 580, 60, "измер."},
-        {9, 646, 71, "Имя"},     {23, 646, 71, "оператора"},
+        {16, 0, "Дата"},     {16, 1, "Время"},      {16, 2, "Наименование  параметра"},
+        {9, 3, "Старое"},    {23, 3, "значение"},   {9, 4, "Новое"},
+        {23, 4, "значение"}, {9, 5, "Единица"},     {23, 5, "измер."},
+        {9, 6, "Имя"},       {23, 6, "оператора"},
     };
     for (int i = 0; i < 11; ++i)
-        Caption[i] = Label(Band, caps[i].top, caps[i].left, caps[i].width, -1, taCenter, QString::fromUtf8(caps[i].text));
-    const int rules[6] = {55, 110, 389, 484, 576, 642};
-    for (int i = 0; i < 6; ++i) VRule[i] = VerticalRule(Band, 1, rules[i], 50);
-    HRule[0] = Label(Band, 51, 0, 718, 3, taLeftJustify);
+        Caption[i] = Label(Band, caps[i].top, c.left[caps[i].column], c.width[caps[i].column], -1, taCenter,
+                           QString::fromUtf8(caps[i].text));
+    for (int i = 0; i < 6; ++i) VRule[i] = VerticalRule(Band, 1, RuleLeft(c, i + 1), 50);
+    HRule[0] = Label(Band, 51, 0, c.right(), 3, taLeftJustify);
     HRule[0]->Frame.DrawTop = true;
-    const int lefts[7] = {0, 58, 115, 395, 488, 580, 646};
-    const int widths[7] = {52, 52, 272, 87, 87, 60, 71};
-    for (int i = 0; i < 7; ++i) Memo[i] = ::Memo(Band, 63, lefts[i], widths[i], i == 2 ? taLeftJustify : taCenter);
+    for (int i = 0; i < 7; ++i) {
+        Memo[i] = ::Memo(Band, 63, c.left[i], c.width[i], i == 2 ? taLeftJustify : taCenter);
+        Memo[i]->ShrinkToFit = true;
+    }
 }
 
 TAudTable::~TAudTable() {

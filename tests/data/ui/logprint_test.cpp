@@ -113,7 +113,7 @@ TEST(LogPrint, PageBandsGrowOneLinePerRowAndBreakPages) {
     auto r58 = b.form.QuickRep1.FindText(QStringLiteral("r58"));
     const double top = MmToReportPixels(10) + 26 + 63;
     EXPECT_NEAR(r58[0].rect.top(), top, 0.01);
-    EXPECT_NEAR(r58[0].rect.left(), MmToReportPixels(10) + 58, 0.01);
+    EXPECT_NEAR(r58[0].rect.left(), MmToReportPixels(10) + p2->Memo[1]->Left, 0.01);  // the time column
     EXPECT_GT(r59[0].rect.top(), r58[0].rect.top());
     // Row 0 on page 1, under the title band.
     auto r0 = b.form.QuickRep1.FindText(QStringLiteral("r0"));

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "app/rd_wr_ini.h"
@@ -208,7 +209,9 @@ TEST_F(ChromPrint, FiveMinutePrintMovesItsMarginsAndHeaderItems) {
     TFormPrnHDM_Chr& f = Build(59, qvr::kPrintChrom5Min);
     EXPECT_DOUBLE_EQ(f.QuickRep1.PageValue(pvLeftMargin), 16);
     EXPECT_DOUBLE_EQ(f.QuickRep1.PageValue(pvRightMargin), 5);
-    EXPECT_EQ(f.QRLabel3->Left, 516);
+    // The controller name ends at the right edge of the page body (it would reach 4
+    // pixels into the margin after the 30-pixel move).
+    EXPECT_EQ(f.QRLabel3->Left, 511);
     EXPECT_EQ(f.QRLabel30->Left, 753);
     EXPECT_EQ(f.QRExpr1->Left, 804);
     EXPECT_EQ(f.QRLabel31->Left, 846);
@@ -260,17 +263,49 @@ TEST_F(ChromPrint, PrintsOnlyTheRowsTheGridsHold) {
     EXPECT_EQ(f.PageCount, 2);
 }
 
-TEST_F(ChromPrint, SummaryPushedOffItsBlockPageIsCountedInTheFooter) {
-    // A later block of 70 rows takes the summary under its table by the block rule, but
-    // table and summary do not fit one page: the footer counts the laid-out pages.
-    TFormPrnHDM_Chr& f = Build(75 + 70, qvr::kPrintChromHour);
-    EXPECT_EQ(f.PageCount, 4);
-    const int pages = f.QuickRep1.PageCount();
-    EXPECT_GT(pages, 4);
-    EXPECT_EQ(f.QRLabel31->Caption, QStringLiteral("из %1").arg(pages));
-    // Every band lies within its page body.
-    const double bottom = MmToReportPixels(297 - 10);
-    for (const auto& b : f.QuickRep1.BandPlacements()) EXPECT_LE(b.rect.bottom(), bottom + 0.01);
+// Every record count from 0 to 1000: the pages the build counts are the pages laid out,
+// and the means print on the page of their table (a later block of 70 hourly or 69-70
+// 5-minute rows once sent them alone onto the next page, without headings).
+TEST_F(ChromPrint, EveryRecordCountKeepsTheMeansOnTheirTablesPage) {
+    FillChromGrids(left, values, 1000);
+    for (uint8_t kind : {qvr::kPrintChromHour, qvr::kPrintChrom5Min}) {
+        const bool moment = kind == qvr::kPrintChrom5Min;
+        for (int rows = 0; rows <= 1000; ++rows) {
+            header.recordCount = uint32_t(rows);
+            TFormPrnHDM_Chr f;
+            f.Header = &header;
+            f.OrgName = org;
+            f.Means = means;
+            f.LeftGrid = &left;
+            f.ValueGrid = &values;
+            if (moment)
+                f.BuildMomentArchivePrint();
+            else
+                f.BuildHourDayArchivePrint(kind);
+            std::map<const TQRCustomBand*, int> page;
+            for (const auto& b : f.QuickRep1.BandPlacements()) page.emplace(b.band, b.page);
+            const int pages = f.QuickRep1.PageCount();
+            ASSERT_EQ(f.PageCount, pages) << rows << " rows, kind " << int(kind);
+            for (int h = 0; h < 2; ++h) {
+                const TQRCustomBand* summary = moment ? (f.MomItog[h] ? f.MomItog[h]->Band : nullptr)
+                                                      : (f.HdmItog[h] ? f.HdmItog[h]->Band : nullptr);
+                const TQRCustomBand* table = moment ? f.MomTable[h].back()->Band : f.HdmTable[h].back()->Band;
+                if (summary) {
+                    ASSERT_EQ(page[summary], page[table]) << rows << " rows, kind " << int(kind) << ", half " << h;
+                } else {
+                    // The means with their own headings, on a page of their own.
+                    const TQRCustomBand* spec = moment ? f.MomSpecItog[h]->Band : f.HdmSpecItog[h]->Band;
+                    ASSERT_GT(page[spec], page[table]) << rows << " rows";
+                }
+            }
+        }
+    }
+    // The case seen: 75 + 70 hourly records; the means follow with their headings.
+    TFormPrnHDM_Chr& f = Build(145, qvr::kPrintChromHour);
+    EXPECT_EQ(f.QuickRep1.PageCount(), 6);
+    EXPECT_EQ(f.QRLabel31->Caption, QStringLiteral("из 6"));
+    EXPECT_EQ(PagesOf(Q("Средние значения")), (std::set<int>{5, 6}));
+    EXPECT_EQ(PagesOf(Q("C6 + 47")), (std::set<int>{1, 3, 5}));  // the means' own headings
 }
 
 TEST_F(ChromPrint, FullBlocksStayOnTheirPages) {
@@ -382,7 +417,8 @@ TEST_F(WmtPrint, RendersToPdfAndPlacesTheFooter) {
     const double left = MmToReportPixels(25);
     const auto lists = f.QuickRep1.FindText(Q("Лист"));
     ASSERT_EQ(lists.size(), 2u);
-    EXPECT_NEAR(lists[1].rect.left(), left + 672, 0.01);
+    // The footer moved left so that "из N" ends at the table's right edge.
+    EXPECT_NEAR(lists[1].rect.left(), left + 641, 0.01);
     EXPECT_EQ(lists[1].page, 2);
     TempDir tmp;
     const QString path = QString::fromStdString(tmp.dir() + "wmt.pdf");

@@ -7,10 +7,13 @@
 #include <QPrintPreviewDialog>
 #include <QTimer>
 #include <QFile>
+#include <QFontInfo>
+#include <QPrinter>
 #include <QRegularExpression>
 
 #include <memory>
 
+#include "common/ui/appfonts.h"
 #include "reports/ui/qreport.h"
 #include "support/tempdir.h"
 
@@ -178,6 +181,73 @@ TEST(QReport, FontsAreSizedInReportPixels) {
     EXPECT_FALSE(r->ParentFont);
 }
 
+// The report's fonts resolve to the metric-compatible faces by themselves, without the
+// application's font substitutions.
+TEST(QReport, FontsResolveToTheMetricCompatibleFaces) {
+    const QStringList names{QStringLiteral("Arial"), QStringLiteral("MS Sans Serif"), QStringLiteral("Times New Roman")};
+    for (const QString& n : names) QFont::removeSubstitutions(n);
+    EXPECT_EQ(QFontInfo((TQRFont{QStringLiteral("Arial"), 10, false}).ToQFont()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo((TQRFont{QStringLiteral("MS Sans Serif"), 8, true}).ToQFont()).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo((TQRFont{QStringLiteral("Times New Roman"), 12, false}).ToQFont()).family(), "Liberation Serif");
+    qvr::InstallProgramFonts();
+}
+
+// The fit check finds a text wider than its item, a text off the paper and texts that run
+// into each other; a ShrinkToFit item prints a long text smaller, down to 6 points.
+TEST(QReport, FitCheckAndShrinkToFit) {
+    TQuickRep rep;
+    rep.Font = TQRFont{QStringLiteral("Arial"), 10, false};
+    auto* band = new TQRSubDetail(&rep);
+    band->Height = 200;
+    auto* fits = AddLabel(band, 0, 0, QStringLiteral("Дата"));
+    fits->Width = 60;
+    EXPECT_TRUE(rep.FitProblems().empty());
+
+    const QString longText = QStringLiteral("Представитель поставщика газа Щербаков");
+    auto* wide = AddLabel(band, 0, 40, longText);
+    wide->Width = 200;
+    auto* next = AddLabel(band, 210, 40, QStringLiteral("Подпись"));  // where the long text runs
+    next->Width = 100;
+    auto problems = rep.FitProblems();
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].item, wide);
+    EXPECT_TRUE(problems[0].problem.startsWith("needs")) << problems[0].problem.toStdString();
+    EXPECT_GT(problems[0].textRect.width(), 200);
+    EXPECT_TRUE(problems[1].problem.startsWith("overlaps")) << problems[1].problem.toStdString();
+
+    // Shrunk, it fits its width and runs into nothing.
+    wide->ShrinkToFit = true;
+    EXPECT_TRUE(rep.FitProblems().empty());
+    for (const auto& t : rep.TextPlacements())
+        if (t.item == wide) {
+            EXPECT_LT(t.font.pixelSize(), 17);
+            EXPECT_GE(t.font.pixelSize(), 10);  // 6 points on 120 pixels to the inch
+            EXPECT_LE(QFontMetricsF(t.font).horizontalAdvance(longText), 200);
+        }
+    // Too long even at 6 points: printed at 6 points and reported.
+    wide->Width = 60;
+    next->Left = 300;
+    problems = rep.FitProblems();
+    ASSERT_EQ(problems.size(), 1u);
+    for (const auto& t : rep.TextPlacements())
+        if (t.item == wide) EXPECT_EQ(t.font.pixelSize(), 10);
+
+    // A memo line too wide for its column is reported too; one off the paper as well.
+    wide->Width = 400;
+    next->Left = 420;
+    auto* memo = new TQRMemo(band);
+    memo->Left = 500;
+    memo->Top = 100;
+    memo->Width = 70;
+    memo->Height = 40;
+    memo->Lines = QStringList{QStringLiteral("12.03.26"), QStringLiteral("14:03:07 14:03:07")};
+    AddLabel(band, 1000, 150, QStringLiteral("x"));
+    problems = rep.FitProblems();
+    ASSERT_EQ(problems.size(), 2u) << problems[0].problem.toStdString() << problems[1].problem.toStdString();
+    EXPECT_EQ(problems[0].text, QStringLiteral("14:03:07 14:03:07"));
+    EXPECT_EQ(problems[1].problem, QStringLiteral("off the paper"));
+}
+
 TEST(QReport, OwnersDeleteWhatTheyHold) {
     auto rep = std::make_unique<TQuickRep>();
     auto* band = new TQRSubDetail(rep.get());
@@ -209,6 +279,40 @@ TEST(QReport, RendersEveryPageToPdf) {
     ASSERT_TRUE(rep.RenderToPdf(path));
     EXPECT_EQ(PdfPageCount(path), 3);
     EXPECT_FALSE(rep.RenderToPdf(QString::fromStdString(tmp.dir() + "missing/r.pdf")));
+}
+
+// The printer's page range and copies, as the printer dialog sets them.
+TEST(QReport, PrintsThePageRangeAndCopiesThePrinterAsksFor) {
+    TempDir tmp;
+    TQuickRep rep;
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new TQRSubDetail(&rep);
+        b->ForceNewPage = true;
+        AddLabel(b, 10, 10, QStringLiteral("Страница %1").arg(i + 1));
+    }
+    struct Case {
+        int from, to, copies;
+        bool collate;
+        int sheets;
+    };
+    const Case cases[] = {{0, 0, 1, true, 4}, {2, 2, 1, true, 1}, {2, 3, 1, true, 2},
+                          {3, 9, 1, true, 2}, {2, 3, 2, true, 4}, {1, 1, 3, false, 3}};
+    int n = 0;
+    for (const Case& c : cases) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = QString::fromStdString(tmp.dir()) + QStringLiteral("p%1.pdf").arg(++n);
+        printer.setOutputFileName(path);
+        if (c.from > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(c.from, c.to);
+        }
+        printer.setCopyCount(c.copies);
+        printer.setCollateCopies(c.collate);
+        ASSERT_TRUE(rep.PrintTo(printer)) << n;
+        const int copiesMade = printer.supportsMultipleCopies() ? 1 : c.copies;
+        EXPECT_EQ(PdfPageCount(path), c.sheets / c.copies * copiesMade) << n;
+    }
 }
 
 TEST(QReport, PreviewAndPrintGoThroughTheOutputHook) {

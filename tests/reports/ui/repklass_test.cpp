@@ -3,6 +3,8 @@
 // that deleting an object takes its band and items off the report.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "reports/chromorder.h"
 #include "reports/ui/repklass.h"
 
@@ -101,7 +103,7 @@ TEST(RepKlass, SummaryBandsDifferOnlyWhereTheLayoutsDo) {
     EXPECT_FALSE(hs.Band->Frame.DrawBottom);
     EXPECT_EQ(hs.Rule->Width, 178);
     EXPECT_EQ(ms.Rule->Width, 150);
-    EXPECT_EQ(hs.AveragesCaption->Width, 142);
+    EXPECT_EQ(hs.AveragesCaption->Width, 178);  // "Средние значения" needs more than 142
     EXPECT_EQ(ms.AveragesCaption->Width, 178);
     EXPECT_EQ(hs.StandardLine->Left, 2);
     EXPECT_EQ(ms.StandardLine->Left, 22);
@@ -122,32 +124,48 @@ TEST(RepKlass, TitleBandLabels) {
     EXPECT_EQ(t.Label3->Width, 740);
 }
 
+// The log tables: each memo column under its captions, a rule in every gap between two
+// columns, and the table within the page of the log print (A4 less 10 and 9 or 10 mm).
 TEST(RepKlass, LogPageBands) {
     TQuickRep rep;
     TAlaTable a(&rep);
+    TAudTable u(&rep);
     EXPECT_EQ(a.Band->Height, 92);
     EXPECT_EQ(a.Caption[2]->Caption, QStringLiteral("Сообщение"));
-    EXPECT_EQ(a.Caption[11]->Caption, QStringLiteral("Объект / Причина"));
-    EXPECT_EQ(a.Caption[6]->Left, 532);
+    EXPECT_EQ(u.Caption[2]->Caption, QStringLiteral("Наименование  параметра"));
     EXPECT_EQ(a.VRule[5]->Height, 22);
     EXPECT_EQ(a.VRule[0]->Height, 52);
-    EXPECT_TRUE(a.VRule[4]->Frame.DrawRight);
+    EXPECT_EQ(u.VRule[5]->Height, 50);
     EXPECT_TRUE(a.HRule[0]->Frame.DrawBottom);
     EXPECT_TRUE(a.HRule[1]->Frame.DrawTop);
-    EXPECT_EQ(a.HRule[1]->Width, 721);
-    const int lefts[7] = {0, 58, 115, 321, 531, 597, 661};
+    auto check = [](TQRMemo* const* memo, TQRLabel* const* vrule, int rules, const std::vector<std::pair<int, int>>& caps,
+                    TQRLabel* const* caption, double page) {
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(memo[i]->Top, 63);
+        for (int i = 0; i + 1 < 7; ++i) EXPECT_LT(memo[i]->Left + memo[i]->Width, memo[i + 1]->Left) << i;
+        EXPECT_LE(memo[6]->Left + memo[6]->Width, page);
+        // Every rule line stands in a gap between two columns.
+        for (int r = 0; r < rules; ++r) {
+            const int x = vrule[r]->Left + vrule[r]->Width;
+            int gaps = 0;
+            for (int i = 0; i + 1 < 7; ++i) gaps += x > memo[i]->Left + memo[i]->Width && x < memo[i + 1]->Left;
+            EXPECT_EQ(gaps, 1) << r;
+        }
+        for (auto [c, column] : caps) {
+            EXPECT_EQ(caption[c]->Left, memo[column]->Left) << c;
+            EXPECT_EQ(caption[c]->Width, memo[column]->Width) << c;
+        }
+    };
+    check(a.Memo, a.VRule, 6, {{0, 0}, {1, 1}, {3, 2}, {11, 3}, {6, 4}, {8, 5}, {10, 6}}, a.Caption,
+          MmToReportPixels(210 - 10 - 9));
+    check(u.Memo, u.VRule, 6, {{0, 0}, {1, 1}, {2, 2}, {4, 3}, {6, 4}, {8, 5}, {10, 6}}, u.Caption,
+          MmToReportPixels(210 - 10 - 10));
+    // "Сообщение" heads the event and object columns together.
+    EXPECT_EQ(a.Caption[2]->Left, a.Memo[2]->Left);
+    EXPECT_EQ(a.Caption[2]->Left + a.Caption[2]->Width, a.Memo[3]->Left + a.Memo[3]->Width);
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(a.Memo[i]->Left, lefts[i]);
-        EXPECT_EQ(a.Memo[i]->Top, 63);
         EXPECT_EQ(a.Memo[i]->Alignment, (i == 2 || i == 3) ? taLeftJustify : taCenter) << i;
+        EXPECT_EQ(u.Memo[i]->Alignment, i == 2 ? taLeftJustify : taCenter) << i;
     }
-    TAudTable u(&rep);
-    EXPECT_EQ(u.Caption[2]->Caption, QStringLiteral("Наименование  параметра"));
-    EXPECT_EQ(u.VRule[5]->Left, 642);
-    EXPECT_EQ(u.VRule[5]->Height, 50);
-    EXPECT_EQ(u.HRule[0]->Width, 718);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(u.Memo[i]->Alignment, i == 2 ? taLeftJustify : taCenter) << i;
-    EXPECT_EQ(u.Memo[6]->Width, 71);
 }
 
 TEST(RepKlass, DeletingABandObjectTakesItsBandOffTheReport) {
