@@ -20,7 +20,7 @@ void SetError(std::string* error, const std::string& what) {
 
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
     // The file being replaced decides: one the user made read-only is not replaced (root
-    // could, but the mode is the user's word), and the new file gets its mode.
+    // could, but the mode is the user's word), and the new file gets its owner and mode.
     struct stat old;
     const bool replacing = ::stat(path.c_str(), &old) == 0;
     if (replacing && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -34,6 +34,10 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         SetError(error, tmp);
         return false;
     }
+    // Owner and group as before where this user may set them (root may: a file the user
+    // owns stays the user's); then the mode.
+    if (replacing && S_ISREG(old.st_mode) && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
+        (void)!::fchown(fd, old.st_uid, old.st_gid);
     if (replacing && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0) {
         SetError(error, tmp);
         ::close(fd);

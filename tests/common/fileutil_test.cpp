@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -49,6 +50,16 @@ TEST(FileUtil, ReplacedFileKeepsItsModeAndReadOnlyFileIsNotReplaced) {
         EXPECT_EQ(ModeOf(path), mode);
         ASSERT_TRUE(ReadWholeFile(path, got));
         EXPECT_EQ(got, "v" + std::to_string(mode));
+    }
+    if (::geteuid() == 0) {
+        // Replaced by root, a user's file stays the user's.
+        ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(WriteFileAtomic(path, std::string("v") + std::to_string(0640u)));
+        struct stat st;
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
     }
     // No write bit: read-only for everyone, root included. Refused, file and mode kept.
     for (unsigned mode : {0444u, 0400u, 0555u}) {
