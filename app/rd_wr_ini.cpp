@@ -218,6 +218,21 @@ bool WriteConnSettings(const std::string& path) {
     return true;
 }
 
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, int screenWidth, int screenHeight,
+                                const WindowRect& desktop) {
+    WindowRect r{s.Form_Left, s.Form_Top, s.Form_Width, s.Form_Height};
+    const auto fits = [](int32_t size, int32_t room) { return size >= 1 && size <= std::max(room, 1); };
+    if (!fits(r.width, desktop.width)) r.width = 1000;
+    if (!fits(r.height, desktop.height)) r.height = 680;
+    // Edges in 64 bits: a hand-written edge near the ends of the 32-bit range must not wrap.
+    const auto shows = [](int64_t edge, int64_t size, int64_t deskEdge, int64_t deskSize) {
+        return edge < deskEdge + deskSize && edge + size > deskEdge;
+    };
+    if (!shows(r.left, r.width, desktop.left, desktop.width)) r.left = int32_t((int64_t(screenWidth) - r.width) / 2);
+    if (!shows(r.top, r.height, desktop.top, desktop.height)) r.top = int32_t((int64_t(screenHeight) - r.height) / 2);
+    return r;
+}
+
 // --------------------------------------------------------- directory files
 
 void ReadPhoneSubscribers(const std::string& path) {

@@ -145,6 +145,18 @@ void ReadConnSettings(const std::string& path, int screenWidth, int screenHeight
 // (and "Unable to write to <path>" to the error display) when the file cannot be written.
 bool WriteConnSettings(const std::string& path);
 
+// The main window's place and size from the four geometry settings, as the screens can
+// hold them. A width or height below 1 or beyond the desktop takes the default size
+// (1000 x 680); a left or top edge that leaves the window wholly off the desktop takes
+// the centring default on the screen. ConnSettings keeps what was read.
+// screenWidth, screenHeight: the screen the window is centred on; desktop: the rectangle
+// every screen together covers.
+struct WindowRect {
+    int32_t left = 0, top = 0, width = 0, height = 0;
+};
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, int screenWidth, int screenHeight,
+                                const WindowRect& desktop);
+
 // The directory files. The writers do nothing when the directory equals its saved copy.
 void ReadPhoneSubscribers(const std::string& path);
 bool WritePhoneSubscribers(const std::string& path);

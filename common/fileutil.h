@@ -1,6 +1,7 @@
 // File helpers. Every file the program writes goes through WriteFileAtomic: the data go
 // to "<name>.tmp", are flushed and checked, and only then renamed over "<name>", so a
-// failure leaves the old file whole.
+// failure leaves the old file whole. A file whose mode has no write bit is read-only for
+// every user, root included, and is never replaced; a replaced file keeps its mode.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@ inline bool WriteFileAtomic(const std::string& path, const std::string& data, st
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
 bool ReadWholeFile(const std::string& path, std::string& data);
+// Reads at most the first `limit` bytes (fewer when the file is shorter); false when it
+// cannot be opened or read.
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& data);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);

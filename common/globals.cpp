@@ -12,5 +12,7 @@ std::string g_PhoneListIniPath;
 std::string g_EthListIniPath;
 std::string g_ObjectsIniPath;
 
+std::string IniFolderPath() { return g_ProgDir + kIniFolderName + "/"; }
+
 qvr::IStatusBar* g_StatusBar2 = nullptr;
 qvr::IStatusBar* g_StatusBar3 = nullptr;

@@ -13,6 +13,10 @@ extern uint8_t g_RestoreAndDisconnect;
 
 // The program's folder with a trailing '/', and the settings file paths under INI.
 extern std::string g_ProgDir;
+// The one folder of the settings files (title.ini included) under the program folder:
+// its name, and its path with a trailing '/'.
+inline constexpr char kIniFolderName[] = "INI";
+std::string IniFolderPath();
 extern std::string g_SettingsIniPath;
 extern std::string g_PhoneListIniPath;
 extern std::string g_EthListIniPath;

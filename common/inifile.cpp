@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "common/fileutil.h"
 #include "common/suplfunc.h"
@@ -16,6 +17,20 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
+}
+
+// Windows-1251 settings text holds no zero byte; UTF-16 and UTF-32 text (with or without
+// a byte-order mark) does, or starts with the mark.
+bool IsSettingsText(const std::string& data) {
+    if (data.size() >= 2 && ((uint8_t(data[0]) == 0xFF && uint8_t(data[1]) == 0xFE) ||
+                             (uint8_t(data[0]) == 0xFE && uint8_t(data[1]) == 0xFF)))
+        return false;
+    return data.find('\0') == std::string::npos;
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 std::string Fold(std::string_view s) {
@@ -158,10 +173,12 @@ IniFile::Line IniFile::ParseLine(std::string text) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::string data;
-    if (!ReadWholeFile(path_, data)) return;
-    // A file with a zero byte is not a settings file: it reads as empty and a write
-    // replaces it.
-    if (data.find('\0') != std::string::npos) return;
+    // A file that is there but cannot be read, or is not Windows-1251 text, reads as
+    // empty (every key its default) and is kept: Save refuses to replace it.
+    if (!ReadWholeFile(path_, data) || !IsSettingsText(data)) {
+        unreadable_ = PathExists(path_);
+        return;
+    }
     loaded_ = true;
     size_t start = 0;
     while (start < data.size()) {
@@ -269,8 +286,9 @@ std::string IniFile::Text() const {
 
 bool IniFile::Save(std::string* error) {
     std::string detail;
-    if (WriteFileAtomic(path_, Text(), &detail)) {
+    if (!(unreadable_ && PathExists(path_)) && WriteFileAtomic(path_, Text(), &detail)) {
         loaded_ = true;
+        unreadable_ = false;
         return true;
     }
     if (error) *error = "Unable to write to " + path_;

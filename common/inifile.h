@@ -27,14 +27,19 @@ std::string FormatIniDateTime(TDateTime dt);
 bool ParseIniDateTime(std::string_view text, TDateTime& dt);
 
 // One settings file held in memory. The constructor reads the file (a missing or
-// unreadable file is an empty one); Save writes it back atomically.
+// unreadable file is an empty one); Save writes it back atomically. A file that exists
+// but could not be read (no permission, not a file, or not Windows-1251 text such as
+// UTF-16) is never replaced: Save refuses while it is there, so the user's file stays as
+// it was.
 class IniFile {
 public:
     explicit IniFile(std::string path);
 
     const std::string& Path() const { return path_; }
-    // False when the file was missing, unreadable or not text (it held a zero byte).
+    // False when the file was missing, unreadable or not text.
     bool Loaded() const { return loaded_; }
+    // True when the file was there but could not be read or was not text.
+    bool Unreadable() const { return unreadable_; }
 
     bool SectionExists(std::string_view section) const;
     bool KeyExists(std::string_view section, std::string_view key) const;
@@ -54,8 +59,9 @@ public:
 
     // The whole text as it would be saved (CR LF line ends).
     std::string Text() const;
-    // Writes the file through WriteFileAtomic. On failure error gets
-    // "Unable to write to <path>" and the old file stays whole.
+    // Writes the file through WriteFileAtomic. On failure (also for a read-only file and
+    // for one that could not be read) error gets "Unable to write to <path>" and the old
+    // file stays whole.
     bool Save(std::string* error = nullptr);
 
 private:
@@ -70,6 +76,7 @@ private:
 
     std::string path_;
     bool loaded_ = false;
+    bool unreadable_ = false;
     std::vector<Line> lines_;
 };
 

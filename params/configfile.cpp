@@ -81,9 +81,9 @@ namespace {
 
 // Reads and checks the file; data holds its bytes when the result is not OpenFailed.
 ConfigLoadResult ReadChecked(const std::string& path, std::vector<uint8_t>& data) {
-    // A file of any other length is not a record: refused before anything is taken from it.
-    if (FileSize(path) != static_cast<long long>(kSize)) return ConfigLoadResult::OpenFailed;
-    if (!ReadWholeFile(path, data) || data.size() != kSize) return ConfigLoadResult::OpenFailed;
+    // The record is the file's first 2601 bytes; a shorter file holds no whole record and
+    // is refused before anything is taken from it.
+    if (!ReadFileStart(path, kSize, data) || data.size() != kSize) return ConfigLoadResult::OpenFailed;
     if (data[kTypeByte] != kControllerType) return ConfigLoadResult::NotConfig;
     if (data[kVersionByte] != kSoftwareVersion) return ConfigLoadResult::WrongVersion;
     // The record has 16 flow-computer entries; a larger count would lead the table layer

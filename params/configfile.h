@@ -22,7 +22,7 @@ void DecodeConfigPasswords(ConfigRecord* rec);
 // Outcome of reading a configuration file.
 enum class ConfigLoadResult {
     Ok,
-    OpenFailed,     // cannot be opened or read, or not exactly 2601 bytes long
+    OpenFailed,     // cannot be opened or read, or shorter than 2601 bytes
     NotConfig,      // record byte 2 is not 'I'
     WrongVersion,   // record byte 4 is not 13
     BadFlowComputerCount,  // more flow computers than the record has entries

@@ -1,5 +1,6 @@
 #include "reports/dailyreport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -104,14 +105,13 @@ ReportFileStatus ReadReportFormat(ReportFormatRecord& r, uint8_t missingHour) {
     r = ReportFormatRecord{};
     r.contractHour = missingHour;
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(ReportFormatPath(), data)) return ReportFileStatus::Missing;
-    if (data.size() != ReportFormatRecord::kSize) return ReportFileStatus::WrongSize;
-    r = ReportFormatRecord::FromBytes(data.data());
+    if (!ReadFileStart(ReportFormatPath(), ReportFormatRecord::kSize, data)) return ReportFileStatus::Missing;
+    // The record is the file's first 801 bytes: what a shorter file holds is laid over the
+    // empty record, and bytes beyond the record are not part of it.
+    std::array<uint8_t, ReportFormatRecord::kSize> bytes = r.Bytes();
+    std::copy(data.begin(), data.end(), bytes.begin());
+    r = ReportFormatRecord::FromBytes(bytes.data());
     return ReportFileStatus::Ok;
-}
-
-void ShowReportFormatDamaged() {
-    Notice(kQuesNotice, "Файл report.ini поврежден:", "тексты отчета не прочитаны");
 }
 
 bool WriteReportFormat(const ReportFormatRecord& r, std::string* error) {
@@ -139,8 +139,7 @@ bool SaveDailyReport(const std::string& path, const DailyReportRecord& r, std::s
 void PrepareDailyReport(DailyReportRecord& r) {
     r = DailyReportRecord{};
     ReportFormatRecord texts;
-    const ReportFileStatus st = ReadReportFormat(texts, 0);
-    if (st == ReportFileStatus::WrongSize) ShowReportFormatDamaged();
+    ReadReportFormat(texts, 0);
     r.format = texts;
     if (const uint8_t* name = TablePtr(5)) std::memcpy(r.name, name, sizeof r.name);
     r.address = g_Hgc ? g_Hgc->Address : 0;

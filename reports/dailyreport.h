@@ -69,14 +69,14 @@ std::string DailyReportPath(const CtlHourTime& start);
 enum class ReportFileStatus {
     Ok,
     Missing,     // the file cannot be opened
-    WrongSize,   // not exactly the record's size
+    WrongSize,   // a daily report file that is not exactly the record's size
 };
 
-// report.ini. Missing: r is all zero except a contract hour of missingHour (the text
-// editor passes 9, the report maker 0). WrongSize: the same, the file's content unused.
+// report.ini: r starts all zero except a contract hour of missingHour (the text editor
+// passes 9, the report maker 0), and the file's first 801 bytes are laid over it, so a
+// shorter file gives what it holds and the rest stays blank. Missing: the file cannot be
+// opened (r as it started).
 ReportFileStatus ReadReportFormat(ReportFormatRecord& r, uint8_t missingHour);
-// The kind 6 notice that report.ini is damaged and its texts are not used.
-void ShowReportFormatDamaged();
 // Writes report.ini whole (atomically; creates REPORT when missing).
 bool WriteReportFormat(const ReportFormatRecord& r, std::string* error = nullptr);
 

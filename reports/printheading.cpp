@@ -35,19 +35,19 @@ const KindTexts& Texts(PrintHeadingKind kind) { return kind < kPrintHeadingKindC
 
 }  // namespace
 
-std::string OrgTitlePath() { return g_ProgDir + "Ini/title.ini"; }
+std::string OrgTitlePath() { return IniFolderPath() + "title.ini"; }
 
 void ReadOrgTitle(char name[kOrgTitleSize + 1]) {
     std::memset(name, 0, kOrgTitleSize + 1);
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(OrgTitlePath(), data)) return;
-    std::memcpy(name, data.data(), std::min(data.size(), kOrgTitleSize));
+    if (!ReadFileStart(OrgTitlePath(), kOrgTitleSize, data)) return;
+    std::memcpy(name, data.data(), data.size());
 }
 
 bool WriteOrgTitle(const char name[kOrgTitleSize + 1]) {
     char bytes[kOrgTitleSize] = {};
     std::memcpy(bytes, name, kOrgTitleSize);
-    MakeDir(g_ProgDir + "Ini");
+    MakeDir(IniFolderPath());
     return WriteFileAtomic(OrgTitlePath(), bytes, kOrgTitleSize);
 }
 

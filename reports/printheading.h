@@ -1,6 +1,6 @@
 // What stands above every printout: the kind of data printed (PrintHeadingKind), the texts
 // the print heading question shows for it, and the organisation name (OrgTitle) kept
-// between runs as 40 raw Windows-1251 bytes in Ini/title.ini under the program folder.
+// between runs as 40 raw Windows-1251 bytes in INI/title.ini under the program folder.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -26,14 +26,14 @@ constexpr int kPrintHeadingKindCount = 9;
 // Organisation name: 40 bytes in the file, a 41-byte zero-terminated buffer in memory.
 constexpr size_t kOrgTitleSize = 40;
 
-// "<program folder>Ini/title.ini".
+// "<program folder>INI/title.ini", beside the other settings files.
 std::string OrgTitlePath();
 
 // Reads the name into name[41]: zeroed first, then up to 40 bytes of the file, so the
 // name ends at its first zero byte or after 40 characters. A missing or unreadable file
 // gives an empty name.
 void ReadOrgTitle(char name[kOrgTitleSize + 1]);
-// Writes the first 40 bytes of name (zero-padded) as the whole file, creating the Ini
+// Writes the first 40 bytes of name (zero-padded) as the whole file, creating the INI
 // folder when it is missing; false when the file cannot be written.
 bool WriteOrgTitle(const char name[kOrgTitleSize + 1]);
 

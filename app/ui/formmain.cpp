@@ -285,10 +285,10 @@ void TFormMain::FormCreate() {
     g_Hgc = new hgcbox(0);
     g_Hgc->StatusPanel = qvr::StatusPanelRef{StatusBar1, 3};
     // 3, 4. The program's folders; a failure shows later, when a file is written.
-    for (const char* dir : {"CONFIG", "ALAFILES", "AUDFILES", "MOMDATA", "HOURDATA", "DAYDATA", "REPORT", "INI"})
+    for (const char* dir : {"CONFIG", "ALAFILES", "AUDFILES", "MOMDATA", "HOURDATA", "DAYDATA", "REPORT", kIniFolderName})
         qvr::MakeDir(g_ProgDir + dir);
     // 5. The settings files of the INI folder, in the order they are read.
-    const std::string ini = g_ProgDir + "INI/";
+    const std::string ini = IniFolderPath();
     RdArhIniPath = ini + "rd_arh.ini";
     ReadArchivePeriod(RdArhIniPath);
     g_SettingsIniPath = ini + "qvr.ini";
@@ -325,8 +325,12 @@ void TFormMain::FormCreate() {
     StatusBar2->hide();
     g_StatusBar3 = StatusBar3;
     g_StatusBar2 = StatusBar2;
-    // 12. Window geometry from the settings (never written back).
-    setGeometry(ConnSettings.Form_Left, ConnSettings.Form_Top, ConnSettings.Form_Width, ConnSettings.Form_Height);
+    // 12. Window geometry from the settings (never written back), as the screens can hold it.
+    const QRect desk = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
+                                                        : QRect(QPoint(0, 0), screen);
+    const WindowRect g = UsableWindowGeometry(ConnSettings, screen.width(), screen.height(),
+                                              {desk.x(), desk.y(), desk.width(), desk.height()});
+    setGeometry(g.left, g.top, g.width, g.height);
     // 13. The first connection attempt.
     TimerStart->start();
 }

@@ -57,9 +57,8 @@ void TFormArhMom_Chr::BitBtn4Click() {
     // The report texts and the organisation name are read until each was read once.
     if (!ReportIniLoaded) {
         std::vector<uint8_t> bytes;
-        if (ReadWholeFile(ReportFormatPath(), bytes) && bytes.size() >= MomentPassportRecord::kReportTextsSize) {
-            std::memcpy(Passport.bytes + MomentPassportRecord::kReportTexts, bytes.data(),
-                        MomentPassportRecord::kReportTextsSize);
+        if (ReadFileStart(ReportFormatPath(), MomentPassportRecord::kReportTextsSize, bytes)) {
+            std::memcpy(Passport.bytes + MomentPassportRecord::kReportTexts, bytes.data(), bytes.size());
             ReportIniLoaded = 1;
         }
     }

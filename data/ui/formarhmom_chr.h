@@ -10,9 +10,9 @@ public:
     explicit TFormArhMom_Chr(QWidget* parent = nullptr);
 
     qvr::MomentPassportRecord Passport;      // the record of the analysis to print
-    char OrgTitle[qvr::kOrgTitleSize + 1] = {};  // organisation name from Ini/title.ini
+    char OrgTitle[qvr::kOrgTitleSize + 1] = {};  // organisation name from INI/title.ini
     uint8_t ReportIniLoaded = 0;             // REPORT/report.ini was read once
-    uint8_t TitleIniLoaded = 0;              // Ini/title.ini was read once
+    uint8_t TitleIniLoaded = 0;              // INI/title.ini was read once
 
     void PrepareChromError(int row, TFormChromError& form) const override;
 

@@ -1,6 +1,6 @@
 // The two small dialogs in front of every printout.
 // TFormQues_Prn (" Данные для печати"): shows what is about to be printed and asks for the
-// organisation name that heads it; the name is kept in Ini/title.ini.
+// organisation name that heads it; the name is kept in INI/title.ini.
 // TFormQuesPrn ("Данные в отчете"): shows a daily document's or one analysis's title and
 // period and returns leave (0), preview (1) or print (2).
 #pragma once

@@ -128,7 +128,7 @@ void NRepPrintClick(QWidget* mainWindow, QFileDialog* pod) {
 
 void NRepFormateClick(QWidget* mainWindow, int tag) {
     ReportFormatRecord record;
-    if (ReadReportFormat(record, 9) == ReportFileStatus::WrongSize) ShowReportFormatDamaged();
+    ReadReportFormat(record, 9);
     TFormRepFormate form(mainWindow);
     form.Record = &record;
     form.Kind = uint8_t(tag == 1 ? 1 : 0);

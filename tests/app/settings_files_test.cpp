@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <functional>
+#include <sys/stat.h>
 
 #include "app/rd_wr_ini.h"
 #include "common/codepage.h"
@@ -184,6 +187,91 @@ TEST_F(Settings, FailedWriteReportsAndIsRetried) {
     EXPECT_TRUE(WriteConnSettings(path));
     EXPECT_NE(ReadText(path).find("Conn_Prz=1\r\n"), std::string::npos);
     EXPECT_NE(ReadText(path).find("[FON_CONN_PAR]"), std::string::npos);
+}
+
+TEST_F(Settings, ProtectedOrUnreadableFilesAreNeverReplaced) {
+    // Each settings file as the user protected it (no write bit, which binds root too) and
+    // as another editor saved it (UTF-16): its writer refuses with the message and the
+    // file stays as it was.
+    const std::string text = "[DIR_CONN_PAR]\r\nAdr=7\r\nRate=9600\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) utf16 += std::string{c, '\0'};
+    struct Writer {
+        const char* file;
+        std::function<bool(const std::string&)> write;
+    };
+    const Writer writers[] = {
+        {"qvr.ini", [](const std::string& p) { ConnSettings.Conn_Prz = 2; return WriteConnSettings(p); }},
+        {"fon_abonents.ini", [](const std::string& p) { return WritePhoneSubscribers(p); }},
+        {"ethr_abonents.ini",
+         [](const std::string& p) { ConnSettings.EthrList.head.users_num = 1; return WriteEthSubscribers(p); }},
+        {"objects.ini", [](const std::string& p) { return WriteObjectList(p); }},
+        {"rd_arh.ini", [](const std::string& p) { return WriteArchivePeriod(p); }},
+        {"repconf.ini", [](const std::string& p) { return WriteReportConf(p); }},
+    };
+    for (bool readOnly : {true, false}) {
+        for (const Writer& w : writers) {
+            SCOPED_TRACE(std::string(w.file) + (readOnly ? " read-only" : " UTF-16"));
+            const std::string path = File(w.file);
+            const std::string content = readOnly ? text : utf16;
+            ASSERT_TRUE(WriteFileAtomic(path, content));
+            if (readOnly) {
+                ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+            }
+            struct stat before, after;
+            ASSERT_EQ(stat(path.c_str(), &before), 0);
+            StartUp();
+            // Start-up goes on: with the file's values, or with the defaults when it could
+            // not be read.
+            if (std::string(w.file) == "qvr.ini") {
+                EXPECT_EQ(ConnSettings.Dir.Adr, readOnly ? 7 : 1);
+                EXPECT_EQ(ConnSettings.Dir.Rate, readOnly ? 9600 : 38400);
+            }
+            errors.clear();
+            EXPECT_FALSE(w.write(path));
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0], "Unable to write to " + path);
+            EXPECT_EQ(ReadText(path), content);
+            ASSERT_EQ(stat(path.c_str(), &after), 0);
+            EXPECT_EQ(after.st_mode, before.st_mode);
+            EXPECT_FALSE(FileExists(path + ".tmp"));
+            ASSERT_TRUE(RemoveFile(path));
+        }
+    }
+}
+
+TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {
+    struct Case {
+        int32_t left, top, width, height;
+        WindowRect desktop;
+        WindowRect want;
+    };
+    const WindowRect one{0, 0, 1920, 1080};
+    const Case cases[] = {
+        {100, 50, 800, 600, one, {100, 50, 800, 600}},
+        {-300, -20, 1920, 1080, one, {-300, -20, 1920, 1080}},  // partly off the screen: kept
+        {INT_MIN, 0, -5, 680, one, {460, 0, 1000, 680}},         // no width, no place on the screen
+        {10, 20, 100000, 100000, one, {10, 20, 1000, 680}},      // larger than the screen
+        {0, 0, 0, 0, one, {0, 0, 1000, 680}},
+        {5000, -3000, 800, 600, one, {560, 240, 800, 600}},     // wholly off the screen: centred
+        {INT_MAX, INT_MAX, 800, 600, one, {560, 240, 800, 600}},
+        {2500, 100, 1000, 680, {0, 0, 3840, 1080}, {2500, 100, 1000, 680}},  // on a second screen
+        {-1500, 100, 3000, 680, {-1920, 0, 3840, 1080}, {-1500, 100, 3000, 680}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top) + " " + std::to_string(c.width) + "x" +
+                     std::to_string(c.height));
+        ConnSettings.Form_Left = c.left;
+        ConnSettings.Form_Top = c.top;
+        ConnSettings.Form_Width = c.width;
+        ConnSettings.Form_Height = c.height;
+        const WindowRect r = UsableWindowGeometry(ConnSettings, 1920, 1080, c.desktop);
+        EXPECT_EQ(r.left, c.want.left);
+        EXPECT_EQ(r.top, c.want.top);
+        EXPECT_EQ(r.width, c.want.width);
+        EXPECT_EQ(r.height, c.want.height);
+        EXPECT_EQ(ConnSettings.Form_Width, c.width);  // the settings keep what was read
+    }
 }
 
 TEST_F(Settings, PhoneDirectoryDefaultsAndRoundTrip) {

@@ -142,17 +142,30 @@ TEST(IniFile, OverLongValuesAreCutOnRead) {
     EXPECT_EQ(ini.ReadInteger("S", "K", 5), 5);
 }
 
-TEST(IniFile, NonTextFileReadsAsEmptyAndIsReplacedOnWrite) {
+TEST(IniFile, FileThatCouldNotBeReadGivesDefaultsAndIsNeverReplaced) {
     TempDir dir;
     std::string path = dir.path() + "/a.ini";
     std::string junk;
     for (int i = 0; i < 4096; ++i) junk += char((i * 37 + 11) & 0xFF);
     junk += "\n[S]\nK=5\n";
-    ASSERT_TRUE(WriteFileAtomic(path, junk));
+    // The same settings saved as UTF-16 by another editor, with and without its mark.
+    std::string utf16;
+    for (char c : std::string("[S]\r\nK=5\r\n")) utf16 += std::string{c, '\0'};
+    for (const std::string& content : {junk, "\xFF\xFE" + utf16, utf16}) {
+        ASSERT_TRUE(WriteFileAtomic(path, content));
+        IniFile ini(path);
+        EXPECT_FALSE(ini.Loaded());
+        EXPECT_EQ(ini.ReadInteger("S", "K", 9), 9);
+        ini.WriteInteger("S", "K", 1);
+        std::string error;
+        EXPECT_FALSE(ini.Save(&error));
+        EXPECT_EQ(error, "Unable to write to " + path);
+        EXPECT_EQ(ReadText(path), content);
+    }
+    // Once the user has removed it, the file is written anew.
     IniFile ini(path);
-    EXPECT_FALSE(ini.Loaded());
-    EXPECT_EQ(ini.ReadInteger("S", "K", 9), 9);
     ini.WriteInteger("S", "K", 1);
+    ASSERT_TRUE(RemoveFile(path));
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(ReadText(path), "[S]\r\nK=1\r\n");
 }

@@ -1,6 +1,7 @@
 // Configuration files: the default record byte by byte, the password transform, save and
 // open round trip, every refusal with its message, the proposed name and the save path rules.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <fstream>
@@ -171,8 +172,6 @@ TEST_F(ConfigFileTest, RefusalsAndTheirMessages) {
         const char* text2;
     };
     Bytes shortFile(ok.begin(), ok.end() - 1);
-    Bytes longFile = ok;
-    longFile.push_back(0);
     Bytes wrongType = ok;
     wrongType[2] = 'J';
     Bytes v14 = ok;
@@ -184,7 +183,6 @@ TEST_F(ConfigFileTest, RefusalsAndTheirMessages) {
 
     const Case cases[] = {
         {"short.cnf", shortFile, qvr::ConfigLoadResult::OpenFailed, 1, "Ошибка открытия файла", ""},
-        {"long.cnf", longFile, qvr::ConfigLoadResult::OpenFailed, 1, "Ошибка открытия файла", ""},
         {"empty.cnf", {}, qvr::ConfigLoadResult::OpenFailed, 1, "Ошибка открытия файла", ""},
         {"type.cnf", wrongType, qvr::ConfigLoadResult::NotConfig, 6,
          "Файл type.cnf не является файлом конфигурации", "контроллера КВР"},
@@ -218,6 +216,16 @@ TEST_F(ConfigFileTest, RefusalsAndTheirMessages) {
     EXPECT_EQ(qvr::ShownQues()[0].text1, "Ошибка открытия файла");
     WriteBytes(tmp.path() + "/sixteen.cnf", sixteen);
     EXPECT_EQ(qvr::ReadConfigFile(tmp.path() + "/sixteen.cnf", &r), qvr::ConfigLoadResult::Ok);
+
+    // A longer file is read: its first 2601 bytes are the record, the rest is ignored.
+    Bytes longFile = ok;
+    longFile.insert(longFile.end(), 500, 0x77);
+    WriteBytes(tmp.path() + "/long.cnf", longFile);
+    qvr::ClearQuesRecord();
+    std::memset(r.bytes, 0x3C, sizeof r.bytes);
+    EXPECT_TRUE(qvr::LoadConfigFile(tmp.path() + "/long.cnf", &r));
+    EXPECT_TRUE(qvr::ShownQues().empty());
+    EXPECT_EQ(0, std::memcmp(r.bytes, good.bytes, sizeof r.bytes));
 }
 
 TEST_F(ConfigFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
@@ -241,6 +249,21 @@ TEST_F(ConfigFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     ASSERT_EQ(qvr::ShownQues().size(), 1u);
     EXPECT_EQ(qvr::ShownQues()[0].kind, 1);
     EXPECT_EQ(qvr::ShownQues()[0].text1, "Ошибка открытия файла");
+
+    // A file the user made read-only (no write bit; also when running as root) is not
+    // replaced and nothing claims it was saved.
+    const std::string locked = tmp.path() + "/locked.cnf";
+    WriteBytes(locked, Bytes(2601, 9));
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    qvr::ClearQuesRecord();
+    EXPECT_FALSE(qvr::StoreConfigFile(locked, r));
+    EXPECT_EQ(FileBytes(locked), Bytes(2601, 9));
+    ASSERT_EQ(qvr::ShownQues().size(), 1u);
+    EXPECT_EQ(qvr::ShownQues()[0].kind, 1);
+    EXPECT_EQ(qvr::ShownQues()[0].text1, "Ошибка открытия файла");
+    struct stat st;
+    ASSERT_EQ(stat(locked.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
 TEST(ConfigFileName, ProposedNameFromControllerNameAndClock) {

@@ -27,8 +27,9 @@ TEST_F(OrgTitleTest, FortyCharactersAreStoredWithoutTerminatorAndReadBackWhole) 
     char name[41] = {};
     std::memset(name, 'A', 40);
     name[39] = 'Z';
-    ASSERT_TRUE(qvr::WriteOrgTitle(name));  // creates the Ini folder
-    EXPECT_EQ(qvr::OrgTitlePath(), tmp.dir() + "Ini/title.ini");
+    ASSERT_TRUE(qvr::WriteOrgTitle(name));  // creates the INI folder when missing
+    // The one settings folder that start-up creates, not a second one beside it.
+    EXPECT_EQ(qvr::OrgTitlePath(), tmp.dir() + "INI/title.ini");
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(qvr::ReadWholeFile(qvr::OrgTitlePath(), bytes));
     ASSERT_EQ(bytes.size(), 40u);
@@ -58,7 +59,7 @@ TEST_F(OrgTitleTest, MissingShortAndLongFilesAreReadSafely) {
     qvr::ReadOrgTitle(name);  // no file
     for (char c : name) EXPECT_EQ(c, 0);
 
-    ASSERT_TRUE(qvr::MakeDir(tmp.dir() + "Ini"));
+    ASSERT_TRUE(qvr::MakeDir(tmp.dir() + "INI"));
     ASSERT_TRUE(qvr::WriteFileAtomic(qvr::OrgTitlePath(), std::string("Gaz")));
     std::memset(name, 'x', sizeof name);
     qvr::ReadOrgTitle(name);

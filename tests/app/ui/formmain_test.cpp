@@ -2,6 +2,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -236,6 +237,19 @@ TEST(FormMain, SecondRunReadsChangedSettings) {
     form.TimerStart->stop();
     EXPECT_EQ(ConnSettings.Conn_Prz, 2);
     EXPECT_EQ(ConnSettings.Dir.Adr, 77);
+}
+
+TEST(FormMain, HandEditedGeometryTheScreenCannotHoldGivesTheDefaults) {
+    TempDir dir;
+    ASSERT_TRUE(qvr::MakeDir(dir.dir() + "INI"));
+    ASSERT_TRUE(qvr::WriteFileAtomic(dir.dir() + "INI/qvr.ini",
+                                     std::string("[CURR_PAR]\r\nForm_Left=-2147483648\r\nForm_Top=3\r\n"
+                                                 "Form_Width=-5\r\nForm_Height=100000\r\n")));
+    TFormMain form(dir.dir());
+    form.TimerStart->stop();
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(form.geometry(), QRect((screen.width() - 1000) / 2, 3, 1000, 680));
+    EXPECT_EQ(ConnSettings.Form_Width, -5);  // the settings keep what was read
 }
 
 }  // namespace

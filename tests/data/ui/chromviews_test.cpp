@@ -471,8 +471,8 @@ TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
     });
     // report.ini and title.ini in place.
     MakeDir(dir.dir() + "REPORT");
-    MakeDir(dir.dir() + "Ini");
-    Bytes report(801, 0);
+    MakeDir(IniFolderPath());
+    Bytes report(300, 0);  // shorter than the record: what it holds is used
     report[0] = 'R';
     ASSERT_TRUE(WriteFileAtomic(ReportFormatPath(), report.data(), report.size()));
     ASSERT_TRUE(WriteFileAtomic(OrgTitlePath(), std::string("Gas Org")));

@@ -44,7 +44,7 @@ protected:
         ReportSettings.report_kind = 0;
     }
     void StoreTitle(const std::string& bytes) {
-        ASSERT_TRUE(qvr::MakeDir(tmp.dir() + "Ini"));
+        ASSERT_TRUE(qvr::MakeDir(IniFolderPath()));
         ASSERT_TRUE(qvr::WriteFileAtomic(qvr::OrgTitlePath(), bytes));
     }
     std::vector<uint8_t> TitleFile() {
