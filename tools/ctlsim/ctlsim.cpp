@@ -74,6 +74,7 @@ void CtlSim::SetHandler(uint8_t function, Handler handler, int expectedLength) {
 void CtlSim::SetFaults(const Faults& f) {
     std::lock_guard<std::mutex> lk(mu_);
     faults_ = f;
+    faultRequests_ = 0;
 }
 
 void CtlSim::SetPassword(const std::string& pw) {
@@ -373,6 +374,8 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         std::lock_guard<std::mutex> lk(mu_);
         requests_.push_back(frame);
         f = faults_;
+        ++faultRequests_;
+        if (f.lateEvery > 0 && faultRequests_ % f.lateEvery == 0) f.firstByteDelayMs = f.lateMs;
         if (faults_.count > 0 && --faults_.count == 0) faults_ = Faults{};
         auto h = handlers_.find(fn);
         if (h == handlers_.end())
@@ -386,8 +389,15 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
             r.data[1] = uint8_t(f.echoTable);
     }
     if (f.silent || r.silent) return;
-    if (f.hangUp && c.isTcp) {
+    if (f.hangUp) {
+        if (!Pause(f.firstByteDelayMs)) return;
+        // The pseudo-terminal dies with both of the simulator's ends, so the program's end
+        // sees the hang-up.
         close(c.fd);
+        if (!c.isTcp && slaveFd_ >= 0) {
+            close(slaveFd_);
+            slaveFd_ = -1;
+        }
         c = Conn{};
         return;
     }
