@@ -87,7 +87,7 @@ protected:
         box->DoClosePort = 0;
         box->PortHandle = port;
         box->ReplyMs = 100;
-        box->InterByteMs = 20;
+        box->InterByteMs = 40;
         box->Tries = 2;
         g_Hgc = box.get();
     }
@@ -178,14 +178,14 @@ protected:
 
 TEST_F(LateReply, DirectLineKeepsEveryRecordOnce) {
     DirectLine();
-    LateEvery(5);
+    LateEvery(6);
     ReadAndCheck();
     EXPECT_GT(sim.Requests().size(), 66u) << "late replies, each followed by a repeated request";
 }
 
 TEST_F(LateReply, ModemLinkKeepsEveryRecordOnce) {
     ModemLine();
-    LateEvery(5);
+    LateEvery(6);
     ReadAndCheck();
     EXPECT_GT(sim.Requests().size(), 66u) << "late replies, each followed by a repeated request";
 }
