@@ -55,7 +55,12 @@ uint8_t* CtlSim::Table(int table) {
 }
 
 std::vector<uint8_t> CtlSim::Frame(uint8_t addr, uint8_t functionByte, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> f = {kReplyStart, addr, uint8_t(data.size() + 6), functionByte};
+    std::vector<uint8_t> f;
+    f.reserve(data.size() + 6);
+    f.push_back(kReplyStart);
+    f.push_back(addr);
+    f.push_back(uint8_t(data.size() + 6));
+    f.push_back(functionByte);
     f.insert(f.end(), data.begin(), data.end());
     uint16_t crc = Crc16(f.data(), uint16_t(f.size()));
     f.push_back(uint8_t(crc));
