@@ -148,12 +148,7 @@ protected:
         }
         logs.SetRecords(0, 1001, diag);
         qvr::LogData log;
-        qvr::LogReadUi lui;
-        lui.statusBar = &bar;
-        lui.openWait = [this](int) -> qvr::IProgress* { return &progress; };
-        lui.closeWait = [] {};
-        lui.startMessageTimer = [] {};
-        ASSERT_TRUE(qvr::ReadLogByIndex(0, 1001, 330, lui, log));
+        ASSERT_TRUE(qvr::ReadLogByIndex(0, 1001, 330, ui, log));
         EXPECT_EQ(log.rows.size(), Joined(diag).size());
         EXPECT_TRUE(log.rows == Joined(diag)) << "log records doubled or lost";
         EXPECT_TRUE(qvr::ShownQues().empty());
@@ -171,7 +166,7 @@ protected:
     bool modemStarted = false;
     NullBar bar;
     NullProgress progress;
-    qvr::ArchiveReadUi ui;
+    qvr::ReadUi ui;
 };
 
 }  // namespace
