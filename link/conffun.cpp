@@ -146,16 +146,7 @@ LinkParams& CurrentLinkParams() {
 void FollowNewLink(qvr::IStatusBar* bar) {
     if (g_RestoreAndDisconnect) return;
     const uint8_t* t3 = TablePtr(3);
-    const uint32_t baud = qvr::IndexToBaud(t3[1]);
-    LinkParams& p = CurrentLinkParams();
-    if (g_Hgc) g_Hgc->Address = t3[0];
-    p.Adr = t3[0];
-    // An index outside the rate table would leave the line without a rate: keep the old one.
-    if (baud != 0) {
-        if (g_Hgc) g_Hgc->Baud = baud;
-        p.Rate = int32_t(baud);
-    }
-    ShowConnectionStatus(bar);
+    FollowControllerLink(t3[0], qvr::IndexToBaud(t3[1]), bar);
 }
 
 bool Blank(const uint8_t* p, size_t n) {
@@ -231,6 +222,20 @@ constexpr RecordArea kTailAreas[] = {
 };
 
 }  // namespace
+
+void FollowControllerLink(uint8_t address, uint32_t baud, qvr::IStatusBar* bar) {
+    LinkParams& p = CurrentLinkParams();
+    if (g_Hgc) g_Hgc->Address = address;
+    p.Adr = address;
+    // Only a direct line runs at the controller's rate: over a modem the port talks to the
+    // modem, over TCP there is no rate. A rate of 0 (an index outside the rate table) would
+    // leave the line without one: the old rate stays.
+    if (ConnSettings.Conn_Prz == 0 && baud != 0) {
+        if (g_Hgc) g_Hgc->Baud = baud;
+        p.Rate = int32_t(baud);
+    }
+    ShowConnectionStatus(bar);
+}
 
 // ------------------------------------------------------------------ identification
 

@@ -102,6 +102,11 @@ bool ReadConfigFromController(qvr::IStatusBar* statusBar, qvr::IProgress* progre
 // g_MoisturePresent. Stops with false at the first failed write.
 bool WriteConfigToController(TableStateBuffer* state, qvr::IStatusBar* statusBar, qvr::IProgress* progress);
 
+// The engine (g_Hgc) and the stored link of the current link kind follow the controller to
+// a new address, on every link, and to a new line rate, on a direct line only; baud 0 keeps
+// the rate. The link description on the status bar is redrawn.
+void FollowControllerLink(uint8_t address, uint32_t baud, qvr::IStatusBar* bar);
+
 // Record -> image, checking the user block when checkUsers is set (which blanks unused
 // entries and clears the reserved bytes in the record) and the device addresses. Any
 // refusal shows an input-error message and returns false, leaving the tables copied so

@@ -52,21 +52,33 @@ void Pause(uint32_t ms) {
     }
 }
 
-// Waits up to ms for input on the port; a port that reports a hang-up is slept on instead.
+// true when the port reports a hang-up: the modem switched off, the adapter pulled, the
+// far end of the line closed. Such a port stays "ready" with nothing to read.
+bool HungUp(const pollfd& p) { return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0; }
+
+// Sleeps up to ms or until input arrives on the port (or it hangs up).
 void WaitInput(int port, int ms) {
     if (ms <= 0) return;
     pollfd p{port, POLLIN, 0};
     int r = poll(&p, 1, ms);
-    if (r > 0 && !(p.revents & POLLIN)) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     if (r < 0 && errno != EINTR) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-// One byte if one has arrived, without waiting.
-bool ReadByteNow(int port, uint8_t& b) {
+enum class ByteStatus { Byte, None, HungUp };
+
+// One byte if one has arrived, without waiting; HungUp when none has and the line is dead.
+ByteStatus ReadByteNow(int port, uint8_t& b) {
+    if (port < 0) return ByteStatus::None;
+    pollfd p{port, POLLIN, 0};
+    if (poll(&p, 1, 0) <= 0) return ByteStatus::None;
+    if ((p.revents & POLLIN) && ::read(port, &b, 1) == 1) return ByteStatus::Byte;
+    return HungUp(p) ? ByteStatus::HungUp : ByteStatus::None;
+}
+
+bool LineHungUp(int port) {
     if (port < 0) return false;
     pollfd p{port, POLLIN, 0};
-    if (poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN)) return false;
-    return ::read(port, &b, 1) == 1;
+    return poll(&p, 1, 0) > 0 && HungUp(p);
 }
 
 void WriteBytes(int port, const char* p, size_t n) {
@@ -85,7 +97,7 @@ void WriteBytes(int port, const char* p, size_t n) {
     }
 }
 
-enum class LineStatus { Ok, Timeout, Escape };
+enum class LineStatus { Ok, Timeout, Escape, HungUp };
 
 // Reads one reply line: bytes up to a CR or LF are dropped (the CR or LF is the line's first
 // byte), then bytes are appended until more than 3 are in and the last is CR or LF, or 255
@@ -101,7 +113,10 @@ LineStatus ReadLine(int port, char* line, Clock::time_point deadline, bool watch
             return LineStatus::Escape;
         }
         uint8_t b;
-        if (ReadByteNow(port, b)) {
+        const ByteStatus got = ReadByteNow(port, b);
+        // No reply can come over a line that hung up: the wait ends now, not at its deadline.
+        if (got == ByteStatus::HungUp) return LineStatus::HungUp;
+        if (got == ByteStatus::Byte) {
             bool eol = b == '\r' || b == '\n';
             if (!started) {
                 if (eol) {
@@ -240,7 +255,8 @@ uint32_t ModemCommand(int port, const char* command, char* reply, uint32_t timeo
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     switch (ReadLine(port, reply, deadline, true)) {
         case LineStatus::Escape: return kModemEscape;
-        case LineStatus::Timeout: return kModemTimeout;
+        case LineStatus::Timeout:
+        case LineStatus::HungUp: return kModemTimeout;
         case LineStatus::Ok: break;
     }
     ShowStatus(statusBar, " Установление связи по телефону. Команда " + shown + ".  Ответ " + StripCrLf(std::string(reply)));
@@ -266,6 +282,8 @@ uint32_t ModemReady(int port, qvr::IStatusBar* statusBar) {
     for (;;) {
         switch (step) {
             case kEscape:
+                // A line that hung up has no modem on it to escape.
+                if (LineHungUp(port)) return kModemAbsent;
                 Pause(g_ModemTimings.guardMs);
                 r = ModemCommand(port, "+++", reply, t, nullptr, nullptr);
                 if (r == kModemTimeout) return kModemAbsent;
@@ -334,8 +352,8 @@ uint32_t ModemDial(int port, const char* phoneNumber, const char* initText, cons
             }
             Pause(g_ModemTimings.initPauseMs);
         }
-        // Esc ends the dial at once, whatever attempts are left.
-        if (r == kModemEscape) return r;
+        // Esc ends the dial at once, whatever attempts are left; so does a line that hung up.
+        if (r == kModemEscape || (r != kModemOk && LineHungUp(port))) return r;
         if (r != kModemOk) {
             if (--attempts <= 0) return r;
             continue;
@@ -344,7 +362,7 @@ uint32_t ModemDial(int port, const char* phoneNumber, const char* initText, cons
         r = ModemCommand(port, dial.c_str(), reply, timeoutMs, escWindow, statusBar);
         if (r == kModemOk && (Has(reply, "ONNE") || Has(reply, "onne"))) break;
         if (r == kModemOk) r = kModemNotConnected;
-        if (r == kModemEscape) return r;
+        if (r == kModemEscape || LineHungUp(port)) return r;
         if (--attempts <= 0) return r;
     }
     Pause(g_ModemTimings.connectedPauseMs);

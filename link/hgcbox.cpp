@@ -317,6 +317,7 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     if (StatusPanel) StatusPanel.SetText("Обмен...");
     uint32_t res = kResultOk;
     int tries = std::max<int>(Tries, 1);
+    m_LineDown = false;
     for (int i = 0; i < tries; ++i) {
         if (Abort) {
             res = kResultAborted;
@@ -324,8 +325,12 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         }
         Transact(length);
         res = Result;
-        // An abort inside a try ends the request, not just that try.
-        if (res == kResultOk || res == kResultAborted) break;
+        // A request answered at its first try with nothing thrown away before it: no late
+        // reply is on its way any more.
+        if (res == kResultOk && i == 0 && !m_Drained) m_StaleReplyPossible = false;
+        // An abort inside a try ends the request, not just that try; so does a line that
+        // hung up (another try would only fail the same way).
+        if (res == kResultOk || res == kResultAborted || m_LineDown) break;
     }
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
@@ -348,13 +353,7 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
 
     if (LinkKind == 2) {
         PumpedWait(TcpSendDelayMs);
-        // A late reply to an earlier request must not be taken for the reply to this one.
-        if (Socket >= 0) {
-            uint8_t junk[256];
-            int avail = 0;
-            while (ioctl(Socket, FIONREAD, &avail) == 0 && avail > 0)
-                if (recv(Socket, junk, std::min<size_t>(size_t(avail), sizeof junk), MSG_DONTWAIT) <= 0) break;
-        }
+        if (!DrainLine(res)) return false;
         ssize_t sent = Socket >= 0 ? send(Socket, out.data(), n, MSG_NOSIGNAL) : -1;
         if (sent < 0 || size_t(sent) < n) {
             res = kResultSendFailed;
@@ -365,6 +364,7 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
 
     const bool direct = LinkKind == 0;
     SetPortBaud(PortHandle, Baud);
+    if (!DrainLine(res)) return false;
     Purge();
     Clock::time_point t0;
     std::chrono::nanoseconds hold{0};
@@ -423,18 +423,72 @@ int hgcbox::ReceiveByte(uint8_t& b, uint32_t& res) {
     return 0;
 }
 
-// Sleeps until input may be there or timeoutMs has passed.
-void hgcbox::WaitForInput(int timeoutMs) {
+// Sleeps until input may be there or timeoutMs has passed. false when the line has hung up
+// (a serial adapter pulled, the far end of the line closed, a TCP peer gone): no byte will
+// come any more, so the caller ends its wait instead of polling a line that stays "ready".
+bool hgcbox::WaitForInput(int timeoutMs) {
     int fd = LinkKind == 2 ? Socket : PortHandle;
     timeoutMs = std::clamp(timeoutMs, 1, kSliceMs);
     if (fd < 0) {
         std::this_thread::sleep_for(Ms(timeoutMs));
-        return;
+        return true;
     }
     pollfd p{fd, POLLIN, 0};
     int r = poll(&p, 1, timeoutMs);
-    // A line that hangs up or fails stays "ready" without data: sleep instead of spinning.
-    if (r > 0 && !(p.revents & POLLIN)) std::this_thread::sleep_for(Ms(timeoutMs));
+    if (r < 0) {
+        if (errno != EINTR) std::this_thread::sleep_for(Ms(timeoutMs));
+        return true;
+    }
+    if (r == 0) return true;
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return false;
+    // A TCP peer that closed its side reads as "ready" with nothing to read.
+    int avail = 0;
+    if (LinkKind == 2 && (p.revents & POLLIN) && ioctl(fd, FIONREAD, &avail) == 0 && avail == 0) return false;
+    return true;
+}
+
+// Throws away what the line still delivers before a frame goes out, so that a reply that
+// came too late for an earlier try is not taken for this one's. Reads what waits; after a
+// try that gave up on its reply, reads on until the line has been quiet for InterByteMs.
+// Never longer than ReplyMs plus the time of a longest frame at the line rate, and the
+// window is kept alive. false when Abort was found set (res 19).
+bool hgcbox::DrainLine(uint32_t& res) {
+    m_Drained = false;
+    const bool tcp = LinkKind == 2;
+    const int fd = tcp ? Socket : PortHandle;
+    if (fd < 0) return true;
+    const bool waitQuiet = m_StaleReplyPossible;
+    const auto quiet = Ms(std::max<uint32_t>(InterByteMs, 1));
+    auto limit = Ms(ReplyMs);
+    if (!tcp) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
+    const auto start = Clock::now();
+    const auto end = start + limit;
+    auto last = start;
+    uint8_t junk[256];
+    for (;;) {
+        qvr::ProcessMessages();
+        if (Abort) {
+            Abort = 0;
+            res = kResultAborted;
+            return false;
+        }
+        ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
+        const auto now = Clock::now();
+        if (got > 0) {
+            m_Drained = true;
+            last = now;
+        }
+        if (now >= end || (waitQuiet && now - last >= quiet)) return true;
+        if (got > 0) continue;
+        // Nothing waits and no late reply is expected; or a TCP peer closed the connection
+        // (the send and the receive report it).
+        if (!waitQuiet || (tcp && got == 0)) return true;
+        const auto until = std::min(last + quiet, end);
+        if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
+            if (!tcp) m_LineDown = true;
+            return true;
+        }
+    }
 }
 
 bool hgcbox::Transact(uint32_t length) {
@@ -466,13 +520,14 @@ bool hgcbox::Transact(uint32_t length) {
     bool learning = false;
     uint8_t learned = 0;
     const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
-    bool peerClosed = false;
+    bool hungUp = false;
 
     for (;;) {
         qvr::ProcessMessages();
         if (Abort) {
             Abort = 0;
             Result = kResultAborted;
+            m_StaleReplyPossible = true;
             return false;
         }
         uint8_t b = 0;
@@ -522,21 +577,20 @@ bool hgcbox::Transact(uint32_t length) {
             break;
         }
         if (got == 0) {
-            if (peerClosed) {
-                res = kResultRecvFailed;
+            // The line hung up and nothing more is buffered: the wait ends now with the
+            // outcome its time-out would have given (a TCP peer gone: the receive failed).
+            if (hungUp) {
+                if (LinkKind == 2) {
+                    res = kResultRecvFailed;
+                } else {
+                    res = k < 2 ? kResultNoReply : kResultGap;
+                    m_LineDown = true;
+                }
                 break;
             }
             auto until = k < 2 ? deadline : lastByte + gap;
             int ms = int(std::chrono::duration_cast<Ms>(until - now).count()) + 1;
-            WaitForInput(ms);
-            // A TCP peer that closed the connection reads as "ready" with nothing to read.
-            if (LinkKind == 2 && Socket >= 0) {
-                pollfd p{Socket, POLLIN, 0};
-                int avail = 0;
-                if (poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) &&
-                    ioctl(Socket, FIONREAD, &avail) == 0 && avail == 0)
-                    peerClosed = true;
-            }
+            if (!WaitForInput(ms)) hungUp = true;
         }
     }
 
@@ -546,6 +600,9 @@ bool hgcbox::Transact(uint32_t length) {
         res = kResultNegative;
         SetControllerError(RxBuf[4]);
     }
+    // A try that gave up on its reply (none in time, a gap, a bad CRC) may see it arrive
+    // later: the following sends wait for a quiet line first.
+    if (res != kResultOk && res != kResultNegative) m_StaleReplyPossible = true;
     Purge();
     Result = res;
     return res == kResultOk;

@@ -86,11 +86,15 @@ public:
 private:
     bool ReopenPortLocked();
     bool SendFrame(uint32_t length, uint32_t& res);
+    bool DrainLine(uint32_t& res);
     int ReceiveByte(uint8_t& b, uint32_t& res);
-    void WaitForInput(int timeoutMs);
+    bool WaitForInput(int timeoutMs);
     void Purge();
 
     bool m_Busy = false;
+    bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
+    bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
+    bool m_Drained = false;             // the drain before the last send threw bytes away
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

@@ -103,15 +103,6 @@ EditOutcome EditTable(TFormMain* m, uint8_t table, uint8_t count, const std::fun
     return WriteChanged(m, table, count) ? EditOutcome::Written : EditOutcome::WriteFailed;
 }
 
-// The user's link settings of the link kind in use.
-LinkParams& CurrentLink() {
-    switch (ConnSettings.Conn_Prz) {
-        case 1: return ConnSettings.Fon;
-        case 2: return ConnSettings.Ethr;
-        default: return ConnSettings.Dir;
-    }
-}
-
 std::string Trimmed(const uint8_t* p, size_t n) {
     std::string s(reinterpret_cast<const char*>(p), n);
     const size_t b = s.find_first_not_of(' ');
@@ -235,16 +226,7 @@ void TFormMain::NConVUClick() {
         // The controller answers at its new address and rate from now on: the engine and
         // the stored link settings follow it (saved to the settings file at exit).
         const uint8_t* t3 = TablePtr(kUpperLinkTable);
-        const uint32_t baud = qvr::IndexToBaud(t3[1]);
-        LinkParams& link = CurrentLink();
-        g_Hgc->Address = t3[0];
-        link.Adr = t3[0];
-        // An index outside the rate table would leave the line without a rate: keep the old.
-        if (baud != 0) {
-            g_Hgc->Baud = baud;
-            link.Rate = int32_t(baud);
-        }
-        ShowConnectionStatus(StatusBar1);
+        FollowControllerLink(t3[0], qvr::IndexToBaud(t3[1]), StatusBar1);
     }
     TimerMessage->start();
 }

@@ -14,6 +14,7 @@
 #include "app/rd_wr_ini.h"
 #include "common/question.h"
 #include "common/stringi.h"
+#include "link/conffun.h"
 #include "link/hgcbox.h"
 
 namespace {
@@ -241,14 +242,7 @@ void TFormTableInfo::BitBtn4Click() {
     }
     BitBtn4->setEnabled(false);
     // The controller answers at address 1 and 9600 bit/s after the reset.
-    g_Hgc->Address = kResetAddress;
-    g_Hgc->Baud = kResetBaud;
-    LinkParams* link = ConnSettings.Conn_Prz == 1   ? &ConnSettings.Fon
-                       : ConnSettings.Conn_Prz == 2 ? &ConnSettings.Ethr
-                                                    : &ConnSettings.Dir;
-    link->Adr = kResetAddress;
-    link->Rate = int32_t(kResetBaud);
-    ShowConnectionStatus(StatusBar);
+    FollowControllerLink(kResetAddress, kResetBaud, StatusBar);
     Result = 3;
     accept();
 }

@@ -3,6 +3,9 @@
 // cost rule, whole-configuration reads and writes, and the configuration record copies.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
@@ -15,6 +18,7 @@
 #include "app/rd_wr_ini.h"
 #include "common/crc16.h"
 #include "common/doswin.h"
+#include "common/inifile.h"
 #include "common/globals.h"
 #include "common/question.h"
 #include "common/stringi.h"
@@ -22,6 +26,7 @@
 #include "link/comportfunctions.h"
 #include "link/conffun.h"
 #include "link/hgcbox.h"
+#include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -521,6 +526,65 @@ TEST_F(TableLayer, Table3MovesEngine) {
     EXPECT_EQ(box->Address, 9);
     EXPECT_EQ(ConnSettings.Dir.Adr, 9);
     EXPECT_EQ(sim.Address(), 12);
+}
+
+// Over a modem the port talks to the modem and over TCP there is no line rate: a new rate
+// in table 3 leaves the port's rate and the one saved in qvr.ini alone; the new address
+// is followed on every link. (The direct line is the case above.)
+TEST_F(TableLayer, Table3RateMovesOnlyADirectLine) {
+    TempDir dir;
+    const std::string ini = dir.dir() + "qvr.ini";
+    const uint8_t t3[] = {9, 15, 0, 0};  // address 9, 19200 bit/s
+    std::memcpy(TablePtr(3), t3, 4);
+    TableStateBuffer state{};
+
+    // The modem: the engine on the modem's port at its own rate.
+    ConnSettings.Conn_Prz = 1;
+    ConnSettings.Fon.Adr = 5;
+    ConnSettings.Fon.Rate = 57600;
+    box->LinkKind = 1;
+    box->Baud = 57600;
+    state.toWrite[3] = 1;
+    ASSERT_TRUE(WriteConfigToController(&state, &bar, nullptr));
+    EXPECT_EQ(box->Address, 9);
+    EXPECT_EQ(ConnSettings.Fon.Adr, 9);
+    EXPECT_EQ(box->Baud, 57600u);
+    EXPECT_EQ(ConnSettings.Fon.Rate, 57600);
+    ASSERT_TRUE(WriteConnSettings(ini));
+    EXPECT_EQ(qvr::IniFile(ini).ReadInteger("FON_CONN_PAR", "Rate", -1), 57600);
+    EXPECT_EQ(qvr::IniFile(ini).ReadInteger("FON_CONN_PAR", "Adr", -1), 9);
+    EXPECT_TRUE(ReadTableFields({0, 0, 18}, &bar, 0)) << "the controller answers at its new address";
+
+    // TCP: a controller of its own behind a socket.
+    ctlsim::CtlSim tcpSim{5};
+    const int port = tcpSim.StartTcp(0);
+    ASSERT_GT(port, 0);
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
+    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    CloseComPort(box->PortHandle);
+    box->PortHandle = -1;
+    box->LinkKind = 2;
+    box->Socket = s;
+    box->TcpSendDelayMs = 0;
+    box->Address = 5;
+    box->Baud = 1200;
+    ConnSettings.Conn_Prz = 2;
+    ConnSettings.Ethr.Adr = 5;
+    ConnSettings.Ethr.Rate = 0;
+    state.toWrite[3] = 1;
+    ASSERT_TRUE(WriteConfigToController(&state, &bar, nullptr));
+    EXPECT_EQ(tcpSim.Address(), 9);
+    EXPECT_EQ(box->Address, 9);
+    EXPECT_EQ(ConnSettings.Ethr.Adr, 9);
+    EXPECT_EQ(box->Baud, 1200u);
+    EXPECT_EQ(ConnSettings.Ethr.Rate, 0);
+    close(s);
+    box->Socket = -1;
+    tcpSim.Stop();
 }
 
 // Table 5 goes out in CP866 when the controller keeps its texts so, and the image keeps

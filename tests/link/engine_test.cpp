@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/crc16.h"
@@ -37,6 +41,14 @@ Bytes WithCrc(Bytes f) {
 
 long MsSince(Clock::time_point t) {
     return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
+}
+
+// CPU time this thread has used, ms.
+long ThreadCpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_THREAD, &u);
+    return long(u.ru_utime.tv_sec * 1000 + u.ru_utime.tv_usec / 1000 + u.ru_stime.tv_sec * 1000 +
+                u.ru_stime.tv_usec / 1000);
 }
 
 class RecordingBar : public qvr::IStatusBar {
@@ -374,6 +386,27 @@ TEST_F(EnginePty, NoReply) {
     EXPECT_TRUE(Read(0, 0, 18)) << Text();
 }
 
+// The far end of the line closes while the engine waits for the reply: the wait ends at
+// once as "no reply", no further try is made, and the wait has not burnt the CPU.
+TEST_F(EnginePty, LineHangUpEndsTheWait) {
+    ctlsim::Faults f;
+    f.hangUp = true;
+    f.firstByteDelayMs = 150;
+    sim.SetFaults(f);
+    box->ReplyMs = 4000;
+    box->Tries = 3;
+    const long cpu0 = ThreadCpuMs();
+    auto t = Clock::now();
+    EXPECT_FALSE(Read(0, 0, 18));
+    const long wall = MsSince(t);
+    EXPECT_GE(wall, 140);
+    EXPECT_LT(wall, 1500);
+    EXPECT_LT(ThreadCpuMs() - cpu0, 300);
+    EXPECT_EQ(box->Result, 10u);
+    EXPECT_EQ(Text(), "Команда 1.  Устройство не отвечает");
+    EXPECT_EQ(sim.Requests().size(), 1u);
+}
+
 // Result 19: Abort set before the request, and Abort set while it waits; cleared after.
 TEST_F(EnginePty, Abort) {
     box->Abort = 1;
@@ -387,9 +420,8 @@ TEST_F(EnginePty, Abort) {
     sim.SetFaults(f);
     box->ReplyMs = 5000;
     box->Tries = 3;
-    int pumps = 0;
     qvr::SetMessagePump([&] {
-        if (++pumps == 5) box->Abort = 1;
+        if (!sim.Requests().empty()) box->Abort = 1;  // the request is out: its reply is awaited
     });
     auto t = Clock::now();
     EXPECT_FALSE(Read(0, 0, 18));
@@ -608,4 +640,58 @@ TEST_F(EngineTcp, SendAndReceiveFailures) {
     EXPECT_FALSE(Read(0));
     EXPECT_EQ(box->Result, 20u);
     EXPECT_STREQ(box->ResultText(), "Команда 1.  Ithernet. Не выполнена команда send (посылка запроса)");
+}
+
+// A peer that never stops sending: the drain before the send gives up after its deadline,
+// the request ends with its own time-out, and the window is kept alive all the while.
+TEST(EngineTcpFlood, DrainBeforeSendIsBoundedAndPumps) {
+    int l = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ASSERT_EQ(bind(l, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(listen(l, 1), 0);
+    ASSERT_EQ(getsockname(l, reinterpret_cast<sockaddr*>(&a), &len), 0);
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    // A large receive buffer keeps bytes waiting all the time while the peer sends.
+    int big = 1 << 22;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &big, sizeof big);
+    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    int peer = accept(l, nullptr, nullptr);
+    ASSERT_GE(peer, 0);
+    std::atomic<bool> stop{false};
+    std::thread flood([&] {
+        std::vector<uint8_t> junk(16384, 0x00);
+        auto end = Clock::now() + std::chrono::seconds(5);
+        while (!stop && Clock::now() < end) send(peer, junk.data(), junk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    });
+
+    hgcbox box(5);
+    box.LinkKind = 2;
+    box.DoClosePort = 0;
+    box.Socket = s;
+    box.TcpSendDelayMs = 20;
+    box.ReplyMs = 200;
+    box.InterByteMs = 10;
+    box.Tries = 1;
+    Clock::time_point lastPump = Clock::now();
+    long longestGap = 0;
+    qvr::SetMessagePump([&] {
+        longestGap = std::max(longestGap, MsSince(lastPump));
+        lastPump = Clock::now();
+    });
+    auto t = Clock::now();
+    TableRequest r{0, 0, 18};
+    EXPECT_FALSE(box.Request(1, &r, 3, 0));
+    const long wall = MsSince(t);
+    qvr::SetMessagePump(nullptr);
+    stop = true;
+    flood.join();
+    EXPECT_EQ(box.Result, 10u);
+    EXPECT_LT(wall, 2000);
+    EXPECT_LT(longestGap, 100);
+    close(s);
+    close(peer);
+    close(l);
 }

@@ -2,6 +2,8 @@
 // controller on pseudo-terminals. Guard times and time-outs are shortened for the tests.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -358,6 +360,32 @@ TEST_F(ModemLine, CommandTimeoutDoesNotSpin) {
     EXPECT_GE(wall, 300);
     EXPECT_LT(wall, 1000);
     EXPECT_LT(cpuMs, wall * 0.5);
+}
+
+// The modem is switched off while the dial waits for CONNECT: the wait ends at once with the
+// command's failure (no reply), no further attempt is made, and the wait has not burnt the
+// CPU. On the dead line the readiness check finds no modem at once.
+TEST_F(ModemLine, ModemSwitchedOffEndsTheWait) {
+    opt.dial = ctlsim::DialOutcome::PowerOff;
+    opt.dialDelayMs = 200;
+    Start();
+    rusage u0{}, u1{};
+    getrusage(RUSAGE_THREAD, &u0);
+    auto t0 = Clock::now();
+    EXPECT_EQ(Dial("77", "", 3, 5), kModemTimeout);
+    const long wall = MsSince(t0);
+    getrusage(RUSAGE_THREAD, &u1);
+    auto ms = [](const rusage& u) {
+        return long(u.ru_utime.tv_sec * 1000 + u.ru_utime.tv_usec / 1000 + u.ru_stime.tv_sec * 1000 +
+                    u.ru_stime.tv_usec / 1000);
+    };
+    EXPECT_LT(wall, 1500);
+    EXPECT_LT(ms(u1) - ms(u0), 300);
+    EXPECT_EQ(CountDials(), 1);
+
+    t0 = Clock::now();
+    EXPECT_EQ(ModemReady(port, nullptr), kModemAbsent);
+    EXPECT_LT(MsSince(t0), 300);
 }
 
 // The controller takes a write only from a registered user of its table 4: a wrong code is

@@ -55,7 +55,12 @@ uint8_t* CtlSim::Table(int table) {
 }
 
 std::vector<uint8_t> CtlSim::Frame(uint8_t addr, uint8_t functionByte, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> f = {kReplyStart, addr, uint8_t(data.size() + 6), functionByte};
+    std::vector<uint8_t> f;
+    f.reserve(data.size() + 6);
+    f.push_back(kReplyStart);
+    f.push_back(addr);
+    f.push_back(uint8_t(data.size() + 6));
+    f.push_back(functionByte);
     f.insert(f.end(), data.begin(), data.end());
     uint16_t crc = Crc16(f.data(), uint16_t(f.size()));
     f.push_back(uint8_t(crc));
@@ -74,6 +79,7 @@ void CtlSim::SetHandler(uint8_t function, Handler handler, int expectedLength) {
 void CtlSim::SetFaults(const Faults& f) {
     std::lock_guard<std::mutex> lk(mu_);
     faults_ = f;
+    faultRequests_ = 0;
 }
 
 void CtlSim::SetPassword(const std::string& pw) {
@@ -373,6 +379,8 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         std::lock_guard<std::mutex> lk(mu_);
         requests_.push_back(frame);
         f = faults_;
+        ++faultRequests_;
+        if (f.lateEvery > 0 && faultRequests_ % f.lateEvery == 0) f.firstByteDelayMs = f.lateMs;
         if (faults_.count > 0 && --faults_.count == 0) faults_ = Faults{};
         auto h = handlers_.find(fn);
         if (h == handlers_.end())
@@ -386,8 +394,15 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
             r.data[1] = uint8_t(f.echoTable);
     }
     if (f.silent || r.silent) return;
-    if (f.hangUp && c.isTcp) {
+    if (f.hangUp) {
+        if (!Pause(f.firstByteDelayMs)) return;
+        // The pseudo-terminal dies with both of the simulator's ends, so the program's end
+        // sees the hang-up.
         close(c.fd);
+        if (!c.isTcp && slaveFd_ >= 0) {
+            close(slaveFd_);
+            slaveFd_ = -1;
+        }
         c = Conn{};
         return;
     }

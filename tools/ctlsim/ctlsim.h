@@ -36,7 +36,10 @@ struct Faults {
     uint8_t failWriteCode = 58;   // ... with this code
     bool duplicateReply = false;  // the reply is sent a second time (a late copy)
     int duplicateDelayMs = 0;
-    bool hangUp = false;          // TCP: the connection is closed instead of a reply
+    bool hangUp = false;          // the line dies instead of a reply (after firstByteDelayMs):
+                                  // TCP closes the connection, the pseudo-terminal closes
+    int lateEvery = 0;            // > 0: every lateEvery-th request (counted from SetFaults) ...
+    int lateMs = 0;               // ... is answered this late instead of after firstByteDelayMs
     int count = -1;
 };
 
@@ -120,6 +123,7 @@ private:
     std::mutex mu_;
     std::map<uint8_t, std::pair<Handler, int>> handlers_;
     Faults faults_;
+    int faultRequests_ = 0;  // requests answered since SetFaults
     std::vector<std::vector<uint8_t>> requests_;
     std::vector<uint8_t> raw_;
     int replies_ = 0;

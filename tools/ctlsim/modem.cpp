@@ -303,6 +303,13 @@ void HayesModem::Tick() {
             case DialOutcome::Error: Say(ResultText(kError)); break;
             case DialOutcome::NoAnswer: Say(ResultText(kNoAnswer)); break;
             case DialOutcome::Silent: break;
+            case DialOutcome::PowerOff:
+                for (int* fd : {&master_, &slave_}) {
+                    if (*fd >= 0) close(*fd);
+                    *fd = -1;
+                }
+                connected_ = online_ = false;
+                break;
         }
     }
 }

@@ -18,7 +18,9 @@
 
 namespace ctlsim {
 
-enum class DialOutcome { Connect, Busy, NoCarrier, NoDialTone, Error, NoAnswer, Silent };
+// PowerOff: the modem is switched off when the dial would be answered; the program's end of
+// its line sees the hang-up.
+enum class DialOutcome { Connect, Busy, NoCarrier, NoDialTone, Error, NoAnswer, Silent, PowerOff };
 
 struct ModemOptions {
     DialOutcome dial = DialOutcome::Connect;

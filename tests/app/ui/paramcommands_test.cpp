@@ -33,6 +33,7 @@
 #include "common/doswin.h"
 #include "common/dtfun.h"
 #include "common/globals.h"
+#include "common/inifile.h"
 #include "common/question.h"
 #include "ctlsim/clock.h"
 #include "ctlsim/ctlsim.h"
@@ -391,6 +392,31 @@ TEST_F(ParamCommands, UpperLevelLinkMovesTheEngineAndTheSettingsToTheNewAddressA
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0][1], 5);
     EXPECT_EQ(sim.RepliesSent(), 1);
+
+    // Over a modem the address follows, the controller's line rate (19200 here) does not:
+    // the port talks to the modem at the modem's rate, and qvr.ini keeps it.
+    ConnSettings.Conn_Prz = 1;
+    ConnSettings.Fon.Adr = 5;
+    ConnSettings.Fon.Rate = 115200;
+    g_Hgc->LinkKind = 1;
+    sim.SetTableBytes(3, 1, {15});
+    sim.ClearLog();
+    Modals modem;
+    modem.Then<TFormConVU>([](TFormConVU& f) {
+        EXPECT_FALSE(f.ComboBox2->isEnabled());
+        f.ComboBox1->setEditText(QStringLiteral("7"));
+        f.BitBtn1->click();
+    });
+    Trigger("NConVU");
+    EXPECT_EQ(Writes(), (std::vector<Req>{{2, 3, 0, 1}}));
+    EXPECT_EQ(g_Hgc->Address, 7);
+    EXPECT_EQ(ConnSettings.Fon.Adr, 7);
+    EXPECT_EQ(g_Hgc->Baud, 115200u);
+    EXPECT_EQ(ConnSettings.Fon.Rate, 115200);
+    EXPECT_EQ(ConnSettings.Dir.Adr, 5);
+    form->SaveSettings();
+    EXPECT_EQ(qvr::IniFile(g_SettingsIniPath).ReadInteger("FON_CONN_PAR", "Rate", -1), 115200);
+    EXPECT_EQ(qvr::IniFile(g_SettingsIniPath).ReadInteger("FON_CONN_PAR", "Adr", -1), 7);
 }
 
 TEST_F(ParamCommands, ControllerNameIsEditedInWindowsTextAndWrittenInTheControllersCodePage) {

@@ -280,6 +280,31 @@ TEST_F(TableInfoTest, ResetSendsFunction25AndMovesTheLink) {
     TableRequest r{0, 0, 18};
     EXPECT_TRUE(g_Hgc->Request(1, &r, 3, 0)) << g_Hgc->ResultText();
     EXPECT_EQ(g_Hgc->RxBuf[1], 1);
+
+    // Over a modem (a version 13 controller offers the reset there) the address follows,
+    // the port keeps the modem's rate.
+    SetVersion(13);
+    ConnSettings.Conn_Prz = 1;
+    ConnSettings.Fon.Adr = 1;
+    ConnSettings.Fon.Rate = 115200;
+    ConnSettings.Dir.Rate = 115200;
+    g_Hgc->LinkKind = 1;
+    g_Hgc->Baud = 115200;
+    link.sim.SetAddress(5);
+    g_Hgc->Address = 5;
+    TFormTableInfo overModem;
+    overModem.State = &s;
+    overModem.StatusBar = &bar;
+    overModem.show();
+    ASSERT_TRUE(overModem.BitBtn4->isEnabled());
+    qvr::QueueQuesAnswers({1});
+    overModem.BitBtn4->click();
+    EXPECT_EQ(overModem.Result, 3);
+    EXPECT_EQ(g_Hgc->Address, 1);
+    EXPECT_EQ(ConnSettings.Fon.Adr, 1);
+    EXPECT_EQ(g_Hgc->Baud, 115200u);
+    EXPECT_EQ(ConnSettings.Fon.Rate, 115200);
+    EXPECT_EQ(ConnSettings.Dir.Rate, 115200);
 }
 
 TEST_F(TableInfoTest, FailedResetKeepsLinkAndForm) {
