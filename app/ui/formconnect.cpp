@@ -65,10 +65,11 @@ TFormConnect::TFormConnect(qvr::IStatusBar* statusBar, QWidget* parent) : QDialo
 
     BitBtn1 = new QPushButton(QStringLiteral("Связаться"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    // Created as they stand, left to right, so that Tab goes through them in that order.
     BitBtn3 = new QPushButton(QStringLiteral("Изменить параметры связи"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn1->setDefault(true);
 
     // activated: only the user's choices, not the lists being filled.

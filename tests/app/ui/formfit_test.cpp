@@ -1,0 +1,404 @@
+// Every form of the program, shown offscreen in each of its modes, read as a user would:
+// no text wider or taller than its control, no control outside its parent, no two
+// controls on top of each other.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/rd_wr_ini.h"
+#include "app/ui/formabonent.h"
+#include "app/ui/formabonents_list.h"
+#include "app/ui/formabout.h"
+#include "app/ui/formconn_par.h"
+#include "app/ui/formconnect.h"
+#include "app/ui/formmain.h"
+#include "common/globals.h"
+#include "common/question.h"
+#include "common/stringi.h"
+#include "common/suplfunc.h"
+#include "common/ui/formques.h"
+#include "common/ui/formwait.h"
+#include "common/ui/statusbar.h"
+#include "data/archformat.h"
+#include "data/logread.h"
+#include "data/ui/formala.h"
+#include "data/ui/formarhivhd_wmt.h"
+#include "data/ui/formarhivhdm_chr.h"
+#include "data/ui/formarhmom_chr.h"
+#include "data/ui/formarhmom_wmt.h"
+#include "data/ui/formaud.h"
+#include "data/ui/formchromerr.h"
+#include "data/ui/formindex.h"
+#include "data/ui/formmom.h"
+#include "data/ui/formmomwmt.h"
+#include "data/ui/formperiod.h"
+#include "data/ui/formprz.h"
+#include "data/ui/formshortdate.h"
+#include "link/conffun.h"
+#include "params/configrecord.h"
+#include "params/ui/formaccess.h"
+#include "params/ui/formconeth.h"
+#include "params/ui/formconfig.h"
+#include "params/ui/formconhgc.h"
+#include "params/ui/formcontrname.h"
+#include "params/ui/formconvich.h"
+#include "params/ui/formconvu.h"
+#include "params/ui/formconwmt.h"
+#include "params/ui/formdistr.h"
+#include "params/ui/formdt.h"
+#include "params/ui/formfloulist.h"
+#include "params/ui/formfloupar.h"
+#include "params/ui/formident.h"
+#include "params/ui/formlimits.h"
+#include "params/ui/formsys.h"
+#include "params/ui/formtableinfo.h"
+#include "params/ui/formuspass.h"
+#include "params/ui/formvichinf.h"
+#include "reports/dailyreport.h"
+#include "reports/ui/formobject.h"
+#include "reports/ui/formobjects_list.h"
+#include "reports/ui/formquesprn.h"
+#include "reports/ui/formrepconf.h"
+#include "reports/ui/formrepcreate.h"
+#include "reports/ui/formrepformate.h"
+#include "reports/ui/xlsreport.h"
+#include "support/fitcheck.h"
+#include "support/tempdir.h"
+
+using namespace qvr;
+
+namespace {
+
+using Make = std::function<std::unique_ptr<QWidget>()>;
+
+struct FormCase {
+    QString name;
+    Make make;
+};
+
+ArchiveFileHeader Header(DataKind kind, uint32_t count) {
+    uint8_t name[20];
+    std::memset(name, ' ', sizeof name);
+    std::memcpy(name, "Узел учета ГРС-17", 17);
+    return MakeArchiveFileHeader(kind, name, 21, CtlDateTime(26, 12, 7, 10, 11, 12), CtlDateTime(26, 12, 7, 9, 0, 0),
+                                 CtlDateTime(26, 12, 7, 23, 55, 0), count, 9, 2);
+}
+
+template <class F>
+std::unique_ptr<QWidget> Plain() {
+    return std::make_unique<F>();
+}
+
+// Shows the form, checks it, closes it.
+QStringList Findings(const FormCase& c) {
+    std::unique_ptr<QWidget> w = c.make();
+    w->show();
+    QApplication::processEvents();
+    QStringList f = fitcheck::Check(w.get(), c.name);
+    w->hide();
+    return f;
+}
+
+std::vector<FormCase> AllForms(const QString& dir) {
+    static TStatusBar bar({175, 95, -1, 50});
+    static ArchiveFileHeader chr5 = Header(DataKind::Chrom5Min, 0), chrH = Header(DataKind::ChromHour, 0),
+                             chrD = Header(DataKind::ChromDay, 0), wmt5 = Header(DataKind::Wmt5Min, 0),
+                             wmtH = Header(DataKind::WmtHour, 0), wmtD = Header(DataKind::WmtDay, 0);
+    static std::vector<uint8_t> none;
+    static ArchiveSpan span = [] {
+        ArchiveSpan s;
+        s.begin.year = 24, s.begin.month = 1, s.begin.day = 1;
+        s.end.year = 26, s.end.month = 12, s.end.day = 7, s.end.hour = 23, s.end.minute = 55;
+        return s;
+    }();
+    static TableStateBuffer state{};
+    static ConfigRecord record{};
+    static ReportFormatRecord format{};
+    static DailyReportRecord report{};
+    static FlowComputerStateBlock flows{};
+    std::vector<FormCase> cases;
+    auto add = [&](QString name, Make make) { cases.push_back({std::move(name), std::move(make)}); };
+
+    add("FormMain", [dir] { return std::make_unique<TFormMain>(dir.toStdString()); });
+    for (uint8_t kind : {0, 1, 2}) {
+        const QString k = QStringLiteral(" kind %1").arg(kind);
+        add("FormConnect" + k, [kind] {
+            ConnSettings.Conn_Prz = kind;
+            return std::make_unique<TFormConnect>(&bar);
+        });
+        add("FormConn_Par" + k, [kind] {
+            ConnSettings.Conn_Prz = kind;
+            return std::make_unique<TFormConn_Par>();
+        });
+        if (kind > 0) {
+            add("FormAbonent" + k, [kind] {
+                ConnSettings.Conn_Prz = kind;
+                return std::make_unique<TFormAbonent>();
+            });
+            add("FormAbonents_List" + k, [kind] {
+                ConnSettings.Conn_Prz = kind;
+                return std::make_unique<TFormAbonents_List>();
+            });
+        }
+    }
+    add("FormAbout", Plain<TFormAbout>);
+    add("FormMean", Plain<TFormMean>);
+    for (int kind = 0; kind <= 11; ++kind)
+        add(QStringLiteral("FormQues kind %1").arg(kind), [kind] {
+            auto f = std::make_unique<TFormQues>();
+            f->Fill(MakeQuesBox(kind, "Коммуникационный порт СОМ12 недоступен", "Параметр вне допустимого диапазона"));
+            return f;
+        });
+    for (uint8_t mode = 0; mode <= 6; ++mode)
+        add(QStringLiteral("FormWait mode %1").arg(mode), [mode] {
+            auto f = std::make_unique<TFormWait>();
+            f->Mode = mode;
+            return f;
+        });
+
+    // Data views and their dialogs.
+    add("FormArhMom_Chr", [] {
+        auto f = std::make_unique<TFormArhMom_Chr>();
+        f->Header = &chr5;
+        f->Records = &none;
+        return f;
+    });
+    for (int day : {0, 1})
+        add(QStringLiteral("FormArhivHDM_Chr %1").arg(day ? "daily" : "hourly"), [day] {
+            auto f = std::make_unique<TFormArhivHDM_Chr>();
+            f->Header = day ? &chrD : &chrH;
+            f->PeriodKind = uint8_t(day);
+            f->Records = &none;
+            return f;
+        });
+    add("FormArhMom_Wmt", [] {
+        auto f = std::make_unique<TFormArhMom_Wmt>();
+        f->Header = &wmt5;
+        f->Records = &none;
+        return f;
+    });
+    for (int day : {0, 1})
+        add(QStringLiteral("FormArhivHD_Wmt %1").arg(day ? "daily" : "hourly"), [day] {
+            auto f = std::make_unique<TFormArhivHD_Wmt>();
+            f->Header = day ? &wmtD : &wmtH;
+            f->Records = &none;
+            return f;
+        });
+    for (uint8_t mode : {0, 1})
+        add(QStringLiteral("FormChromError mode %1").arg(mode), [mode] {
+            auto f = std::make_unique<TFormChromError>();
+            f->Mode = mode;
+            f->StatusByte = 0x7F;
+            f->StatusWord[0] = f->StatusWord[1] = 0xFF;
+            return f;
+        });
+    for (uint8_t log : {0, 1, 5})
+        add(QStringLiteral("FormIndex log %1").arg(log), [log] {
+            auto f = std::make_unique<TFormIndex>();
+            f->Log = log;
+            f->Oldest = 4000000000u;
+            f->Newest = 4000065535u;
+            return f;
+        });
+    add("FormPeriod", Plain<TFormPeriod>);
+    for (uint8_t kind : {3, 0, 1})
+        add(QStringLiteral("FormShortDate kind %1").arg(kind), [kind] {
+            auto f = std::make_unique<TFormShortDate>();
+            f->Kind = kind;
+            f->Span = &span;
+            return f;
+        });
+    add("FormMom", Plain<TFormMom>);
+    add("FormMomWmt", Plain<TFormMomWmt>);
+    add("FormPrz", Plain<TFormPrz>);
+
+    // Parameter forms, file mode and device mode.
+    for (uint8_t mode : {0, 1}) {
+        const QString m = mode ? QStringLiteral(" device") : QStringLiteral(" file");
+        auto link = [&](const char* name, std::function<std::unique_ptr<LinkFormBase>()> make) {
+            add(name + m, [make, mode] {
+                static uint8_t table[512] = {};
+                auto f = make();
+                f->Mode = mode;
+                f->Data = table;
+                return std::unique_ptr<QWidget>(f.release());
+            });
+        };
+        link("FormConVU", [] { return std::make_unique<TFormConVU>(); });
+        link("FormConVich", [] { return std::make_unique<TFormConVich>(); });
+        link("FormConHGC", [] { return std::make_unique<TFormConHGC>(); });
+        link("FormConWMT", [] { return std::make_unique<TFormConWMT>(); });
+        link("FormConEth", [] { return std::make_unique<TFormConEth>(); });
+        link("FormSys", [] { return std::make_unique<TFormSys>(); });
+        link("FormDistr", [] { return std::make_unique<TFormDistr>(); });
+        link("FormPrzDistr", [] { return std::make_unique<TFormPrzDistr>(); });
+        for (uint8_t kind = 0; kind <= 4; ++kind)
+            add(QStringLiteral("FormLimits kind %1").arg(kind) + m, [kind, mode] {
+                auto f = std::make_unique<TFormLimits>();
+                f->LimitKind = kind;
+                f->Mode = mode;
+                return f;
+            });
+        add("FormAccess" + m, [mode] {
+            auto f = std::make_unique<TFormAccess>();
+            f->DeviceMode = mode;
+            return f;
+        });
+        add("FormConfig" + m, [mode] {
+            auto f = std::make_unique<TFormConfig>();
+            f->Record = &record;
+            f->RestoreMode = mode;
+            f->TableState = &state;
+            return f;
+        });
+        add("FormFlouList" + m, [mode] {
+            auto f = std::make_unique<TFormFlouList>();
+            f->Mode = mode;
+            return f;
+        });
+        add("FormIdent" + m, [mode] {
+            auto f = std::make_unique<TFormIdent>();
+            f->Mode = mode;
+            return f;
+        });
+        add("FormExcRep_Date" + QString::fromUtf8(mode ? " month" : " day"), [mode] {
+            auto f = std::make_unique<TFormExcRep_Date>();
+            f->Mode = mode;
+            f->Span = &span;
+            return f;
+        });
+        add("FormQuesPrn mode" + QString::number(mode), [mode] {
+            auto f = std::make_unique<TFormQuesPrn>();
+            f->Mode = mode;
+            return f;
+        });
+        add("FormRepFormate" + QString::fromUtf8(mode ? " passport" : " certificate"), [mode] {
+            auto f = std::make_unique<TFormRepFormate>();
+            f->Kind = mode;
+            f->Record = &format;
+            return f;
+        });
+        add("FormObject" + QString::fromUtf8(mode ? " change" : " new"), [mode] {
+            auto f = std::make_unique<TFormObject>();
+            f->EditMode = mode;
+            return f;
+        });
+    }
+    add("FormChangeAccess", Plain<TFormChangeAccess>);
+    add("FormContrName", Plain<TFormContrName>);
+    add("FormDt", Plain<TFormDt>);
+    add("FormFlouPar", Plain<TFormFlouPar>);
+    add("FormFunInfo", Plain<TFormFunInfo>);
+    add("FormTableInfo", [] {
+        for (int t = 0; t < kTableCount; ++t) state.present[t] = 1, state.destroyed[t] = t % 3 == 0;
+        auto f = std::make_unique<TFormTableInfo>();
+        f->State = &state;
+        return f;
+    });
+    add("FormUsPass", Plain<TFormUsPass>);
+    add("FormShortUsPass", Plain<TFormShortUsPass>);
+    add("FormVichInf", [] {
+        auto f = std::make_unique<TFormVichInf>();
+        f->States = &flows;
+        return f;
+    });
+
+    // Reports.
+    add("FormObjects_List", Plain<TFormObjects_List>);
+    for (uint8_t kind = 0; kind <= 8; ++kind)
+        add(QStringLiteral("FormQues_Prn kind %1").arg(kind), [kind] {
+            auto f = std::make_unique<TFormQues_Prn>();
+            f->Kind = kind;
+            f->Header = &chrH;
+            return f;
+        });
+    add("FormRepConf", Plain<TFormRepConf>);
+    add("FormRepCreate", [] {
+        auto f = std::make_unique<TFormRepCreate>();
+        f->Report = &report;
+        f->Span = &span;
+        return f;
+    });
+    add("FormXls_Report", Plain<TFormXls_Report>);
+    return cases;
+}
+
+class FormFit : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitStringTable();
+        ClearQuesRecord();
+        saved_ = ConnSettings;
+    }
+    void TearDown() override { ConnSettings = saved_; }
+    ConnSettingsRecord saved_{};
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(FormFit, EveryFormInEveryModeFits) {
+    QStringList all;
+    for (const FormCase& c : AllForms(QString::fromStdString(dir.dir()))) all << Findings(c);
+    EXPECT_TRUE(all.isEmpty()) << all.size() << " findings:\n" << all.join(QLatin1Char('\n')).toStdString();
+}
+
+// The main window during a modem call: the three bars laid from the left, the last panel
+// of each running to the right edge, every text whole (the controller's name, the modem's
+// answer, "Обмен...").
+TEST_F(FormFit, MainWindowStatusBarsDuringAModemCall) {
+    TFormMain form(dir.dir());
+    form.show();
+    form.resize(1000, 680);
+    form.pnmodem->show();
+    form.StatusBar3->show();
+    form.StatusBar2->show();
+    form.StatusBar3->SetPanelText(0, " Установление связи по телефону. Команда ATD5551234.  Ответ CONNECT 9600/ARQ/V42");
+    form.StatusBar2->SetPanelText(0, " Узел учета ГРС-17 ЮГ (тел. 8-843-555-12-34)");
+    form.StatusBar1->SetPanelText(0, " COM12  115200 бит/с");
+    form.StatusBar1->SetPanelText(1, "Узел учета ГРС-17 ЮГ");
+    form.StatusBar1->SetPanelText(2, " Чтение таблицы 23");
+    form.StatusBar1->SetPanelText(3, "Обмен...");
+    QApplication::processEvents();
+
+    for (TStatusBar* bar : {form.StatusBar3, form.StatusBar2, form.StatusBar1}) {
+        EXPECT_EQ(bar->width(), form.width());
+        EXPECT_LE(bar->Panel(0)->x(), 2);
+        QLabel* last = bar->Panel(bar->PanelCount() - 1);
+        EXPECT_GE(last->geometry().right(), bar->width() - 3);
+    }
+    // The name needs more than the 95 pixels the panel starts with; the panel takes it.
+    EXPECT_GT(form.StatusBar1->PanelWidth(1), 95);
+    const QStringList f = fitcheck::Check(&form, "FormMain");
+    EXPECT_TRUE(f.isEmpty()) << f.join(QLatin1Char('\n')).toStdString();
+}
+
+// Tab goes through the buttons of both connection forms as they read, left to right.
+TEST_F(FormFit, ConnectionFormsTabThroughTheButtonsLeftToRight) {
+    auto order = [](QDialog& f, std::vector<QWidget*> buttons) {
+        f.show();
+        f.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+        for (size_t i = 0; i + 1 < buttons.size(); ++i)
+            EXPECT_LT(buttons[i]->x(), buttons[i + 1]->x()) << i;
+        buttons[0]->setFocus();
+        for (size_t i = 1; i < buttons.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), buttons[i]) << f.objectName().toStdString() << " button " << i;
+        }
+        f.hide();
+    };
+    ConnSettings.Conn_Prz = 0;
+    TFormConnect c(nullptr);
+    order(c, {c.BitBtn1, c.BitBtn3, c.BitBtn2});
+    TFormConn_Par p;
+    order(p, {p.BitBtn1, p.BitBtn3, p.BitBtn2});
+}
