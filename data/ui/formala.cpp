@@ -9,6 +9,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -114,7 +115,8 @@ TLogViewForm::TLogViewForm(QWidget* parent, uint8_t log, int width) : QDialog(pa
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 4);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The user widens or narrows a column by its heading's edge, as in any grid.
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->horizontalHeader()->setMinimumSectionSize(1);  // the 4-pixel spacer column
@@ -175,7 +177,15 @@ void TLogViewForm::FormShow() {
     const QFontMetrics hm(StringGrid1->horizontalHeader()->font());
     StringGrid1->setColumnWidth(0, 4);
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
-    for (int c = 1; c < kLogCells; ++c) StringGrid1->setColumnWidth(c, widths[c - 1]);
+    // The widths are the least a column has: it widens to its widest text, so that no
+    // event, object or value is cut.
+    const QFontMetrics cm(StringGrid1->font());
+    const int margin = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 1);
+    for (int c = 1; c < kLogCells; ++c) {
+        int w = widths[c - 1];
+        for (const LogRowTexts& row : rows_) w = std::max(w, cm.horizontalAdvance(FromUtf8(row[c - 1])) + margin);
+        StringGrid1->setColumnWidth(c, w);
+    }
     StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
 
     SizeWindow();

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "app/rd_wr_ini.h"
@@ -20,6 +21,7 @@
 #include "app/ui/formconn_par.h"
 #include "app/ui/formconnect.h"
 #include "app/ui/formmain.h"
+#include "common/bytes.h"
 #include "common/globals.h"
 #include "common/question.h"
 #include "common/stringi.h"
@@ -29,6 +31,7 @@
 #include "common/ui/statusbar.h"
 #include "data/archformat.h"
 #include "data/logread.h"
+#include "data/logview.h"
 #include "data/ui/formala.h"
 #include "data/ui/formarhivhd_wmt.h"
 #include "data/ui/formarhivhdm_chr.h"
@@ -401,4 +404,104 @@ TEST_F(FormFit, ConnectionFormsTabThroughTheButtonsLeftToRight) {
     order(c, {c.BitBtn1, c.BitBtn3, c.BitBtn2});
     TFormConn_Par p;
     order(p, {p.BitBtn1, p.BitBtn3, p.BitBtn2});
+}
+
+// The log views hold the widest text each column can get from a record (every event,
+// object, parameter and value the controller can report, every moisture analyser type):
+// a column is never narrower than its text, and the user can still widen it by its edge.
+TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
+    const QFontMetrics fm(QApplication::font());
+    std::unordered_map<std::string, int> measured;
+    auto widest = [&](uint8_t log, uint8_t param) {
+        std::vector<std::vector<uint8_t>> best(kLogCells);
+        std::vector<int> width(kLogCells, -1);
+        std::vector<uint8_t> r(log == kDiagLog ? kDiagRecordSize : kAuditRecordSize, 0);
+        const uint8_t stamp[6] = {26, 12, 31, 23, 59, 59};
+        std::memcpy(r.data(), stamp, 6);
+        auto consider = [&] {
+            SealRecord(r.data(), r.size());
+            const LogRowTexts t = log == kDiagLog ? DiagRow(r.data(), param) : AuditRow(r.data(), param);
+            for (int c = 0; c < kLogCells; ++c) {
+                auto known = measured.find(t[c]);
+                if (known == measured.end())
+                    known = measured.emplace(t[c], fm.horizontalAdvance(QString::fromStdString(t[c]))).first;
+                const int w = known->second;
+                if (w > width[c]) width[c] = w, best[c] = r;
+            }
+        };
+        if (log == kDiagLog) {
+            PutF32(r.data() + DiagRecord::kValue, -12345.678f);
+            PutF32(r.data() + DiagRecord::kSetPoint, -12345.678f);
+            for (int code = 0; code < 256; ++code)
+                for (int object = 0; object < 256; ++object) {
+                    // Only these objects name their sub-object (source, address, bit).
+                    const int subs = object == 33 || object == 34 || object == 200 || object == 201 ? 256 : 1;
+                    for (int sub = 0; sub < subs; ++sub) {
+                        r[DiagRecord::kCode] = uint8_t(code);
+                        r[DiagRecord::kObject] = uint8_t(object);
+                        r[DiagRecord::kSubObject] = uint8_t(sub);
+                        consider();
+                    }
+                }
+        } else {
+            std::memcpy(r.data() + AuditRecord::kOperator, "WWWW", 4);
+            for (int table = 0; table < 40; ++table)
+                for (int field = 0; field < 64; ++field)
+                    for (int v = 0; v <= 256; ++v) {
+                        r[AuditRecord::kTable] = uint8_t(table);
+                        r[AuditRecord::kField] = uint8_t(field);
+                        r[AuditRecord::kUnit] = uint8_t(v);
+                        if (v < 256) {  // list entries, numbers, characters
+                            PutU32(r.data() + AuditRecord::kOld, uint32_t(v));
+                            PutU32(r.data() + AuditRecord::kNew, uint32_t(255 - v));
+                        } else {  // a large measured value
+                            PutF32(r.data() + AuditRecord::kOld, -12345.678f);
+                            PutF32(r.data() + AuditRecord::kNew, -12345.678f);
+                        }
+                        consider();
+                    }
+        }
+        LogData d;
+        d.log = log;
+        d.mode = kLogModeByPeriod;
+        uint8_t name[20] = {'K', 'V', 'R'};
+        d.header = MakeArchiveFileHeader(log == kAuditLog ? DataKind::AuditLog : DataKind::DiagLog, name, 9,
+                                         CtlDateTime(26, 12, 7, 14, 30, 45), CtlDateTime(26, 12, 1, 0, 0, 0),
+                                         CtlDateTime(26, 12, 31, 23, 59, 59), kLogCells, 9, param);
+        for (std::vector<uint8_t>& b : best) {
+            SealRecord(b.data(), b.size());
+            d.rows.insert(d.rows.end(), b.begin(), b.end());
+        }
+        return d;
+    };
+    QStringList all;
+    for (uint8_t type = 0; type < kMoistureTypeNamesCount; ++type) {
+        const LogData d = widest(kDiagLog, type);
+        TFormAla f;
+        f.Data = &d;
+        f.show();
+        QApplication::processEvents();
+        all << fitcheck::Check(&f, QStringLiteral("FormAla moisture type %1").arg(type));
+    }
+    const LogData a = widest(kAuditLog, 0);
+    TFormAud f;
+    f.Data = &a;
+    f.show();
+    QApplication::processEvents();
+    all << fitcheck::Check(&f, QStringLiteral("FormAud"));
+    EXPECT_TRUE(all.isEmpty()) << all.join(QLatin1Char('\n')).toStdString();
+
+    // Dragging a heading's right edge widens the column.
+    QHeaderView* h = f.StringGrid1->horizontalHeader();
+    const int before = h->sectionSize(3);
+    const QPoint edge(h->sectionViewportPosition(3) + before - 1, h->height() / 2);
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, h->viewport()->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(h->viewport(), &e);
+    };
+    send(QEvent::MouseMove, edge, Qt::NoButton);
+    send(QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    send(QEvent::MouseMove, edge + QPoint(40, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, edge + QPoint(40, 0), Qt::NoButton);
+    EXPECT_EQ(h->sectionSize(3), before + 40);
 }
