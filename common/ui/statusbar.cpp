@@ -1,5 +1,6 @@
 #include "common/ui/statusbar.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 
 TStatusBar::TStatusBar(const QVector<int>& widths, QWidget* parent) : QWidget(parent), widths_(widths) {
@@ -29,8 +30,13 @@ TStatusBar::TStatusBar(const QVector<int>& widths, QWidget* parent) : QWidget(pa
 void TStatusBar::FitPanel(int panel) {
     QLabel* l = panels_.value(panel);
     if (!l || panel == stretch_) return;
-    // The label's own size hint holds its frame, indent and text.
-    const int need = l->text().isEmpty() ? 0 : l->sizeHint().width();
+    // The text, the label's frame on both sides and its indent (half an 'x' on a framed
+    // label) on the side it is aligned to.
+    const QFontMetrics fm(l->font());
+    const int indent = l->indent() >= 0 ? l->indent() : fm.horizontalAdvance(QLatin1Char('x')) / 2;
+    const int need = l->text().isEmpty()
+                         ? 0
+                         : fm.horizontalAdvance(l->text()) + 2 * (l->frameWidth() + l->margin()) + indent;
     if (need > widths_[panel]) {
         widths_[panel] = need;
         l->setFixedWidth(need);

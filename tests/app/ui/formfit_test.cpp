@@ -26,6 +26,7 @@
 #include "common/question.h"
 #include "common/stringi.h"
 #include "common/suplfunc.h"
+#include "common/ui/appname.h"
 #include "common/ui/formques.h"
 #include "common/ui/formwait.h"
 #include "common/ui/statusbar.h"
@@ -504,4 +505,20 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
     send(QEvent::MouseMove, edge + QPoint(40, 0), Qt::LeftButton);
     send(QEvent::MouseButtonRelease, edge + QPoint(40, 0), Qt::NoButton);
     EXPECT_EQ(h->sectionSize(3), before + 40);
+}
+
+// A window whose caption is empty (the message boxes of most kinds) is shown by the
+// windowing system with the application's name: that is the program's own caption, the
+// main window's title, never an internal name.
+TEST_F(FormFit, MessageBoxesWithoutCaptionShowTheProgramsCaption) {
+    TFormMain form(dir.dir());
+    for (int kind = 0; kind <= 11; ++kind) {
+        TFormQues box;
+        box.Fill(MakeQuesBox(kind, "Устройство не обнаружено", ""));
+        const QString shown = box.windowTitle().isEmpty() ? QCoreApplication::applicationName() : box.windowTitle();
+        EXPECT_FALSE(shown.isEmpty()) << kind;
+        if (box.windowTitle().isEmpty()) {
+            EXPECT_EQ(shown, form.windowTitle()) << kind;
+        }
+    }
 }
