@@ -96,6 +96,49 @@ ArchiveFileHeader Header(DataKind kind, uint32_t count) {
                                  CtlDateTime(26, 12, 7, 23, 55, 0), count, 9, 2);
 }
 
+// Records of every status with the widest value a parameter takes in each (three digits
+// before the point, negative, all decimals).
+std::vector<uint8_t> ChromRecords(bool moment) {
+    std::vector<uint8_t> all;
+    for (int status = 0; status < 256; status += 17) {
+        std::vector<uint8_t> r(moment ? kChrom5MinRecordSize : kChromHourDayRecordSize, 0);
+        const uint8_t stamp[9] = {26, 12, 31, 23, 55, 0, 23, 59, 59};
+        std::memcpy(r.data(), stamp, moment ? 6 : 9);
+        const int values = moment ? 11 : 10;
+        r[moment ? 6 : 9] = uint8_t(status);
+        if (moment) r[7] = r[8] = uint8_t(status);
+        for (int i = 0; i < kGasParamCount; ++i) PutF32(r.data() + values + 4 * i, -999.9999f);
+        SealRecord(r.data(), r.size());
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    return all;
+}
+
+std::vector<uint8_t> MoistureRecords(bool moment) {
+    std::vector<uint8_t> all;
+    for (int status = 0; status < 256; status += 17) {
+        std::vector<uint8_t> b;
+        if (moment) {
+            Moisture5MinRecord r;
+            r.time = CtlDateTime(26, 12, 31, 23, 55, 0);
+            r.status = uint8_t(status);
+            for (float& x : r.values) x = -999.9999f;
+            b.resize(Moisture5MinRecord::kSize);
+            r.Store(b.data());
+        } else {
+            MoistureHourDayRecord r;
+            r.stamp.date[0] = 26, r.stamp.date[1] = 12, r.stamp.date[2] = 31;
+            r.stamp.end[0] = 23;
+            for (float& x : r.values) x = -999.9999f;
+            b.resize(MoistureHourDayRecord::kSize);
+            r.Store(b.data());
+        }
+        SealRecord(b.data(), b.size());
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
 template <class F>
 std::unique_ptr<QWidget> Plain() {
     return std::make_unique<F>();
@@ -117,6 +160,11 @@ std::vector<FormCase> AllForms(const QString& dir) {
                              chrD = Header(DataKind::ChromDay, 0), wmt5 = Header(DataKind::Wmt5Min, 0),
                              wmtH = Header(DataKind::WmtHour, 0), wmtD = Header(DataKind::WmtDay, 0);
     static std::vector<uint8_t> none;
+    static std::vector<uint8_t> chrMoment = ChromRecords(true), chrMeans = ChromRecords(false),
+                                wmtMoment = MoistureRecords(true), wmtMeans = MoistureRecords(false);
+    static ArchiveFileHeader chr5Full = Header(DataKind::Chrom5Min, 16), chrHFull = Header(DataKind::ChromHour, 16),
+                             chrDFull = Header(DataKind::ChromDay, 16), wmt5Full = Header(DataKind::Wmt5Min, 16),
+                             wmtHFull = Header(DataKind::WmtHour, 16), wmtDFull = Header(DataKind::WmtDay, 16);
     static ArchiveSpan span = [] {
         ArchiveSpan s;
         s.begin.year = 24, s.begin.month = 1, s.begin.day = 1;
@@ -181,6 +229,33 @@ std::vector<FormCase> AllForms(const QString& dir) {
             f->Header = day ? &chrD : &chrH;
             f->PeriodKind = uint8_t(day);
             f->Records = &none;
+            return f;
+        });
+    add("FormArhMom_Chr records", [] {
+        auto f = std::make_unique<TFormArhMom_Chr>();
+        f->Header = &chr5Full;
+        f->Records = &chrMoment;
+        return f;
+    });
+    for (int day : {0, 1})
+        add(QStringLiteral("FormArhivHDM_Chr %1 records").arg(day ? "daily" : "hourly"), [day] {
+            auto f = std::make_unique<TFormArhivHDM_Chr>();
+            f->Header = day ? &chrDFull : &chrHFull;
+            f->PeriodKind = uint8_t(day);
+            f->Records = &chrMeans;
+            return f;
+        });
+    add("FormArhMom_Wmt records", [] {
+        auto f = std::make_unique<TFormArhMom_Wmt>();
+        f->Header = &wmt5Full;
+        f->Records = &wmtMoment;
+        return f;
+    });
+    for (int day : {0, 1})
+        add(QStringLiteral("FormArhivHD_Wmt %1 records").arg(day ? "daily" : "hourly"), [day] {
+            auto f = std::make_unique<TFormArhivHD_Wmt>();
+            f->Header = day ? &wmtDFull : &wmtHFull;
+            f->Records = &wmtMeans;
             return f;
         });
     add("FormArhMom_Wmt", [] {
