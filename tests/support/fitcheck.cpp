@@ -165,6 +165,33 @@ struct Checker {
                  QSize(field.width(), field.height()));
     }
 
+    // What the program writes into a field: a date, a number chosen with the arrows, a
+    // read-only value. (What the user types may scroll, as in any edit.)
+    void Field(QWidget* w, const QString& text, QRect room) {
+        if (text.isEmpty()) return;
+        const QFontMetrics fm(w->font());
+        Text(w, QString(), text, QSize(fm.horizontalAdvance(text) + 4, fm.height()), room.size());
+    }
+
+    void Spin(QAbstractSpinBox* s) {
+        QStyleOptionSpinBox opt;
+        opt.initFrom(s);
+        opt.frame = s->hasFrame();
+        opt.buttonSymbols = s->buttonSymbols();
+        opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField;
+        if (s->buttonSymbols() != QAbstractSpinBox::NoButtons)
+            opt.subControls |= QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+        Field(s, s->text(), s->style()->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxEditField, s));
+    }
+
+    void Edit(QLineEdit* e) {
+        if (!e->isReadOnly()) return;
+        const QMargins m = e->textMargins();
+        QRect room = e->contentsRect().adjusted(m.left(), m.top(), -m.right(), -m.bottom());
+        if (e->hasFrame()) room.adjust(2, 1, -2, -1);  // the frame and the edit's own margin
+        Field(e, e->displayText(), room);
+    }
+
     void List(QListView* v) {
         QAbstractItemModel* m = v->model();
         if (!m) return;
@@ -254,6 +281,8 @@ struct Checker {
         if (auto* b = qobject_cast<QAbstractButton*>(w)) return Button(b);
         if (auto* c = qobject_cast<QComboBox*>(w)) return Combo(c);
         if (auto* t = qobject_cast<QTableView*>(w)) return Table(t);
+        if (auto* sp = qobject_cast<QAbstractSpinBox*>(w)) return Spin(sp);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) return Edit(e);
         if (auto* lv = qobject_cast<QListView*>(w)) return List(lv);
         if (auto* s = qobject_cast<QScrollArea*>(w)) {
             if (s->widget() && s->widget()->isVisible()) {

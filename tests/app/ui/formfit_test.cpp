@@ -4,6 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTest>
@@ -423,6 +429,44 @@ protected:
 };
 
 }  // namespace
+
+// The check itself sees each kind of fault: a cut label, check box, group title, heading
+// and date, a control outside its form and two controls on top of each other.
+TEST_F(FormFit, CheckFindsEachKindOfFault) {
+    QDialog d;
+    d.setFixedSize(300, 200);
+    auto place = [&](QWidget* w, const char* name, QRect r) {
+        w->setParent(&d);
+        w->setObjectName(QString::fromLatin1(name));
+        w->setGeometry(r);
+    };
+    place(new QLabel(QStringLiteral("Ожидание освобождения порта, с")), "cut", QRect(4, 4, 120, 20));
+    place(new QLabel(QStringLiteral("Час")), "whole", QRect(130, 4, 40, 20));
+    place(new QCheckBox(QStringLiteral("Наличие подключенного влагомера")), "box", QRect(4, 30, 120, 20));
+    auto* g = new QGroupBox(QStringLiteral("Переход на летнее время"));
+    place(g, "group", QRect(4, 56, 80, 40));
+    auto* m = new QStandardItemModel(1, 1, &d);
+    m->setHorizontalHeaderLabels({QStringLiteral("Старое значение")});
+    auto* t = new QTableView;
+    t->setModel(m);
+    place(t, "grid", QRect(100, 56, 190, 60));
+    t->setColumnWidth(0, 40);
+    auto* date = new QDateEdit(QDate(2026, 12, 31));
+    date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    date->setReadOnly(false);
+    place(date, "date", QRect(4, 120, 40, 22));
+    place(new QPushButton(QStringLiteral("Принять")), "a", QRect(60, 150, 100, 28));
+    place(new QPushButton(QStringLiteral("Выход")), "b", QRect(150, 150, 100, 28));
+    place(new QPushButton(QStringLiteral("Выход")), "out", QRect(260, 150, 100, 28));
+    d.show();
+    QApplication::processEvents();
+    const QStringList f = fitcheck::Check(&d, QStringLiteral("Test"));
+    const QString all = f.join(QLatin1Char('\n'));
+    for (const char* expected : {"Test cut: \"Ожидание", "Test box: ", "Test group title: ", "Test grid column 0: ",
+                                 "Test date: ", "Test out at (260,150 100x28) leaves", "Test a (60,150 100x28) overlaps b"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(expected))) << expected << "\n" << all.toStdString();
+    EXPECT_FALSE(all.contains(QStringLiteral("Test whole"))) << all.toStdString();
+}
 
 TEST_F(FormFit, EveryFormInEveryModeFits) {
     QStringList all;
