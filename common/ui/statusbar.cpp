@@ -3,6 +3,9 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 TStatusBar::TStatusBar(const QVector<int>& widths, QWidget* parent) : QWidget(parent), widths_(widths) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(2, 1, 2, 1);
@@ -32,11 +35,12 @@ void TStatusBar::FitPanel(int panel) {
     if (!l || panel == stretch_) return;
     // The text, the label's frame on both sides and its indent (half an 'x' on a framed
     // label) on the side it is aligned to.
-    const QFontMetrics fm(l->font());
-    const int indent = l->indent() >= 0 ? l->indent() : fm.horizontalAdvance(QLatin1Char('x')) / 2;
-    const int need = l->text().isEmpty()
-                         ? 0
-                         : fm.horizontalAdvance(l->text()) + 2 * (l->frameWidth() + l->margin()) + indent;
+    // Text widths are fractional: rounded up, so that the text is never cut.
+    const QFontMetricsF fm(l->font());
+    const int indent = l->indent() >= 0 ? l->indent() : QFontMetrics(l->font()).horizontalAdvance(QLatin1Char('x')) / 2;
+    const int need = l->text().isEmpty() ? 0
+                                         : int(std::ceil(fm.horizontalAdvance(l->text()))) +
+                                               2 * (l->frameWidth() + l->margin()) + indent;
     if (need > widths_[panel]) {
         widths_[panel] = need;
         l->setFixedWidth(need);

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "common/question.h"
@@ -179,11 +180,15 @@ void TLogViewForm::FormShow() {
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
     // The widths are the least a column has: it widens to its widest text, so that no
     // event, object or value is cut.
-    const QFontMetrics cm(StringGrid1->font());
-    const int margin = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 1);
+    // Text widths are fractional: rounded up, so that the text is never elided.
+    const QFontMetricsF cm(StringGrid1->font());
+    // The cell's text keeps a margin on both sides, and the grid line takes one pixel.
+    const int margin = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 1) +
+                       (StringGrid1->showGrid() ? 1 : 0);
     for (int c = 1; c < kLogCells; ++c) {
         int w = widths[c - 1];
-        for (const LogRowTexts& row : rows_) w = std::max(w, cm.horizontalAdvance(FromUtf8(row[c - 1])) + margin);
+        for (const LogRowTexts& row : rows_)
+            w = std::max(w, int(std::ceil(cm.horizontalAdvance(FromUtf8(row[c - 1])))) + margin);
         StringGrid1->setColumnWidth(c, w);
     }
     StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
@@ -205,7 +210,22 @@ void TLogViewForm::SizeWindow() {
                           StatusBar1->sizeHint().height() + 20;
     const int rows = std::max(int(rows_.size()), 1);
     const int height = rows > (maxH - fixedPart) / std::max(rowH, 1) ? maxH : fixedPart + rows * rowH;
-    resize(width_, std::max(height, fixedPart + rowH));
+    // The window is as wide as designed, or wider when its columns need it (the last
+    // column holds its heading and its widest text beside the vertical scroll bar), at most
+    // the screen's width.
+    const QFontMetricsF cm(StringGrid1->font());
+    const QFontMetricsF hm(StringGrid1->horizontalHeader()->font());
+    const int last = kLogCells;
+    int lastNeed = int(std::ceil(hm.size(0, Model->headerData(last, Qt::Horizontal).toString()).width())) +
+                   2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, StringGrid1);
+    for (const LogRowTexts& row : rows_)
+        lastNeed = std::max(lastNeed, int(std::ceil(cm.horizontalAdvance(FromUtf8(row[last - 1])))) + 7);
+    int columns = lastNeed;
+    for (int c = 0; c < last; ++c) columns += StringGrid1->columnWidth(c);
+    const int chrome = StringGrid1->frameWidth() * 2 + StringGrid1->verticalScrollBar()->sizeHint().width() +
+                       layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const int width = std::min(std::max(width_, columns + chrome), std::max(width_, avail.width()));
+    resize(width, std::max(height, fixedPart + rowH));
 }
 
 void TLogViewForm::FormResize() {

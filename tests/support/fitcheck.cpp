@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFocusFrame>
 #include <QFontMetrics>
+#include <QtMath>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -33,6 +34,25 @@
 
 namespace fitcheck {
 namespace {
+
+// Text measures rounded up: the text is laid out at fractional pixel widths, and a
+// width rounded to the nearest pixel may be one short of what the painting needs.
+class Metrics {
+public:
+    explicit Metrics(const QFont& font) : fm_(font) {}
+    int horizontalAdvance(const QString& text) const { return qCeil(fm_.horizontalAdvance(text)); }
+    int horizontalAdvance(QChar c) const { return qCeil(fm_.horizontalAdvance(c)); }
+    QSize size(int flags, const QString& text) const { return Ceil(fm_.size(flags, text)); }
+    QRect boundingRect(QRect r, int flags, const QString& text) const {
+        const QRectF b = fm_.boundingRect(QRectF(r), flags, text);
+        return QRect(b.topLeft().toPoint(), Ceil(b.size()));
+    }
+    int height() const { return qCeil(fm_.height()); }
+
+private:
+    static QSize Ceil(QSizeF s) { return QSize(qCeil(s.width()), qCeil(s.height())); }
+    QFontMetricsF fm_;
+};
 
 struct Checker {
     QString form;
@@ -76,10 +96,11 @@ struct Checker {
 
     void Label(const QLabel* l) {
         if (l->text().isEmpty() || !l->pixmap().isNull()) return;
-        const QFontMetrics fm(l->font());
+        const Metrics fm(l->font());
         QRect cr = l->contentsRect().adjusted(l->margin(), l->margin(), -l->margin(), -l->margin());
         int indent = l->indent();
-        if (indent < 0) indent = l->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+        // As the label computes it: half an 'x' on a framed label.
+        if (indent < 0) indent = l->frameWidth() > 0 ? QFontMetrics(l->font()).horizontalAdvance(QLatin1Char('x')) / 2 : 0;
         const Qt::Alignment a = l->alignment();
         if (a & (Qt::AlignLeft | Qt::AlignRight)) cr.setWidth(cr.width() - indent);
         if (a & (Qt::AlignTop | Qt::AlignBottom)) cr.setHeight(cr.height() - indent);
@@ -103,7 +124,7 @@ struct Checker {
 
     void Button(QAbstractButton* b) {
         if (b->text().isEmpty()) return;
-        const QFontMetrics fm(b->font());
+        const Metrics fm(b->font());
         QSize text = fm.size(Qt::TextShowMnemonic, b->text());
         if (!b->icon().isNull()) text.rwidth() += b->iconSize().width() + 4;
         QStyleOptionButton opt;
@@ -142,7 +163,7 @@ struct Checker {
         if (g->isCheckable()) opt.subControls |= QStyle::SC_GroupBoxCheckBox;
         if (g->isFlat()) opt.features |= QStyleOptionFrame::Flat;
         const QRect label = g->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
-        const QSize need = QFontMetrics(g->font()).size(Qt::TextShowMnemonic, g->title());
+        const QSize need = Metrics(g->font()).size(Qt::TextShowMnemonic, g->title());
         // The title must start and end inside the box, clear of its right border.
         const int room = g->width() - 4 - label.left();
         Text(g, QStringLiteral(" title"), g->title(), need, QSize(room, qMax(label.height(), need.height())));
@@ -154,7 +175,7 @@ struct Checker {
         opt.editable = c->isEditable();
         opt.frame = c->hasFrame();
         const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
-        const QFontMetrics fm(c->font());
+        const Metrics fm(c->font());
         int worst = -1, widest = 0;
         for (int i = 0; i < c->count(); ++i) {
             const int w = fm.horizontalAdvance(c->itemText(i)) + (c->itemIcon(i).isNull() ? 0 : c->iconSize().width() + 4);
@@ -169,7 +190,7 @@ struct Checker {
     // read-only value. (What the user types may scroll, as in any edit.)
     void Field(QWidget* w, const QString& text, QRect room) {
         if (text.isEmpty()) return;
-        const QFontMetrics fm(w->font());
+        const Metrics fm(w->font());
         Text(w, QString(), text, QSize(fm.horizontalAdvance(text) + 4, fm.height()), room.size());
     }
 
@@ -200,7 +221,7 @@ struct Checker {
             const QModelIndex i = m->index(r, v->modelColumn());
             const QString t = i.data(Qt::DisplayRole).toString();
             const QVariant f = i.data(Qt::FontRole);
-            const QFontMetrics fm(f.isValid() ? f.value<QFont>() : v->font());
+            const Metrics fm(f.isValid() ? f.value<QFont>() : v->font());
             const QSize need = fm.size(0, t);
             if (need.width() > room) {
                 Text(v, QStringLiteral(" row %1").arg(r), t, need, QSize(room, need.height()));
@@ -220,7 +241,7 @@ struct Checker {
                 const QString t = m->headerData(s, Qt::Horizontal, Qt::DisplayRole).toString();
                 if (t.isEmpty()) continue;
                 const QVariant f = m->headerData(s, Qt::Horizontal, Qt::FontRole);
-                const QFontMetrics fm(f.isValid() ? f.value<QFont>() : h->font());
+                const Metrics fm(f.isValid() ? f.value<QFont>() : h->font());
                 QSize need = fm.size(0, t) + QSize(2 * margin, 2);
                 if (h->isSortIndicatorShown() && h->sortIndicatorSection() == s)
                     need.rwidth() += v->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, h) + margin;
@@ -228,7 +249,9 @@ struct Checker {
             }
         }
         // The cells shown: their texts must fit their columns, as the grid does not wrap them.
-        const int cellMargin = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1);
+        // The text's margin on both sides, and the grid line's pixel the cell gives up.
+        const int cellMargin = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1) +
+                               (v->showGrid() ? 1 : 0);
         for (int c = 0; c < m->columnCount(); ++c) {
             if (v->isColumnHidden(c)) continue;
             for (int r = 0; r < m->rowCount() && r < 200; ++r) {
@@ -236,7 +259,7 @@ struct Checker {
                 const QString t = i.data(Qt::DisplayRole).toString();
                 if (t.isEmpty()) continue;
                 const QVariant f = i.data(Qt::FontRole);
-                const QFontMetrics fm(f.isValid() ? f.value<QFont>() : v->font());
+                const Metrics fm(f.isValid() ? f.value<QFont>() : v->font());
                 const int need = fm.horizontalAdvance(t) + cellMargin;
                 if (need > v->columnWidth(c)) {
                     Text(v, QStringLiteral(" row %1 column %2").arg(r).arg(c), t, QSize(need, 0),

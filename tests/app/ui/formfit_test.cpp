@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QHeaderView>
 #include <QTableView>
@@ -526,6 +527,17 @@ TEST_F(FormFit, ConnectionFormsTabThroughTheButtonsLeftToRight) {
     order(p, {p.BitBtn1, p.BitBtn3, p.BitBtn2});
 }
 
+// Every column of a log view in sight at once: the window is as wide as its columns (and
+// their scroll bar) need, where the screen has the room; else as wide as the screen.
+void ExpectAllColumnsInSight(TLogViewForm& f) {
+    const int screen = f.screen()->availableGeometry().width();
+    if (f.width() < screen) {
+        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << f.windowTitle().toStdString();
+    } else {
+        EXPECT_LE(f.width(), std::max(screen, dynamic_cast<TFormAud*>(&f) ? 810 : 992)) << f.windowTitle().toStdString();
+    }
+}
+
 // The log views hold the widest text each column can get from a record (every event,
 // object, parameter and value the controller can report, every moisture analyser type):
 // a column is never narrower than its text, and the user can still widen it by its edge.
@@ -587,11 +599,13 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
         uint8_t name[20] = {'K', 'V', 'R'};
         d.header = MakeArchiveFileHeader(log == kAuditLog ? DataKind::AuditLog : DataKind::DiagLog, name, 9,
                                          CtlDateTime(26, 12, 7, 14, 30, 45), CtlDateTime(26, 12, 1, 0, 0, 0),
-                                         CtlDateTime(26, 12, 31, 23, 59, 59), kLogCells, 9, param);
-        for (std::vector<uint8_t>& b : best) {
-            SealRecord(b.data(), b.size());
-            d.rows.insert(d.rows.end(), b.begin(), b.end());
-        }
+                                         CtlDateTime(26, 12, 31, 23, 59, 59), 30 * kLogCells, 9, param);
+        // Enough rows for the vertical scroll bar to show beside the last column.
+        for (int copy = 0; copy < 30; ++copy)
+            for (std::vector<uint8_t>& b : best) {
+                SealRecord(b.data(), b.size());
+                d.rows.insert(d.rows.end(), b.begin(), b.end());
+            }
         return d;
     };
     QStringList all;
@@ -602,6 +616,7 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
         f.show();
         QApplication::processEvents();
         all << fitcheck::Check(&f, QStringLiteral("FormAla moisture type %1").arg(type));
+        ExpectAllColumnsInSight(f);
     }
     const LogData a = widest(kAuditLog, 0);
     TFormAud f;
@@ -609,6 +624,7 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
     f.show();
     QApplication::processEvents();
     all << fitcheck::Check(&f, QStringLiteral("FormAud"));
+    ExpectAllColumnsInSight(f);
     EXPECT_TRUE(all.isEmpty()) << all.join(QLatin1Char('\n')).toStdString();
 
     // Dragging a heading's right edge widens the column.
