@@ -29,6 +29,7 @@
 #include "app/ui/formconnect.h"
 #include "app/ui/formmain.h"
 #include "common/bytes.h"
+#include "common/codepage.h"
 #include "common/globals.h"
 #include "common/question.h"
 #include "common/stringi.h"
@@ -161,6 +162,40 @@ QStringList Findings(const FormCase& c) {
     return f;
 }
 
+// The longest name the directories take (49 characters), Windows-1251.
+const char kLongName[] = "Узел учета газа ГРС-17 ЮГ, Казанское ЛПУ, выход 2";
+
+void PutName(char* field, size_t size) {
+    std::string win;
+    Utf8ToWin(kLongName, win);
+    std::memset(field, 0, size);
+    std::memcpy(field, win.data(), std::min(win.size(), size - 1));
+}
+
+// Directories of subscribers and objects whose every entry has the longest name.
+void FillDirectories() {
+    auto& fon = ConnSettings.FonList;
+    auto& eth = ConnSettings.EthrList;
+    fon.head.users_num = eth.head.users_num = 3;
+    fon.head.user_index = eth.head.user_index = 0;
+    for (int i = 0; i < 3; ++i) {
+        PutName(fon.entries[i].user_name, sizeof fon.entries[i].user_name);
+        fon.entries[i].contr_adr = uint8_t(255 - i);
+        std::memset(fon.entries[i].phone_code, 0, sizeof fon.entries[i].phone_code);
+        std::memcpy(fon.entries[i].phone_code, "8-843-555-12-34,,,,,,,,,,,,,", 29);
+        PutName(eth.entries[i].user_name, sizeof eth.entries[i].user_name);
+        eth.entries[i].contr_adr = uint8_t(255 - i);
+        eth.entries[i].ip_adr = 0xFFFFFFFFu - uint32_t(i);
+        eth.entries[i].port = 65535;
+    }
+    ObjectList.obj_num = 3;
+    ObjectList.obj_index = 0;
+    for (int i = 0; i < 3; ++i) {
+        PutName(ObjectList.entries[i].obj_name, sizeof ObjectList.entries[i].obj_name);
+        ObjectList.entries[i].contr_adr = uint8_t(255 - i);
+    }
+}
+
 std::vector<FormCase> AllForms(const QString& dir) {
     static TStatusBar bar({175, 95, -1, 50});
     static ArchiveFileHeader chr5 = Header(DataKind::Chrom5Min, 0), chrH = Header(DataKind::ChromHour, 0),
@@ -208,6 +243,31 @@ std::vector<FormCase> AllForms(const QString& dir) {
             });
         }
     }
+    for (uint8_t kind : {1, 2}) {
+        const QString k = QStringLiteral(" kind %1, longest names").arg(kind);
+        add("FormConnect" + k, [kind] {
+            FillDirectories();
+            ConnSettings.Conn_Prz = kind;
+            return std::make_unique<TFormConnect>(&bar);
+        });
+        add("FormAbonents_List" + k, [kind] {
+            FillDirectories();
+            ConnSettings.Conn_Prz = kind;
+            return std::make_unique<TFormAbonents_List>();
+        });
+    }
+    add("FormObjects_List longest names", [] {
+        FillDirectories();
+        return std::make_unique<TFormObjects_List>();
+    });
+    for (uint8_t mode : {0, 1})
+        add(QStringLiteral("FormExcRep_Date longest names %1").arg(mode), [mode] {
+            FillDirectories();
+            auto f = std::make_unique<TFormExcRep_Date>();
+            f->Mode = mode;
+            f->Span = &span;
+            return f;
+        });
     add("FormAbout", Plain<TFormAbout>);
     add("FormMean", Plain<TFormMean>);
     for (int kind = 0; kind <= 11; ++kind)
@@ -423,9 +483,14 @@ protected:
         InitStringTable();
         ClearQuesRecord();
         saved_ = ConnSettings;
+        savedObjects_ = ObjectList;
     }
-    void TearDown() override { ConnSettings = saved_; }
+    void TearDown() override {
+        ConnSettings = saved_;
+        ObjectList = savedObjects_;
+    }
     ConnSettingsRecord saved_{};
+    ObjectListRecord savedObjects_{};
     TempDir dir;
 };
 
