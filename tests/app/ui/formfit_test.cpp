@@ -41,6 +41,7 @@
 #include "data/archformat.h"
 #include "data/logread.h"
 #include "data/logview.h"
+#include "data/momdata.h"
 #include "data/ui/formala.h"
 #include "data/ui/formarhivhd_wmt.h"
 #include "data/ui/formarhivhdm_chr.h"
@@ -363,7 +364,26 @@ std::vector<FormCase> AllForms(const QString& dir) {
             return f;
         });
     add("FormMom", Plain<TFormMom>);
+    add("FormMom values and zones", [] {
+        auto f = std::make_unique<TFormMom>();
+        const uint8_t stamp[6] = {26, 12, 31, 23, 59, 59};
+        std::memcpy(f->Data, stamp, 6);
+        for (int i = 0; i < kGasParamCount; ++i) PutF32(f->Data + kChromMomGasAt + 4 * i, -999.9999f);
+        f->ShowAnalysis();
+        uint8_t zones[kGasParamCount];
+        for (int i = 0; i < kGasParamCount; ++i) zones[i] = uint8_t(i % 6);  // every zone, and one unknown
+        f->ShowZones(zones);
+        return f;
+    });
     add("FormMomWmt", Plain<TFormMomWmt>);
+    add("FormMomWmt values", [] {
+        auto f = std::make_unique<TFormMomWmt>();
+        const uint8_t stamp[6] = {26, 12, 31, 23, 59, 59};
+        std::memcpy(f->Data, stamp, 6);
+        for (int i = 0; i < kMoistureValueCount; ++i) PutF32(f->Data + 8 + 4 * i, -999.9999f);
+        f->ShowData();
+        return f;
+    });
     add("FormPrz", Plain<TFormPrz>);
 
     // Parameter forms, file mode and device mode.
