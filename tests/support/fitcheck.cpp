@@ -241,7 +241,10 @@ struct Checker {
                 const QString t = m->headerData(s, Qt::Horizontal, Qt::DisplayRole).toString();
                 if (t.isEmpty()) continue;
                 const QVariant f = m->headerData(s, Qt::Horizontal, Qt::FontRole);
-                const Metrics fm(f.isValid() ? f.value<QFont>() : h->font());
+                QFont font = f.isValid() ? f.value<QFont>() : h->font();
+                // A heading whose column holds the current selection is drawn in bold.
+                if (h->highlightSections()) font.setBold(true);
+                const Metrics fm(font);
                 QSize need = fm.size(0, t) + QSize(2 * margin, 2);
                 if (h->isSortIndicatorShown() && h->sortIndicatorSection() == s)
                     need.rwidth() += v->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, h) + margin;
