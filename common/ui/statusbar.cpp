@@ -33,9 +33,9 @@ TStatusBar::TStatusBar(const QVector<int>& widths, QWidget* parent) : QWidget(pa
 void TStatusBar::FitPanel(int panel) {
     QLabel* l = panels_.value(panel);
     if (!l || panel == stretch_) return;
-    // The text, the label's frame on both sides and its indent (half an 'x' on a framed
-    // label) on the side it is aligned to.
-    // Text widths are fractional: rounded up, so that the text is never cut.
+    // The text's width rounded up (it is laid out at fractional widths), the label's frame
+    // on both sides and its indent (half an 'x' on a framed label) on the side it is
+    // aligned to.
     const QFontMetricsF fm(l->font());
     const int indent = l->indent() >= 0 ? l->indent() : QFontMetrics(l->font()).horizontalAdvance(QLatin1Char('x')) / 2;
     const int need = l->text().isEmpty() ? 0

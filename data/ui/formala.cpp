@@ -44,6 +44,15 @@ const char* const kAuditHeadings[kLogCells] = {"Дата",     "Время",    
 const int kDiagWidths[kLogCells - 1] = {80, 80, 280, 270, 80, 80};
 const int kAuditWidths[kLogCells - 1] = {80, 80, 280, 90, 90, 75};
 
+// The width a cell needs for its text: the text's own width rounded up (it is laid out at
+// fractional widths), the margin the grid keeps on both sides of it, and the pixel of the
+// grid line.
+int CellWidth(const QTableView* grid, const std::string& text) {
+    const QFontMetricsF fm(grid->font());
+    const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    return int(std::ceil(fm.horizontalAdvance(FromUtf8(text)))) + margin + (grid->showGrid() ? 1 : 0);
+}
+
 }  // namespace
 
 void SetLogSaveDialogHook(DataSaveChooser chooser) { SaveHook() = std::move(chooser); }
@@ -180,15 +189,9 @@ void TLogViewForm::FormShow() {
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
     // The widths are the least a column has: it widens to its widest text, so that no
     // event, object or value is cut.
-    // Text widths are fractional: rounded up, so that the text is never elided.
-    const QFontMetricsF cm(StringGrid1->font());
-    // The cell's text keeps a margin on both sides, and the grid line takes one pixel.
-    const int margin = 2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, StringGrid1) + 1) +
-                       (StringGrid1->showGrid() ? 1 : 0);
     for (int c = 1; c < kLogCells; ++c) {
         int w = widths[c - 1];
-        for (const LogRowTexts& row : rows_)
-            w = std::max(w, int(std::ceil(cm.horizontalAdvance(FromUtf8(row[c - 1])))) + margin);
+        for (const LogRowTexts& row : rows_) w = std::max(w, CellWidth(StringGrid1, row[c - 1]));
         StringGrid1->setColumnWidth(c, w);
     }
     StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
@@ -213,13 +216,11 @@ void TLogViewForm::SizeWindow() {
     // The window is as wide as designed, or wider when its columns need it (the last
     // column holds its heading and its widest text beside the vertical scroll bar), at most
     // the screen's width.
-    const QFontMetricsF cm(StringGrid1->font());
     const QFontMetricsF hm(StringGrid1->horizontalHeader()->font());
     const int last = kLogCells;
     int lastNeed = int(std::ceil(hm.size(0, Model->headerData(last, Qt::Horizontal).toString()).width())) +
                    2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, StringGrid1);
-    for (const LogRowTexts& row : rows_)
-        lastNeed = std::max(lastNeed, int(std::ceil(cm.horizontalAdvance(FromUtf8(row[last - 1])))) + 7);
+    for (const LogRowTexts& row : rows_) lastNeed = std::max(lastNeed, CellWidth(StringGrid1, row[last - 1]));
     int columns = lastNeed;
     for (int c = 0; c < last; ++c) columns += StringGrid1->columnWidth(c);
     const int chrome = StringGrid1->frameWidth() * 2 + StringGrid1->verticalScrollBar()->sizeHint().width() +
