@@ -5,6 +5,7 @@
 
 #include "app/ui/formmain.h"
 #include "common/ui/appfonts.h"
+#include "common/ui/appname.h"
 
 namespace {
 // Shows an exception that escaped an event handler and lets the program go on.
@@ -26,7 +27,7 @@ public:
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
-    app.setApplicationName(QStringLiteral("qvr"));
+    qvr::InstallProgramName();
     qvr::InstallProgramFonts();
     try {
         TFormMain form;

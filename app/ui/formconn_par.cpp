@@ -19,7 +19,7 @@
 namespace {
 
 constexpr int kWidth = 606;
-constexpr int kLabelX = 10, kLabelW = 390, kFieldX = 410, kFieldW = 160, kRowH = 26;
+constexpr int kLabelX = 10, kLabelW = 390, kFieldX = 410, kFieldW = 160, kRowH = 25;
 
 QLabel* RowLabel(QWidget* parent, int row, const char* text) {
     auto* l = new QLabel(QString::fromUtf8(text), parent);
@@ -84,9 +84,11 @@ TFormConn_Par::TFormConn_Par(QWidget* parent) : QDialog(parent) {
     pn_fon->setObjectName(QStringLiteral("pn_fon"));
     pn_fon->setFrameShape(QFrame::StyledPanel);
     pn_fon->setGeometry(8, pn_dir->geometry().bottom() + 4, kWidth - 16, 3 * kRowH + 10);
-    RowLabel(pn_fon, 0, "Команды инициализации модема");
+    // The command edit is wider than the other fields: its label keeps to the left of it.
+    constexpr int kCommandX = 220;
+    RowLabel(pn_fon, 0, "Команды инициализации модема")->setFixedWidth(kCommandX - 8 - kLabelX);
     Edit5 = RowEdit(pn_fon, 0, "Edit5", false);
-    Edit5->setGeometry(220, 8, kFieldX + kFieldW - 220, 22);
+    Edit5->setGeometry(kCommandX, 8, kFieldX + kFieldW - kCommandX, 22);
     Edit5->setMaxLength(199);  // the text and its terminating zero fill the 200-byte field
     RowLabel(pn_fon, 1, "Ожидание соединения, с");
     Edit6 = RowEdit(pn_fon, 1, "Edit6");
@@ -113,10 +115,11 @@ TFormConn_Par::TFormConn_Par(QWidget* parent) : QDialog(parent) {
 
     BitBtn1 = new QPushButton(QStringLiteral("Принять"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    // Created as they stand, left to right, so that Tab goes through them in that order.
     BitBtn3 = new QPushButton(QStringLiteral("Поиск адреса устройства"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn1->setDefault(true);
 
     connect(CheckBox1, &QCheckBox::clicked, this, &TFormConn_Par::CheckBox1Click);

@@ -58,17 +58,20 @@ TFormConnect::TFormConnect(qvr::IStatusBar* statusBar, QWidget* parent) : QDialo
     l3->setGeometry(4, 4, 150, 22);
     ComboBox2 = new QComboBox(pn_abon);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->setGeometry(4, 30, kWidth - 16 - 8 - 150, 24);
+    // The list takes the panel's whole width, so that a name of 49 characters shows whole;
+    // the directory button stands beside the heading above it.
+    ComboBox2->setGeometry(4, 32, kWidth - 16 - 8, 24);
     SpeedButton1 = new QPushButton(QStringLiteral("Список абонентов"), pn_abon);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setGeometry(kWidth - 16 - 146, 29, 142, 26);
+    SpeedButton1->setGeometry(kWidth - 16 - 146, 3, 142, 26);
 
     BitBtn1 = new QPushButton(QStringLiteral("Связаться"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    // Created as they stand, left to right, so that Tab goes through them in that order.
     BitBtn3 = new QPushButton(QStringLiteral("Изменить параметры связи"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn2 = new QPushButton(QStringLiteral("Выход"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     BitBtn1->setDefault(true);
 
     // activated: only the user's choices, not the lists being filled.

@@ -9,9 +9,11 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 #include "common/question.h"
@@ -41,6 +43,15 @@ const char* const kAuditHeadings[kLogCells] = {"Дата",     "Время",    
 // Widths of columns 1..6 in pixels; the last column takes the rest of the window's width.
 const int kDiagWidths[kLogCells - 1] = {80, 80, 280, 270, 80, 80};
 const int kAuditWidths[kLogCells - 1] = {80, 80, 280, 90, 90, 75};
+
+// The width a cell needs for its text: the text's own width rounded up (it is laid out at
+// fractional widths), the margin the grid keeps on both sides of it, and the pixel of the
+// grid line.
+int CellWidth(const QTableView* grid, const std::string& text) {
+    const QFontMetricsF fm(grid->font());
+    const int margin = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+    return int(std::ceil(fm.horizontalAdvance(FromUtf8(text)))) + margin + (grid->showGrid() ? 1 : 0);
+}
 
 }  // namespace
 
@@ -114,7 +125,8 @@ TLogViewForm::TLogViewForm(QWidget* parent, uint8_t log, int width) : QDialog(pa
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(StringGrid1->fontMetrics().height() + 4);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The user widens or narrows a column by its heading's edge, as in any grid.
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->horizontalHeader()->setMinimumSectionSize(1);  // the 4-pixel spacer column
@@ -175,7 +187,13 @@ void TLogViewForm::FormShow() {
     const QFontMetrics hm(StringGrid1->horizontalHeader()->font());
     StringGrid1->setColumnWidth(0, 4);
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
-    for (int c = 1; c < kLogCells; ++c) StringGrid1->setColumnWidth(c, widths[c - 1]);
+    // The widths are the least a column has: it widens to its widest text, so that no
+    // event, object or value is cut.
+    for (int c = 1; c < kLogCells; ++c) {
+        int w = widths[c - 1];
+        for (const LogRowTexts& row : rows_) w = std::max(w, CellWidth(StringGrid1, row[c - 1]));
+        StringGrid1->setColumnWidth(c, w);
+    }
     StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
 
     SizeWindow();
@@ -195,7 +213,20 @@ void TLogViewForm::SizeWindow() {
                           StatusBar1->sizeHint().height() + 20;
     const int rows = std::max(int(rows_.size()), 1);
     const int height = rows > (maxH - fixedPart) / std::max(rowH, 1) ? maxH : fixedPart + rows * rowH;
-    resize(width_, std::max(height, fixedPart + rowH));
+    // The window is as wide as designed, or wider when its columns need it (the last
+    // column holds its heading and its widest text beside the vertical scroll bar), at most
+    // the screen's width.
+    const QFontMetricsF hm(StringGrid1->horizontalHeader()->font());
+    const int last = kLogCells;
+    int lastNeed = int(std::ceil(hm.size(0, Model->headerData(last, Qt::Horizontal).toString()).width())) +
+                   2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, StringGrid1);
+    for (const LogRowTexts& row : rows_) lastNeed = std::max(lastNeed, CellWidth(StringGrid1, row[last - 1]));
+    int columns = lastNeed;
+    for (int c = 0; c < last; ++c) columns += StringGrid1->columnWidth(c);
+    const int chrome = StringGrid1->frameWidth() * 2 + StringGrid1->verticalScrollBar()->sizeHint().width() +
+                       layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const int width = std::min(std::max(width_, columns + chrome), std::max(width_, avail.width()));
+    resize(width, std::max(height, fixedPart + rowH));
 }
 
 void TLogViewForm::FormResize() {

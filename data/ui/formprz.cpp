@@ -80,7 +80,7 @@ TFormPrz::TFormPrz(QWidget* owner) : TPolledForm(owner) {
     setFixedSize(kWidth, kHeight);
 
     LabelTimeCaption = Caption(this, QStringLiteral("Дата и время последнего изменения\nпризнаков нештатных ситуаций"),
-                               16, 8, 360, 36);
+                               16, 8, 320, 36);
     LabelTime = Indicator(this, "LabelTime", 14);
     LabelTime->setGeometry(kIndicatorLeft - 60, 14, kIndicatorWidth + 60, 22);
 

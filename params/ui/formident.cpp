@@ -48,7 +48,7 @@ TFormIdent::TFormIdent(QWidget* owner) : QDialog(owner) {
         Caption[i]->setObjectName(QStringLiteral("Caption") + n);
         Value[i] = ValueLabel(this, QRect(272, y + (heights[i] - 24) / 2, 200, 24));
         Value[i]->setObjectName(QStringLiteral("Value") + n);
-        y += heights[i] + 8;
+        y += heights[i] + 6;  // the last caption ends above the button
     }
     BitBtn1 = qvr::MakeButton(this, "BitBtn1", "Выход", QRect(185, 360, 120, 30));
     connect(BitBtn1, &QPushButton::clicked, this, &TFormIdent::BitBtn1Click);

@@ -1,5 +1,7 @@
 #include "params/ui/formlinkutil.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,10 +36,13 @@ void LinkFormBase::ShowFrame(int width, int height) {
     setFixedSize(width, height);
     const bool device = Mode == 1;
     const int y = height - 50;
-    const QRect accept(width / 2 - 190, y, 190, 30);
+    // The accept button ends, and the exit button starts 20 pixels after, the middle of
+    // the form; on a narrow form the accept button gives up width to stay inside it.
+    const int acceptWidth = std::min(190, width / 2 - 16);
+    const QRect accept(width / 2 - acceptWidth, y, acceptWidth, 30);
     BitBtn1->setGeometry(accept);
     BitBtn3->setGeometry(accept);
-    BitBtn2->setGeometry(width / 2 + 20, y, 140, 30);
+    BitBtn2->setGeometry(width / 2 + 20, y, std::min(140, width / 2 - 28), 30);
     BitBtn1->setVisible(device);
     BitBtn3->setVisible(!device);
 }

@@ -82,6 +82,10 @@ void TFormSys::BuildSeason(SeasonControls& s, const char* title, int x) {
     s.WeekDay = MakeList(g, "WeekDay", QRect(170, 90, 150, 24));
     for (const char* d : WeekDayNames) s.WeekDay->addItem(QString::fromUtf8(d));
     s.WeekDay->setCurrentIndex(-1);
+    // The week lists share their place with the day list: until a rule chooses, only the
+    // day list stands there.
+    s.Week->hide();
+    s.WeekDay->hide();
 
     s.HourLabel = MakeLabel(g, "HourLabel", "Час", QRect(10, 130, 60, 22));
     s.Hour = MakeList(g, "Hour", QRect(74, 128, 90, 24));

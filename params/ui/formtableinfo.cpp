@@ -25,10 +25,10 @@ constexpr int kVisibleRows = 27;
 constexpr int kScrollTop = 42;
 constexpr int kScrollLeft = 8;
 constexpr int kBelowRows = 113;     // buttons area under the scroll box
-constexpr int kCaptionWidth = 440;
-constexpr int kDestroyedLeft = 446;
-constexpr int kDestroyedWidth = 56;
-constexpr int kCheckLeft = 520;
+constexpr int kCaptionWidth = 452;   // the longest table name whole
+constexpr int kDestroyedLeft = 456;
+constexpr int kDestroyedWidth = 50;
+constexpr int kCheckLeft = 530;
 constexpr int kButtonWidth = 270;
 constexpr int kButtonHeight = 32;
 constexpr int kClockTable = 2;
@@ -50,7 +50,7 @@ TFormTableInfo::TFormTableInfo(QWidget* owner) : QDialog(owner) {
     HeaderDestroyed->setGeometry(kScrollLeft + kDestroyedLeft, 4, kDestroyedWidth, 34);
     HeaderWrite = new QLabel(QStringLiteral("Записать\nтаблицу"), this);
     HeaderWrite->setAlignment(Qt::AlignCenter);
-    HeaderWrite->setGeometry(kScrollLeft + kCheckLeft - 20, 4, 70, 34);
+    HeaderWrite->setGeometry(kScrollLeft + kCheckLeft + 8 - 28, 4, 56, 34);  // centred on the box
 
     ScrollBox1 = new QScrollArea(this);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));

@@ -27,7 +27,7 @@ TFormObject::TFormObject(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral(" Параметры объекта"));
     setFixedSize(564, 140);
     auto* l1 = new QLabel(QStringLiteral("Наименование объекта"), this);
-    l1->setGeometry(12, 10, 200, 20);
+    l1->setGeometry(12, 10, 200, 18);
     auto* l2 = new QLabel(QStringLiteral("(до 49 символов)"), this);
     l2->setGeometry(12, 28, 200, 20);
     Edit1 = new QLineEdit(this);
