@@ -26,7 +26,7 @@ void FillDemoController(CtlSim& sim, bool moistureAnalyser) {
     std::memset(sim.Table(7), 0, 38);
     sim.Table(9)[0] = 1;  // one flow computer
     sim.Table(14)[0] = 1;
-    sim.Table(14)[6] = 1;  // chromatograph type
+    sim.Table(14)[6] = 9;  // chromatograph type: the one the data files accept
     sim.Table(15)[0] = 2;
     sim.Table(15)[6] = 1;  // moisture-analyser type
     sim.Table(18)[0] = 1;
