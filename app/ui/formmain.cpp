@@ -19,6 +19,7 @@
 #include "common/inifile.h"
 #include "common/question.h"
 #include "common/stringi.h"
+#include "common/ui/appname.h"
 #include "common/ui/formques.h"
 #include "app/ui/modemesc.h"
 #include "link/comportfunctions.h"
@@ -146,7 +147,7 @@ bool EscAbortHook::eventFilter(QObject* watched, QEvent* event) {
 
 TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(parent) {
     FormMain = this;
-    setWindowTitle(QStringLiteral("Программа обслуживания контроллера  КВР_Torvane_370"));
+    setWindowTitle(QString::fromUtf8(qvr::kProgramCaption));
     resize(1040, 680);
     CallStart = 0;
     g_ProgDir = progDir.empty() ? qvr::ExecutableDir() : progDir;
