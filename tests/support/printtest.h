@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <QStandardItemModel>
+
 #include <cstring>
 #include <string>
 
@@ -41,3 +43,14 @@ protected:
     qvr::ArchiveFileHeader header;
     char org[41] = {};
 };
+
+// Empty grids shaped as the chromatograph views give them: 5 left columns, 21 value
+// columns, rows rows each.
+inline void ShapeChromGrids(QStandardItemModel& left, QStandardItemModel& values, int rows) {
+    left.clear();
+    values.clear();
+    left.setColumnCount(5);
+    values.setColumnCount(21);
+    left.setRowCount(rows);
+    values.setRowCount(rows);
+}

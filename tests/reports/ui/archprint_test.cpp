@@ -42,12 +42,7 @@ protected:
 // Grids as the chromatograph views give them: left column 1 date (with a leading blank),
 // 2 time / start, 3 end; value column 1 + p holds "r.p" and the status mark.
 void FillChromGrids(QStandardItemModel& left, QStandardItemModel& values, int rows) {
-    left.clear();
-    values.clear();
-    left.setColumnCount(5);
-    values.setColumnCount(21);
-    left.setRowCount(rows);
-    values.setRowCount(rows);
+    ShapeChromGrids(left, values, rows);
     for (int r = 0; r < rows; ++r) {
         left.setItem(r, 1, new QStandardItem(QStringLiteral(" D%1").arg(r)));
         left.setItem(r, 2, new QStandardItem(QStringLiteral("S%1 ").arg(r)));

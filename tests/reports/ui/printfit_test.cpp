@@ -114,12 +114,7 @@ GasAnalysis Gas(bool kcal) {
 // leading blanks, values right-aligned in 8 characters, daily end times with the star).
 
 void FillChromGrids(QStandardItemModel& left, QStandardItemModel& values, int rows, bool daily) {
-    left.clear();
-    values.clear();
-    left.setColumnCount(5);
-    values.setColumnCount(21);
-    left.setRowCount(rows);
-    values.setRowCount(rows);
+    ShapeChromGrids(left, values, rows);
     const GasAnalysis a = Gas(ReportSettings.thermal_unit == 1);
     for (int r = 0; r < rows; ++r) {
         const int day = 1 + r % 28, hour = r % 24;
@@ -266,6 +261,16 @@ std::vector<LogRowTexts> AllDiagRows(uint8_t moistureType) {
     return all;
 }
 
+// The log print of rows under the organisation heading (none: nullptr) into form.
+void BuildLog(TFormPrnArhiv& form, PrintHeadingKind kind, const ArchiveFileHeader& header, const char* heading,
+              const std::vector<LogPrintRow>& rows) {
+    form.kind = kind;
+    form.header = &header;
+    form.heading = heading;
+    form.grid = &rows;
+    form.BuildLogPrint();
+}
+
 TEST_F(PrintFit, LogPrintsWithEveryTextTheViewsShow) {
     struct Case {
         PrintHeadingKind kind;
@@ -279,11 +284,7 @@ TEST_F(PrintFit, LogPrintsWithEveryTextTheViewsShow) {
     for (const Case& c : cases) {
         const std::vector<LogPrintRow> rows = RowsOf(c.texts);
         TFormPrnArhiv form;
-        form.kind = c.kind;
-        form.header = &header;
-        form.heading = org;
-        form.grid = &rows;
-        form.BuildLogPrint();
+        BuildLog(form, c.kind, header, org, rows);
         EXPECT_FITS(form.QuickRep1, c.what);
     }
 }
@@ -401,10 +402,7 @@ TEST_F(PrintFit, TextsOnceCutPrintWhole) {
     rows.push_back({Q("    12.03.26"), Q("    14:03:08"), Q("Режим записи параметров газа в ВРГ"),
                     Q("В нач. часа (безусл.)"), Q("Ср. за посл. сутки"), Q(""), Q("Оп1")});
     TFormPrnArhiv log;
-    log.kind = kPrintAuditLog;
-    log.header = &header;
-    log.grid = &rows;
-    log.BuildLogPrint();
+    BuildLog(log, kPrintAuditLog, header, nullptr, rows);
     ASSERT_EQ(log.QuickRep1.PageCount(), 2);
     for (const char* t : {"    12.03.26", "    14:03:07", "    14:03:08", "Переход запрещен", "Хроматограф тип 9",
                           "В нач. часа (безусл.)", "Ср. за посл. сутки"})
@@ -476,11 +474,7 @@ TEST_F(PrintFit, SamplePrintouts) {
         const std::vector<LogPrintRow> rows =
             RowsOf(DistinctRows(kind == kPrintAuditLog ? AllAuditRows() : AllDiagRows(1)));
         TFormPrnArhiv log;
-        log.kind = kind;
-        log.header = &header;
-        log.heading = org;
-        log.grid = &rows;
-        log.BuildLogPrint();
+        BuildLog(log, kind, header, org, rows);
         EXPECT_TRUE(PrintSample(log.QuickRep1, kind == kPrintAuditLog ? "intervention-log.pdf" : "diagnostic-log.pdf"));
     }
 
