@@ -24,14 +24,9 @@
 #include "link/tabledir.h"
 #include "link/tcp_fun.h"
 #include "support/tempdir.h"
-
-using Clock = std::chrono::steady_clock;
+#include "support/timing.h"
 
 namespace {
-
-long MsSince(Clock::time_point t) {
-    return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
 
 // A valid direct-line input: COM3, 9600 bit/s (rate index 11), 2 tries, 2 s, 100 ms, 5 preambles.
 ConnParInput DirectInput() {

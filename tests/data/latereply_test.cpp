@@ -23,6 +23,7 @@
 #include "link/connectmodem.h"
 #include "link/hgcbox.h"
 #include "link/tabledir.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -41,12 +42,6 @@ public:
     void SetMax(int) override {}
     void SetPosition(int) override {}
 };
-
-Bytes Joined(const std::vector<Bytes>& recs) {
-    Bytes out;
-    for (const Bytes& r : recs) out.insert(out.end(), r.begin(), r.end());
-    return out;
-}
 
 constexpr int kCtlCom = 74;
 constexpr int kModemCom = 75;

@@ -3,9 +3,6 @@
 // cost rule, whole-configuration reads and writes, and the configuration record copies.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <array>
@@ -26,6 +23,7 @@
 #include "link/comportfunctions.h"
 #include "link/conffun.h"
 #include "link/hgcbox.h"
+#include "support/loopback.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -559,12 +557,8 @@ TEST_F(TableLayer, Table3RateMovesOnlyADirectLine) {
     ctlsim::CtlSim tcpSim{5};
     const int port = tcpSim.StartTcp(0);
     ASSERT_GT(port, 0);
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(uint16_t(port));
-    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    const int s = ConnectLoopback(port);
+    ASSERT_GE(s, 0);
     CloseComPort(box->PortHandle);
     box->PortHandle = -1;
     box->LinkKind = 2;

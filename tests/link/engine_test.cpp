@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,9 +20,10 @@
 #include "ctlsim/ctlsim.h"
 #include "link/comportfunctions.h"
 #include "link/hgcbox.h"
+#include "support/loopback.h"
+#include "support/timing.h"
 
 using Bytes = std::vector<uint8_t>;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -37,18 +37,6 @@ Bytes WithCrc(Bytes f) {
     f.push_back(uint8_t(crc));
     f.push_back(uint8_t(crc >> 8));
     return f;
-}
-
-long MsSince(Clock::time_point t) {
-    return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
-
-// CPU time this thread has used, ms.
-long ThreadCpuMs() {
-    rusage u{};
-    getrusage(RUSAGE_THREAD, &u);
-    return long(u.ru_utime.tv_sec * 1000 + u.ru_utime.tv_usec / 1000 + u.ru_stime.tv_sec * 1000 +
-                u.ru_stime.tv_usec / 1000);
 }
 
 class RecordingBar : public qvr::IStatusBar {
@@ -566,12 +554,8 @@ protected:
     void SetUp() override {
         port = sim.StartTcp(0);
         ASSERT_GT(port, 0);
-        int s = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(uint16_t(port));
-        ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        const int s = ConnectLoopback(port);
+        ASSERT_GE(s, 0);
         box = std::make_unique<hgcbox>(5);
         box->LinkKind = 2;
         box->DoClosePort = 0;

@@ -40,19 +40,15 @@
 #include "link/tabledir.h"
 #include "link/tcp_fun.h"
 #include "support/tempdir.h"
+#include "support/timing.h"
 #include "support/whenshown.h"
 
-using Clock = std::chrono::steady_clock;
 using qvr::IniFile;
 
 namespace {
 
 constexpr int kCom = 77;
 constexpr uint32_t kLoopback = 0x7F000001;
-
-long MsSince(Clock::time_point t) {
-    return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
 
 // A list choice by the user (the list reports it as activated).
 void Choose(QComboBox* c, int index) {

@@ -49,8 +49,7 @@
 #include "params/ui/formtableinfo.h"
 #include "params/ui/formuspass.h"
 #include "support/tempdir.h"
-
-using Clock = std::chrono::steady_clock;
+#include "support/timing.h"
 
 namespace {
 
@@ -62,10 +61,6 @@ constexpr int kModemGuardMs = 60;
 const char* const kDemoName = "КВР-370 ДЕМО";
 
 using Req = std::array<int, 4>;  // function, table, first field, count
-
-long MsSince(Clock::time_point t) {
-    return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
-}
 
 // Processes window messages until pred holds; false when timeoutMs passed first.
 bool RunUntil(const std::function<bool()>& pred, int timeoutMs) {

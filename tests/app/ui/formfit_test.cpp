@@ -153,6 +153,15 @@ std::unique_ptr<QWidget> Plain() {
     return std::make_unique<F>();
 }
 
+// A data view of a set: its header and raw records.
+template <class View>
+std::unique_ptr<View> ViewOf(const ArchiveFileHeader* header, const std::vector<uint8_t>* records) {
+    auto f = std::make_unique<View>();
+    f->Header = header;
+    f->Records = records;
+    return f;
+}
+
 // Shows the form, checks it, closes it.
 QStringList Findings(const FormCase& c) {
     std::unique_ptr<QWidget> w = c.make();
@@ -285,60 +294,28 @@ std::vector<FormCase> AllForms(const QString& dir) {
         });
 
     // Data views and their dialogs.
-    add("FormArhMom_Chr", [] {
-        auto f = std::make_unique<TFormArhMom_Chr>();
-        f->Header = &chr5;
-        f->Records = &none;
-        return f;
-    });
+    add("FormArhMom_Chr", [] { return ViewOf<TFormArhMom_Chr>(&chr5, &none); });
     for (int day : {0, 1})
         add(QStringLiteral("FormArhivHDM_Chr %1").arg(day ? "daily" : "hourly"), [day] {
-            auto f = std::make_unique<TFormArhivHDM_Chr>();
-            f->Header = day ? &chrD : &chrH;
+            auto f = ViewOf<TFormArhivHDM_Chr>(day ? &chrD : &chrH, &none);
             f->PeriodKind = uint8_t(day);
-            f->Records = &none;
             return f;
         });
-    add("FormArhMom_Chr records", [] {
-        auto f = std::make_unique<TFormArhMom_Chr>();
-        f->Header = &chr5Full;
-        f->Records = &chrMoment;
-        return f;
-    });
+    add("FormArhMom_Chr records", [] { return ViewOf<TFormArhMom_Chr>(&chr5Full, &chrMoment); });
     for (int day : {0, 1})
         add(QStringLiteral("FormArhivHDM_Chr %1 records").arg(day ? "daily" : "hourly"), [day] {
-            auto f = std::make_unique<TFormArhivHDM_Chr>();
-            f->Header = day ? &chrDFull : &chrHFull;
+            auto f = ViewOf<TFormArhivHDM_Chr>(day ? &chrDFull : &chrHFull, &chrMeans);
             f->PeriodKind = uint8_t(day);
-            f->Records = &chrMeans;
             return f;
         });
-    add("FormArhMom_Wmt records", [] {
-        auto f = std::make_unique<TFormArhMom_Wmt>();
-        f->Header = &wmt5Full;
-        f->Records = &wmtMoment;
-        return f;
-    });
+    add("FormArhMom_Wmt records", [] { return ViewOf<TFormArhMom_Wmt>(&wmt5Full, &wmtMoment); });
     for (int day : {0, 1})
-        add(QStringLiteral("FormArhivHD_Wmt %1 records").arg(day ? "daily" : "hourly"), [day] {
-            auto f = std::make_unique<TFormArhivHD_Wmt>();
-            f->Header = day ? &wmtDFull : &wmtHFull;
-            f->Records = &wmtMeans;
-            return f;
-        });
-    add("FormArhMom_Wmt", [] {
-        auto f = std::make_unique<TFormArhMom_Wmt>();
-        f->Header = &wmt5;
-        f->Records = &none;
-        return f;
-    });
+        add(QStringLiteral("FormArhivHD_Wmt %1 records").arg(day ? "daily" : "hourly"),
+            [day] { return ViewOf<TFormArhivHD_Wmt>(day ? &wmtDFull : &wmtHFull, &wmtMeans); });
+    add("FormArhMom_Wmt", [] { return ViewOf<TFormArhMom_Wmt>(&wmt5, &none); });
     for (int day : {0, 1})
-        add(QStringLiteral("FormArhivHD_Wmt %1").arg(day ? "daily" : "hourly"), [day] {
-            auto f = std::make_unique<TFormArhivHD_Wmt>();
-            f->Header = day ? &wmtD : &wmtH;
-            f->Records = &none;
-            return f;
-        });
+        add(QStringLiteral("FormArhivHD_Wmt %1").arg(day ? "daily" : "hourly"),
+            [day] { return ViewOf<TFormArhivHD_Wmt>(day ? &wmtD : &wmtH, &none); });
     for (uint8_t mode : {0, 1})
         add(QStringLiteral("FormChromError mode %1").arg(mode), [mode] {
             auto f = std::make_unique<TFormChromError>();

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -39,6 +38,7 @@
 #include "reports/ui/formquesprn.h"
 #include "reports/ui/xlsexport.h"
 #include "reports/xlsx.h"
+#include "support/joined.h"
 #include "support/tempdir.h"
 #include "support/whenshown.h"
 
@@ -95,6 +95,13 @@ void OnNextModal(std::function<void(QWidget*)> fn) {
     timer->start();
 }
 
+// Shows w and makes it the active window; false when it does not become active.
+bool ShownActive(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 class ChromViews : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -128,9 +135,7 @@ protected:
 TEST_F(ChromViews, MomentViewShowsGridsHeadingsAndCaption) {
     ReportSettings.calc_formula = 1;
     ReportSettings.thermal_unit = 1;
-    Bytes recs;
-    for (const Bytes& r : {Moment(0, 0, 0, 0, 91.0f), Moment(5, 0x22, 0, 0, 91.0f), Moment(10, 0x08, 0x81, 0, 93.0f)})
-        recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({Moment(0, 0, 0, 0, 91.0f), Moment(5, 0x22, 0, 0, 91.0f), Moment(10, 0x08, 0x81, 0, 93.0f)});
     const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 3);
     TFormArhMom_Chr f;
     f.Header = &h;
@@ -183,8 +188,7 @@ TEST_F(ChromViews, MomentViewShowsGridsHeadingsAndCaption) {
 }
 
 TEST_F(ChromViews, HourDayViewEndTimesAndStatusColumn) {
-    Bytes recs;
-    for (const Bytes& r : {HourDay(0, 0x98, 0), HourDay(1, 0x18, 0x10)}) recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({HourDay(0, 0x98, 0), HourDay(1, 0x18, 0x10)});
     const ArchiveFileHeader h = Header(DataKind::ChromDay, 2);
     TFormArhivHDM_Chr f;
     f.Header = &h;
@@ -211,9 +215,7 @@ TEST_F(ChromViews, DetailFormOnlyWithStatusColumnsShown) {
     TFormArhMom_Chr f;
     f.Header = &h;
     f.Records = &recs;
-    f.show();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(ShownActive(f));
     const QModelIndex idx = f.StringGrid2->model()->index(0, 3);
     QWidget* cells = f.StringGrid2->viewport();
     const QPoint at = f.StringGrid2->visualRect(idx).center();
@@ -378,8 +380,7 @@ TEST_F(ChromViews, SaveButtonWritesTheRawSet) {
 }
 
 TEST_F(ChromViews, PrintHandsTheGridsAndMeans) {
-    Bytes recs;
-    for (const Bytes& r : {HourDay(0, 1, 0), HourDay(1, 2, 0x02)}) recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({HourDay(0, 1, 0), HourDay(1, 2, 0x02)});
     const ArchiveFileHeader h = Header(DataKind::ChromHour, 2);
     TFormArhivHDM_Chr f;
     f.Header = &h;
@@ -440,9 +441,7 @@ TEST_F(ChromViews, PrintHandsTheGridsAndMeans) {
 
 TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
     ReportSettings.metan_corr = 1;  // the passport carries the converted analysis
-    Bytes recs;
-    for (const Bytes& r : {Moment(0, 0, 0, 0, 90.0f), Moment(5, 0x08, 0, 0, 80.0f)})
-        recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({Moment(0, 0, 0, 0, 90.0f), Moment(5, 0x08, 0, 0, 80.0f)});
     const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 2);
     TFormArhMom_Chr f;
     f.Header = &h;
@@ -497,17 +496,13 @@ TEST_F(ChromViews, PassportOfTheSelectedAnalysis) {
 TEST_F(ChromViews, PassportOfAnUnreliableAnalysisIsRefused) {
     Bytes bad = Moment(0, 0, 0, 0, 90.0f);
     bad[20] ^= 0x01;
-    Bytes recs;
-    for (const Bytes& r : {bad, Moment(5, 0x20, 0, 0, 90.0f), Moment(10, 0x02, 0, 0, 90.0f),
-                           Moment(15, 0x22, 0, 0, 90.0f)})
-        recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs =
+        Joined({bad, Moment(5, 0x20, 0, 0, 90.0f), Moment(10, 0x02, 0, 0, 90.0f), Moment(15, 0x22, 0, 0, 90.0f)});
     const ArchiveFileHeader h = Header(DataKind::Chrom5Min, 4);
     TFormArhMom_Chr f;
     f.Header = &h;
     f.Records = &recs;
-    f.show();
-    f.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    ASSERT_TRUE(ShownActive(f));
 
     int asked = 0, printed = 0;
     SetPrintChoiceAsker([&](uint8_t, const uint8_t*, const uint8_t*) {
@@ -548,9 +543,7 @@ TEST_F(ChromViews, PassportOfAnUnreliableAnalysisIsRefused) {
     TFormArhMom_Chr e;
     e.Header = &none;
     e.Records = &noRecords;
-    e.show();
-    e.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+    ASSERT_TRUE(ShownActive(e));
     ClearQuesRecord();
     QTest::mouseClick(e.BitBtn4, Qt::LeftButton);
     EXPECT_TRUE(ShownQues().empty());
@@ -576,8 +569,7 @@ TEST_F(ChromViews, PassportWithoutFilesKeepsZeroTexts) {
 }
 
 TEST_F(ChromViews, ExcelExportCarriesTheScreenTexts) {
-    Bytes recs;
-    for (const Bytes& r : {HourDay(0, 0x98, 0), HourDay(1, 0x18, 0x02)}) recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({HourDay(0, 0x98, 0), HourDay(1, 0x18, 0x02)});
     const ArchiveFileHeader h = Header(DataKind::ChromDay, 2);
     TFormArhivHDM_Chr f;
     f.Header = &h;
@@ -615,8 +607,7 @@ TEST_F(ChromViews, ArchiveCommandsOpenTheViews) {
         ++others;
     });
     MakeDir(dir.dir() + "DAYDATA");
-    Bytes recs;
-    for (const Bytes& r : {HourDay(0, 0x98, 0), HourDay(0, 0x98, 0)}) recs.insert(recs.end(), r.begin(), r.end());
+    Bytes recs = Joined({HourDay(0, 0x98, 0), HourDay(0, 0x98, 0)});
     const std::string path = dir.dir() + "DAYDATA/a.dch";
     ASSERT_TRUE(SaveDataFile(path, Header(DataKind::ChromDay, 2), recs, DataKind::ChromDay));
 

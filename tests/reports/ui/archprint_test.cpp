@@ -20,53 +20,29 @@
 #include "reports/chromorder.h"
 #include "reports/ui/formprnhdm_chr.h"
 #include "reports/ui/formprnhdm_wmt.h"
+#include "support/printtest.h"
 #include "support/tempdir.h"
 
 namespace {
 
 QString Q(const char* s) { return QString::fromUtf8(s); }
 
-// Settings and display order restored after each test.
-class PrintTestBase : public ::testing::Test {
+// Report decimals 1 to 4 by parameter, a moisture analyser of type 1.
+class ArchPrintBase : public PrintTestBase {
 protected:
     void SetUp() override {
-        savedSettings = ReportSettings;
-        savedOrder = ActiveChromParamOrder;
-        ReportSettings = {};
+        PrintTestBase::SetUp();
         for (int p = 0; p < 20; ++p) ReportSettings.fr[p] = uint8_t(p % 4 + 1);
-        ReportSettings.calc_formula = 1;
-        ActiveChromParamOrder = ChromParamDisplayOrderNoOxygen;
-
-        const std::string name = qvr::Win("  Пункт-7 ");
-        std::memcpy(header.name, name.data(), name.size());
-        header.address = 12;
-        header.readTime = CtlDateTime(26, 12, 7, 9, 8, 7);
-        const uint8_t s[6] = {26, 11, 30, 10, 15, 0};
-        const uint8_t e[6] = {26, 12, 1, 11, 25, 0};
-        std::memcpy(header.periodStart, s, 6);
-        std::memcpy(header.periodEnd, e, 6);
+        SetPrintedSet(qvr::Win("  Пункт-7 "), 12, CtlDateTime(26, 12, 7, 9, 8, 7), CtlDateTime(26, 11, 30, 10, 15, 0),
+                      CtlDateTime(26, 12, 1, 11, 25, 0), qvr::Win("ООО Газ"));
         header.moistureType = 1;
-        std::strcpy(org, qvr::Win("ООО Газ").c_str());
     }
-    void TearDown() override {
-        ReportSettings = savedSettings;
-        ActiveChromParamOrder = savedOrder;
-    }
-    ReportSettingsRecord savedSettings{};
-    const uint8_t* savedOrder = nullptr;
-    qvr::ArchiveFileHeader header;
-    char org[41] = {};
 };
 
 // Grids as the chromatograph views give them: left column 1 date (with a leading blank),
 // 2 time / start, 3 end; value column 1 + p holds "r.p" and the status mark.
 void FillChromGrids(QStandardItemModel& left, QStandardItemModel& values, int rows) {
-    left.clear();
-    values.clear();
-    left.setColumnCount(5);
-    values.setColumnCount(21);
-    left.setRowCount(rows);
-    values.setRowCount(rows);
+    ShapeChromGrids(left, values, rows);
     for (int r = 0; r < rows; ++r) {
         left.setItem(r, 1, new QStandardItem(QStringLiteral(" D%1").arg(r)));
         left.setItem(r, 2, new QStandardItem(QStringLiteral("S%1 ").arg(r)));
@@ -75,21 +51,15 @@ void FillChromGrids(QStandardItemModel& left, QStandardItemModel& values, int ro
     }
 }
 
-class ChromPrint : public PrintTestBase {
+class ChromPrint : public ArchPrintBase {
 protected:
     // Builds a print of `rows` records into a fresh form.
     TFormPrnHDM_Chr& Build(int rows, uint8_t kind) {
         FillChromGrids(left, values, rows);
         header.recordCount = uint32_t(rows);
         form = std::make_unique<TFormPrnHDM_Chr>();
-        qvr::ChromArchivePrintJob job;
-        job.kind = kind;
-        job.header = &header;
-        job.orgName = org;
-        job.means = means;
-        job.leftGrid = &left;
-        job.valueGrid = &values;
-        qvr::BuildChromArchivePrint(*form, job);
+        qvr::BuildChromArchivePrint(*form, {.kind = kind, .header = &header, .orgName = org, .means = means,
+                                            .leftGrid = &left, .valueGrid = &values});
         return *form;
     }
     // Pages on which a text prints.
@@ -332,7 +302,7 @@ TEST_F(ChromPrint, RendersToPdf) {
 
 // ---------------------------------------------------------------------------------------
 
-class WmtPrint : public PrintTestBase {
+class WmtPrint : public ArchPrintBase {
 protected:
     TFormPrnHDM_Wmt& Build(int rows, uint8_t kind) {
         grid.clear();
@@ -342,12 +312,7 @@ protected:
             for (int c = 0; c < 8; ++c) grid.setItem(r, c, new QStandardItem(QStringLiteral("  r%1c%2").arg(r).arg(c)));
         header.recordCount = uint32_t(rows);
         form = std::make_unique<TFormPrnHDM_Wmt>();
-        qvr::MoistureArchivePrintJob job;
-        job.kind = kind;
-        job.header = &header;
-        job.orgName = org;
-        job.grid = &grid;
-        qvr::BuildMoistureArchivePrint(*form, job);
+        qvr::BuildMoistureArchivePrint(*form, {.kind = kind, .header = &header, .orgName = org, .grid = &grid});
         return *form;
     }
     QStandardItemModel grid;

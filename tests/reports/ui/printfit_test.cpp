@@ -32,6 +32,7 @@
 #include "reports/ui/formprnhdm_chr.h"
 #include "reports/ui/formprnhdm_wmt.h"
 #include "reports/ui/formsertif.h"
+#include "support/printtest.h"
 
 using namespace qvr;
 
@@ -69,29 +70,15 @@ std::string Describe(const std::vector<TQRFitProblem>& problems) {
                                        << Describe(problems_);                                          \
     } while (0)
 
-class PrintFit : public ::testing::Test {
+class PrintFit : public PrintTestBase {
 protected:
     void SetUp() override {
-        savedSettings = ReportSettings;
-        savedOrder = ActiveChromParamOrder;
-        ReportSettings = {};
+        PrintTestBase::SetUp();
         for (uint8_t& f : ReportSettings.fr) f = 4;
-        ReportSettings.calc_formula = 1;
-        ActiveChromParamOrder = ChromParamDisplayOrderNoOxygen;
         BuildKcalColumns();
-        const std::string name = Win("Узел учета ГРС-17 ЮГ");  // 20 characters
-        std::memcpy(header.name, name.data(), name.size());
-        header.address = 247;
-        header.readTime = CtlDateTime(26, 12, 7, 23, 58, 48);
-        const uint8_t s[6] = {26, 11, 28, 23, 55, 0};
-        const uint8_t e[6] = {26, 12, 28, 23, 55, 0};
-        std::memcpy(header.periodStart, s, 6);
-        std::memcpy(header.periodEnd, e, 6);
-        std::strcpy(org, Cut("ПАО «Укртрансгаз» ЛПУМГ Харьков-Южное №", 40).c_str());
-    }
-    void TearDown() override {
-        ReportSettings = savedSettings;
-        ActiveChromParamOrder = savedOrder;
+        SetPrintedSet(Win("Узел учета ГРС-17 ЮГ"),  // 20 characters
+                      247, CtlDateTime(26, 12, 7, 23, 58, 48), CtlDateTime(26, 11, 28, 23, 55, 0),
+                      CtlDateTime(26, 12, 28, 23, 55, 0), Cut("ПАО «Укртрансгаз» ЛПУМГ Харьков-Южное №", 40));
     }
     // The settings under which the documents and archive prints are widest: kcal heats,
     // volume fractions, the most decimals the settings form offers.
@@ -101,10 +88,6 @@ protected:
         ReportSettings.calc_formula = iso ? 0 : 1;
         for (uint8_t& f : ReportSettings.fr) f = 5;
     }
-    ReportSettingsRecord savedSettings{};
-    const uint8_t* savedOrder = nullptr;
-    ArchiveFileHeader header;
-    char org[41] = {};
 };
 
 // A realistic analysis (mole percent, MJ) and the same in kcal as the views convert it.
@@ -131,12 +114,7 @@ GasAnalysis Gas(bool kcal) {
 // leading blanks, values right-aligned in 8 characters, daily end times with the star).
 
 void FillChromGrids(QStandardItemModel& left, QStandardItemModel& values, int rows, bool daily) {
-    left.clear();
-    values.clear();
-    left.setColumnCount(5);
-    values.setColumnCount(21);
-    left.setRowCount(rows);
-    values.setRowCount(rows);
+    ShapeChromGrids(left, values, rows);
     const GasAnalysis a = Gas(ReportSettings.thermal_unit == 1);
     for (int r = 0; r < rows; ++r) {
         const int day = 1 + r % 28, hour = r % 24;
@@ -164,14 +142,8 @@ TEST_F(PrintFit, ChromatographArchivePrintsOfEveryKind) {
                 FillChromGrids(left, values, rows, kind == kPrintChromDay);
                 header.recordCount = uint32_t(rows);
                 TFormPrnHDM_Chr form;
-                ChromArchivePrintJob job;
-                job.kind = kind;
-                job.header = &header;
-                job.orgName = org;
-                job.means = means;
-                job.leftGrid = &left;
-                job.valueGrid = &values;
-                BuildChromArchivePrint(form, job);
+                BuildChromArchivePrint(form, {.kind = kind, .header = &header, .orgName = org, .means = means,
+                                              .leftGrid = &left, .valueGrid = &values});
                 EXPECT_FITS(form.QuickRep1, "chromatograph kind " + std::to_string(kind) + ", " + std::to_string(rows) +
                                                 " rows" + (widest ? ", widest settings" : ""));
             }
@@ -201,12 +173,7 @@ TEST_F(PrintFit, MoistureArchivePrintsOfEveryKindAndAnalyserType) {
             }
             header.recordCount = uint32_t(rows);
             TFormPrnHDM_Wmt form;
-            MoistureArchivePrintJob job;
-            job.kind = kind;
-            job.header = &header;
-            job.orgName = org;
-            job.grid = &grid;
-            BuildMoistureArchivePrint(form, job);
+            BuildMoistureArchivePrint(form, {.kind = kind, .header = &header, .orgName = org, .grid = &grid});
             EXPECT_FITS(form.QuickRep1, "moisture kind " + std::to_string(kind) + ", type " + std::to_string(type));
         }
     }
@@ -294,6 +261,16 @@ std::vector<LogRowTexts> AllDiagRows(uint8_t moistureType) {
     return all;
 }
 
+// The log print of rows under the organisation heading (none: nullptr) into form.
+void BuildLog(TFormPrnArhiv& form, PrintHeadingKind kind, const ArchiveFileHeader& header, const char* heading,
+              const std::vector<LogPrintRow>& rows) {
+    form.kind = kind;
+    form.header = &header;
+    form.heading = heading;
+    form.grid = &rows;
+    form.BuildLogPrint();
+}
+
 TEST_F(PrintFit, LogPrintsWithEveryTextTheViewsShow) {
     struct Case {
         PrintHeadingKind kind;
@@ -307,11 +284,7 @@ TEST_F(PrintFit, LogPrintsWithEveryTextTheViewsShow) {
     for (const Case& c : cases) {
         const std::vector<LogPrintRow> rows = RowsOf(c.texts);
         TFormPrnArhiv form;
-        form.kind = c.kind;
-        form.header = &header;
-        form.heading = org;
-        form.grid = &rows;
-        form.BuildLogPrint();
+        BuildLog(form, c.kind, header, org, rows);
         EXPECT_FITS(form.QuickRep1, c.what);
     }
 }
@@ -338,6 +311,32 @@ ReportFormatRecord LongestTexts() {
     return t;
 }
 
+// The one-analysis passport of the set's station: 30.09.26 23:55, the longest month name.
+MomentPassportRecord MomentPassport(const ArchiveFileHeader& header, const ReportFormatRecord& texts,
+                                    const GasAnalysis& gas) {
+    MomentPassportRecord mrec;
+    const auto tb = texts.Bytes();
+    std::memcpy(mrec.bytes + MomentPassportRecord::kReportTexts, tb.data(), tb.size());
+    std::memcpy(mrec.bytes + MomentPassportRecord::kName, header.name, 20);
+    mrec.bytes[MomentPassportRecord::kAddress] = 247;
+    const uint8_t t[6] = {26, 9, 30, 23, 55, 0};
+    std::memcpy(mrec.bytes + MomentPassportRecord::kAnalysisTime, t, 6);
+    gas.Store(mrec.bytes + MomentPassportRecord::kAnalysis);
+    return mrec;
+}
+
+// The daily report of the set's station for the day ending 01.10.26 23:00.
+DailyReportRecord DailyReport(const ArchiveFileHeader& header, const ReportFormatRecord& texts) {
+    DailyReportRecord rec;
+    rec.format = texts;
+    std::memcpy(rec.name, header.name, 20);
+    rec.address = 247;
+    rec.start = CtlMinuteTime(26, 9, 30, 23, 0);
+    rec.end = CtlMinuteTime(26, 10, 1, 23, 0);
+    rec.gas = Gas(false);
+    return rec;
+}
+
 TEST_F(PrintFit, DocumentsWithTheLongestTexts) {
     for (int variant = 0; variant < 3; ++variant) {
         // Plain settings, the widest with GOST, the widest with ISO (uncertainties).
@@ -345,27 +344,14 @@ TEST_F(PrintFit, DocumentsWithTheLongestTexts) {
         const std::string v = " variant " + std::to_string(variant);
         for (bool longest : {false, true}) {
             const ReportFormatRecord texts = longest ? LongestTexts() : ReportFormatRecord{};
-            MomentPassportRecord mrec;
-            const auto tb = texts.Bytes();
-            std::memcpy(mrec.bytes + MomentPassportRecord::kReportTexts, tb.data(), tb.size());
-            std::memcpy(mrec.bytes + MomentPassportRecord::kName, header.name, 20);
-            mrec.bytes[MomentPassportRecord::kAddress] = 247;
-            const uint8_t t[6] = {26, 9, 30, 23, 55, 0};  // the longest month name
-            std::memcpy(mrec.bytes + MomentPassportRecord::kAnalysisTime, t, 6);
-            Gas(ReportSettings.thermal_unit == 1).Store(mrec.bytes + MomentPassportRecord::kAnalysis);
+            MomentPassportRecord mrec = MomentPassport(header, texts, Gas(ReportSettings.thermal_unit == 1));
             TFormMom_Pasport passport;
             passport.Passport = mrec.bytes;
             passport.OrgName = org;
             passport.BuildMomentPassport();
             EXPECT_FITS(passport.QuickRep1, "one-analysis passport" + v);
 
-            DailyReportRecord rec;
-            rec.format = texts;
-            std::memcpy(rec.name, header.name, 20);
-            rec.address = 247;
-            rec.start = CtlMinuteTime(26, 9, 30, 23, 0);
-            rec.end = CtlMinuteTime(26, 10, 1, 23, 0);
-            rec.gas = Gas(false);
+            DailyReportRecord rec = DailyReport(header, texts);
             TFormSert cert;
             cert.Report = &rec;
             cert.BuildDailyCertificate();
@@ -402,11 +388,7 @@ TEST_F(PrintFit, TextsOnceCutPrintWhole) {
     // Moisture print: the heading of column 7.
     QStandardItemModel grid(1, 8);
     TFormPrnHDM_Wmt wmt;
-    MoistureArchivePrintJob wjob;
-    wjob.kind = kPrintWmtHour;
-    wjob.header = &header;
-    wjob.grid = &grid;
-    BuildMoistureArchivePrint(wmt, wjob);
+    BuildMoistureArchivePrint(wmt, {.kind = kPrintWmtHour, .header = &header, .grid = &grid});
     const std::set<int> heading = WholeIn(wmt.QuickRep1, Q("Прив. Т т.росы"));
     ASSERT_EQ(heading.size(), 1u);
     EXPECT_GE(*heading.begin(), 10);
@@ -420,10 +402,7 @@ TEST_F(PrintFit, TextsOnceCutPrintWhole) {
     rows.push_back({Q("    12.03.26"), Q("    14:03:08"), Q("Режим записи параметров газа в ВРГ"),
                     Q("В нач. часа (безусл.)"), Q("Ср. за посл. сутки"), Q(""), Q("Оп1")});
     TFormPrnArhiv log;
-    log.kind = kPrintAuditLog;
-    log.header = &header;
-    log.grid = &rows;
-    log.BuildLogPrint();
+    BuildLog(log, kPrintAuditLog, header, nullptr, rows);
     ASSERT_EQ(log.QuickRep1.PageCount(), 2);
     for (const char* t : {"    12.03.26", "    14:03:07", "    14:03:08", "Переход запрещен", "Хроматограф тип 9",
                           "В нач. часа (безусл.)", "Ср. за посл. сутки"})
@@ -439,13 +418,8 @@ TEST_F(PrintFit, TextsOnceCutPrintWhole) {
             left.setRowCount(rows);
             values.setRowCount(rows);
             TFormPrnHDM_Chr chrom;
-            ChromArchivePrintJob job;
-            job.kind = kind;
-            job.header = &header;
-            job.means = means;
-            job.leftGrid = &left;
-            job.valueGrid = &values;
-            BuildChromArchivePrint(chrom, job);
+            BuildChromArchivePrint(chrom, {.kind = kind, .header = &header, .means = means, .leftGrid = &left,
+                                           .valueGrid = &values});
             EXPECT_EQ(WholeIn(chrom.QuickRep1, Q("Средние значения")), (std::set<int>{17})) << rows;
         }
     }
@@ -475,24 +449,12 @@ TEST_F(PrintFit, SamplePrintouts) {
     FillChromGrids(left, values, month, false);
     header.recordCount = uint32_t(month);
     TFormPrnHDM_Chr chrom;
-    ChromArchivePrintJob job;
-    job.kind = kPrintChromHour;
-    job.header = &header;
-    job.orgName = org;
-    job.means = means;
-    job.leftGrid = &left;
-    job.valueGrid = &values;
-    BuildChromArchivePrint(chrom, job);
+    BuildChromArchivePrint(chrom, {.kind = kPrintChromHour, .header = &header, .orgName = org, .means = means,
+                                   .leftGrid = &left, .valueGrid = &values});
     EXPECT_TRUE(PrintSample(chrom.QuickRep1, "hourly-month.pdf"));
 
     const ReportFormatRecord texts = LongestTexts();
-    DailyReportRecord rec;
-    rec.format = texts;
-    std::memcpy(rec.name, header.name, 20);
-    rec.address = 247;
-    rec.start = CtlMinuteTime(26, 9, 30, 23, 0);
-    rec.end = CtlMinuteTime(26, 10, 1, 23, 0);
-    rec.gas = Gas(false);
+    DailyReportRecord rec = DailyReport(header, texts);
     TFormSert cert;
     cert.Report = &rec;
     cert.BuildDailyCertificate();
@@ -501,14 +463,7 @@ TEST_F(PrintFit, SamplePrintouts) {
     daily.Report = &rec;
     daily.BuildDailyPassport();
     EXPECT_TRUE(PrintSample(daily.QuickRep1, "daily-passport.pdf"));
-    MomentPassportRecord mrec;
-    const auto tb = texts.Bytes();
-    std::memcpy(mrec.bytes + MomentPassportRecord::kReportTexts, tb.data(), tb.size());
-    std::memcpy(mrec.bytes + MomentPassportRecord::kName, header.name, 20);
-    mrec.bytes[MomentPassportRecord::kAddress] = 247;
-    const uint8_t t[6] = {26, 9, 30, 23, 55, 0};
-    std::memcpy(mrec.bytes + MomentPassportRecord::kAnalysisTime, t, 6);
-    a.Store(mrec.bytes + MomentPassportRecord::kAnalysis);
+    MomentPassportRecord mrec = MomentPassport(header, texts, a);
     TFormMom_Pasport passport;
     passport.Passport = mrec.bytes;
     passport.OrgName = org;
@@ -519,11 +474,7 @@ TEST_F(PrintFit, SamplePrintouts) {
         const std::vector<LogPrintRow> rows =
             RowsOf(DistinctRows(kind == kPrintAuditLog ? AllAuditRows() : AllDiagRows(1)));
         TFormPrnArhiv log;
-        log.kind = kind;
-        log.header = &header;
-        log.heading = org;
-        log.grid = &rows;
-        log.BuildLogPrint();
+        BuildLog(log, kind, header, org, rows);
         EXPECT_TRUE(PrintSample(log.QuickRep1, kind == kPrintAuditLog ? "intervention-log.pdf" : "diagnostic-log.pdf"));
     }
 
@@ -535,12 +486,7 @@ TEST_F(PrintFit, SamplePrintouts) {
     }
     header.recordCount = 70;
     TFormPrnHDM_Wmt wmt;
-    MoistureArchivePrintJob wjob;
-    wjob.kind = kPrintWmtHour;
-    wjob.header = &header;
-    wjob.orgName = org;
-    wjob.grid = &grid;
-    BuildMoistureArchivePrint(wmt, wjob);
+    BuildMoistureArchivePrint(wmt, {.kind = kPrintWmtHour, .header = &header, .orgName = org, .grid = &grid});
     EXPECT_TRUE(PrintSample(wmt.QuickRep1, "moisture-hourly.pdf"));
 }
 
