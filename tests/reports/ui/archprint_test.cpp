@@ -264,8 +264,8 @@ TEST_F(ChromPrint, EveryRecordCountKeepsTheMeansOnTheirTablesPage) {
                     ASSERT_EQ(page[summary], page[table]) << rows << " rows, kind " << int(kind) << ", half " << h;
                 } else {
                     // The means with their own headings, on a page of their own.
-                    const TQRCustomBand* spec = moment ? f.MomSpecItog[h]->Band : f.HdmSpecItog[h]->Band;
-                    ASSERT_GT(page[spec], page[table]) << rows << " rows";
+                    const TQRCustomBand* summary = moment ? f.MomSpecItog[h]->Band : f.HdmSpecItog[h]->Band;
+                    ASSERT_GT(page[summary], page[table]) << rows << " rows";
                 }
             }
         }
