@@ -106,8 +106,6 @@ std::string CommandText(uint8_t function, const char* reason) {
     return buf;
 }
 
-constexpr const char* kForeignReplyText = "Ответ не соответствует запросу";
-
 // A record kept during a read and the slot it stands in.
 struct KeptRecord {
     CtlMinuteTime slot;
@@ -184,6 +182,16 @@ private:
     bool daily_;
     DstSwitchRule winter_;
 };
+
+// The number of records of a reply frame; kMalformedReply when the count the controller
+// gives does not fit the frame it came in.
+constexpr unsigned kMalformedReply = ~0u;
+unsigned RecordsInFrame(const uint8_t* rx, size_t recordSize) {
+    const unsigned len = rx[2];
+    if (len < kReplyRecords + 2) return kMalformedReply;
+    const unsigned n = rx[kReplyCountByte];
+    return kReplyRecords + size_t(n) * recordSize + 2 > len ? kMalformedReply : n;
+}
 
 // Every record of the reply lies in the part of the period its request asked for.
 bool ReplyBelongs(const ArchiveSlots& slots, const uint8_t* records, unsigned n, size_t recordSize,
@@ -325,20 +333,20 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0);
+            // A reply whose records lie outside this request's part of the period answers
+            // an earlier request (it came late): the engine throws it away and waits on.
+            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, [&](const uint8_t* rx) {
+                const unsigned count = RecordsInFrame(rx, t.recordSize);
+                return count == kMalformedReply ||
+                       ReplyBelongs(slots, rx + kReplyRecords, count, t.recordSize, blockStart, end);
+            });
             std::string failText;
             unsigned n = 0;
             if (ok) {
-                // The count comes from the controller: it must fit the frame it came in.
-                const unsigned len = g_Hgc->RxBuf[2];
-                n = len >= kReplyRecords + 2 ? g_Hgc->RxBuf[kReplyCountByte] : 0;
-                if (len < kReplyRecords + 2 || kReplyRecords + size_t(n) * t.recordSize + 2 > len) {
+                n = RecordsInFrame(g_Hgc->RxBuf, t.recordSize);
+                if (n == kMalformedReply) {
                     ok = false;
                     failText = CommandText(t.function, g_Hgc->ExchangeResultMessages[11]);
-                } else if (!ReplyBelongs(slots, g_Hgc->RxBuf + kReplyRecords, n, t.recordSize, blockStart, end)) {
-                    // A late reply to an earlier request, or no reply to this one: never kept.
-                    ok = false;
-                    failText = CommandText(t.function, kForeignReplyText);
                 }
             } else {
                 failText = g_Hgc->ResultText();

@@ -39,13 +39,15 @@ void Notice(const std::string& line1, const std::string& line2) {
 
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
-constexpr const char* kForeignReplyText = "Ответ не соответствует запросу";
-
 // Log records carry no index, and their times can go back when the controller's clock is
 // set back: a reply that repeats the block just kept, record for record, is a late copy
-// of the reply to the previous request.
-bool RepeatsLastBlock(const std::vector<uint8_t>& last, const uint8_t* records, size_t bytes) {
-    return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), records, bytes) == 0;
+// of the reply to the previous request, which the engine throws away.
+hgcbox::ReplyCheck NotTheBlockJustKept(const std::vector<uint8_t>& last, size_t countAt, size_t dataAt,
+                                       size_t recordSize) {
+    return [&last, countAt, dataAt, recordSize](const uint8_t* rx) {
+        const size_t bytes = size_t(RecordsInReply(rx, countAt, dataAt, recordSize)) * recordSize;
+        return bytes == 0 || last.size() != bytes || std::memcmp(last.data(), rx + dataAt, bytes) != 0;
+    };
 }
 
 // The state one read shares between its steps: the temporary file, the waiting window,
@@ -70,8 +72,8 @@ public:
         return true;
     }
 
-    // A reply was refused (more records than asked for, or a late copy of the block just
-    // kept): the reason in status panel 2 and the retry question. true: send the same
+    // A reply was refused (more records than asked for): the reason in status panel 2 and
+    // the retry question. true: send the same
     // request again; false: the read ends, how much was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         char text[160];
@@ -225,22 +227,17 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.first = index;
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0)) {
+        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0,
+                                      NotTheBlockJustKept(lastBlock, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize))) {
             s.RequestFailed();
             break;
         }
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
         const uint8_t* records = g_Hgc->RxBuf + kIndexReplyDataAt;
         const size_t bytes = size_t(r) * t->recordSize;
-        // Records beyond those asked for lie outside the chosen range; the block just kept
-        // once more is a late reply to the previous request.
-        const char* refused = nullptr;
-        if (r > rq.count)
-            refused = g_Hgc->ExchangeResultMessages[11];
-        else if (RepeatsLastBlock(lastBlock, records, bytes))
-            refused = kForeignReplyText;
-        if (refused) {
-            if (s.ReplyRefused(7, refused)) continue;
+        // Records beyond those asked for lie outside the chosen range.
+        if (r > rq.count) {
+            if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
         total += r;
@@ -291,17 +288,14 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0)) {
+        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0,
+                                      NotTheBlockJustKept(lastBlock, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize))) {
             s.RequestFailed();
             break;
         }
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         const size_t bytes = size_t(r) * t->recordSize;
-        if (RepeatsLastBlock(lastBlock, rx + kPeriodReplyDataAt, bytes)) {
-            if (s.ReplyRefused(8, kForeignReplyText)) continue;
-            break;
-        }
         if (r == 0) {
             if (s.NothingRead()) Notice("Нет данных за указанный период", "");
             break;

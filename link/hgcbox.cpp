@@ -192,6 +192,7 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     ExchangeResultMessages[kResultNegative] = m_ControllerMessage;
     ExchangeResultMessages[kResultFrameTooLong] = "Запрос не помещается в кадр (длина более 255 байт)";
     ExchangeResultMessages[kResultBusy] = "Обмен с контроллером уже выполняется";
+    ExchangeResultMessages[kResultForeignReply] = "Ответ не соответствует запросу";
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 
@@ -253,6 +254,17 @@ bool hgcbox::ReopenPortLocked() {
 
 void hgcbox::Purge() {
     if (PortHandle >= 0) PurgePort(PortHandle);
+}
+
+bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param,
+                     const ReplyCheck& belongs) {
+    if (m_Busy) return Request(function, body, bodyLen, param);
+    struct Installed {
+        const ReplyCheck*& slot;
+        ~Installed() { slot = nullptr; }
+    } installed{m_ReplyBelongs};
+    m_ReplyBelongs = &belongs;
+    return Request(function, body, bodyLen, param);
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param) {
@@ -521,6 +533,12 @@ bool hgcbox::Transact(uint32_t length) {
     uint8_t learned = 0;
     const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
     bool hungUp = false;
+    bool foreign = false;  // a whole reply to another request was thrown away
+    // A whole good reply to this function that the caller's check refuses.
+    auto foreignFrame = [&] {
+        return m_ReplyBelongs && *m_ReplyBelongs && Crc16(RxBuf, RxBuf[2]) == 0 &&
+               RxBuf[3] == uint8_t(TxBuf[3] + 0x80) && !(*m_ReplyBelongs)(RxBuf);
+    };
 
     for (;;) {
         qvr::ProcessMessages();
@@ -562,14 +580,22 @@ bool hgcbox::Transact(uint32_t length) {
             }
             if (accept) {
                 RxBuf[k++] = b;
-                if (k > 2 && RxBuf[2] <= k) break;
+                if (k > 2 && RxBuf[2] <= k) {
+                    if (!foreignFrame()) break;
+                    // A late reply to an earlier request: never taken; the right one may
+                    // still come within this try's time.
+                    foreign = true;
+                    learning = false;
+                    k = 0;
+                    std::memset(RxBuf, 0, 255);
+                }
                 lastByte = Clock::now();
             }
         }
         auto now = Clock::now();
         if (k < 2) {
             if (now > deadline) {
-                res = kResultNoReply;
+                res = foreign ? kResultForeignReply : kResultNoReply;
                 break;
             }
         } else if (lastByte + gap < now) {

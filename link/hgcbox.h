@@ -5,11 +5,13 @@
 // message. GUI thread only; while it waits it processes window messages (qvr::ProcessMessages).
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "common/uihooks.h"
 
 // Result codes. 0..22 are the engine's own outcomes, 23..86 the controller's error codes
-// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry.
+// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry,
+// 89 a wait that saw only replies to other requests.
 enum : uint32_t {
     kResultOk = 0,
     kResultBadStart = 1,        // TxBuf byte 0 is not 0xCC
@@ -26,7 +28,8 @@ enum : uint32_t {
     kResultControllerBase = 22, // + controller error code 1..64
     kResultFrameTooLong = 87,   // the body would make the frame longer than 255 bytes
     kResultBusy = 88,           // another request is still waiting for its reply
-    kResultCount = 89,
+    kResultForeignReply = 89,   // only replies the caller's check refused came in time
+    kResultCount = 90,
 };
 
 class hgcbox {
@@ -67,6 +70,12 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
+    // The same, with a check of the reply's content: a whole reply frame with a good CRC to
+    // the request's function that belongs(frame) refuses (a late reply to an earlier request)
+    // is thrown away and the wait goes on for the right one; a try that gets none fails
+    // with kResultForeignReply and the next try is made.
+    using ReplyCheck = std::function<bool(const uint8_t* frame)>;
+    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReplyCheck& belongs);
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -95,6 +104,7 @@ private:
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
     bool m_Drained = false;             // the drain before the last send threw bytes away
+    const ReplyCheck* m_ReplyBelongs = nullptr;  // the running request's reply check, if any
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };
