@@ -321,7 +321,7 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
 
 // A reply with more records than asked for is refused with the retry question; a late
 // copy of the block just kept is never taken. Every record is kept once.
-TEST_F(LogReadTest, RefusedRepliesAreAskedAboutAndNeverKept) {
+TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
     logs.SetRecords(0, 1, recs);
     const Box retry{"Не выполнено чтение", "очередного блока данных"};
