@@ -73,8 +73,8 @@ public:
     }
 
     // A reply was refused (more records than asked for): the reason in status panel 2 and
-    // the retry question. true: send the same
-    // request again; false: the read ends, how much was read has been said.
+    // the retry question. true: send the same request again; false: the read ends, how much
+    // was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         char text[160];
         std::snprintf(text, sizeof text, "Команда %d.  %s", int(function), reason ? reason : "");
