@@ -309,17 +309,15 @@ void BuildMonthReport(xlsx::Worksheet& sheet, const XlsReportJob& job) {
         std::snprintf(buf, sizeof buf, "За період з %02d.%02d.%02d по  %02d.%02d.%02d", a.date[2], a.date[1],
                       a.date[0], b.date[2], b.date[1], b.date[0]);
         sheet.Cells(4, 22).Value(buf);
-        // Each day on its own row (the template numbers rows 10..40 as days 1..31), so a
-        // day missing from the archives leaves its row empty. A day outside 1..31 from a
-        // damaged record has no row.
-        for (size_t i = 0; i < n; ++i) {
-            const int day = job.chrom[i].stamp.date[2];
-            if (day < 1 || day > 31) continue;
-            const int row = 9 + day;
-            FillChromColumns(sheet, job.chrom[i].gas, job.chrom[i].status, row);
-            FillMoistureColumns(sheet, job.moist[i].values, job.moist[i].status, row);
-        }
     }
+    // Each record on its own day's row (the template numbers rows 10..40 as days 1..31), so
+    // a day missing from an archive leaves its part of the row empty and no later record
+    // moves up. A day outside 1..31 from a damaged record has no row.
+    auto dayRow = [](const HourDayStamp& s) { return s.date[2] >= 1 && s.date[2] <= 31 ? 9 + s.date[2] : 0; };
+    for (const ChromHourDayRecord& c : job.chrom)
+        if (const int row = dayRow(c.stamp)) FillChromColumns(sheet, c.gas, c.status, row);
+    for (const MoistureHourDayRecord& m : job.moist)
+        if (const int row = dayRow(m.stamp)) FillMoistureColumns(sheet, m.values, m.status, row);
     const float hi = job.chromSummary.gas.v[18], hs = job.chromSummary.gas.v[11];
     sheet.Cells(kMonthAverageRow, 15).Value(float(hi * kKcalPerMJ));
     sheet.Cells(kMonthAverageRow, 16).Value(hi);
