@@ -1,11 +1,13 @@
 #include "data/archread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
 #include "common/fileutil.h"
@@ -106,12 +108,6 @@ std::string CommandText(uint8_t function, const char* reason) {
     return buf;
 }
 
-// A record kept during a read and the slot it stands in.
-struct KeptRecord {
-    CtlMinuteTime slot;
-    std::vector<uint8_t> bytes;
-};
-
 // How the records of one archive follow each other: the slot of a record (its 5-minute
 // slot, hour or day, the finer bytes zero), the slots before and after, and the hour the
 // controller's clock goes back over when winter time begins (table 6, bytes 3..5, from the
@@ -159,22 +155,25 @@ public:
     bool IsRepeatSlot(const CtlMinuteTime& s) const { return InRepeatHour(s) && (!fiveMin_ || s.minute == 55); }
 
     // Where the next record is expected after one in `slot`: the slot after it, or the
-    // same slot while it may still come a second time (held: the records kept from it on).
-    CtlMinuteTime ResumeAfter(const CtlMinuteTime& slot, const std::vector<KeptRecord>& held) const {
-        if (IsRepeatSlot(slot)) {
-            int same = 0;
-            for (const KeptRecord& k : held) same += Compare(k.slot, slot) == 0;
-            if (same < 2) return slot;
-        }
+    // same slot while it may still come a second time (repeatSlots: the slots of the
+    // records kept so far that lie in the hour the clock goes back over).
+    CtlMinuteTime ResumeAfter(const CtlMinuteTime& slot, const std::vector<CtlMinuteTime>& repeatSlots) const {
+        if (IsRepeatSlot(slot) && std::count_if(repeatSlots.begin(), repeatSlots.end(), [&](const CtlMinuteTime& s) {
+                return Compare(s, slot) == 0;
+            }) < 2)
+            return slot;
         return Next(slot);
     }
 
-    // A record may not lie before the request's start nor after the end of the period; a
-    // daily record may carry the date of the day before or after (contract day).
-    bool InRequest(const CtlMinuteTime& slot, const CtlMinuteTime& blockStart, const CtlMinuteTime& end) const {
-        const CtlMinuteTime lo = daily_ ? Previous(blockStart) : blockStart;
-        const CtlMinuteTime hi = daily_ ? Next(Cut(end)) : Cut(end);
-        return Compare(slot, lo) >= 0 && Compare(slot, hi) <= 0;
+    // The date check of a record against the expected slot: an hourly record may not lie
+    // before the expected hour nor after the end hour; a daily record may carry the day
+    // before the expected day or the day after the end day (contract day); a 5-minute
+    // record must lie in the expected 5 minutes.
+    bool Mismatch(const uint8_t* rec, const CtlMinuteTime& expected, const CtlMinuteTime& end) const {
+        if (fiveMin_) return !InFiveMinuteSlot(LoadCtlMinuteTime(rec), expected);
+        const CtlMinuteTime slot = Of(rec);
+        if (daily_) return Compare(slot, Previous(Cut(expected))) < 0 || Compare(slot, Next(Cut(end))) > 0;
+        return Compare(slot, expected) < 0 || Compare(slot, Cut(end)) > 0;
     }
 
 private:
@@ -193,13 +192,26 @@ unsigned RecordsInFrame(const uint8_t* rx, size_t recordSize) {
     return kReplyRecords + size_t(n) * recordSize + 2 > len ? kMalformedReply : n;
 }
 
-// Every record of the reply lies in the part of the period its request asked for.
-bool ReplyBelongs(const ArchiveSlots& slots, const uint8_t* records, unsigned n, size_t recordSize,
-                  const CtlMinuteTime& blockStart, const CtlMinuteTime& end) {
-    for (unsigned i = 0; i < n; ++i)
-        if (!slots.InRequest(slots.Of(records + i * recordSize), blockStart, end)) return false;
-    return true;
-}
+// The records one read has kept, by their bytes: a record is never kept twice, whichever
+// request brings it again.
+class KeptRecords {
+public:
+    explicit KeptRecords(size_t recordSize) : size_(recordSize) {}
+    bool Has(const uint8_t* rec) const { return set_.count(Key(rec)) != 0; }
+    void Add(const uint8_t* rec) { set_.insert(Key(rec)); }
+    // A reply with records all of which are kept already: a late reply to an earlier
+    // request, or a controller that has nothing further from this start.
+    bool AllOf(const uint8_t* records, unsigned n) const {
+        for (unsigned i = 0; i < n; ++i)
+            if (!Has(records + size_t(i) * size_)) return false;
+        return n > 0;
+    }
+
+private:
+    std::string Key(const uint8_t* rec) const { return std::string(reinterpret_cast<const char*>(rec), size_); }
+    size_t size_;
+    std::unordered_set<std::string> set_;
+};
 
 }  // namespace
 
@@ -301,12 +313,14 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     // The slot the current request starts at, and where the next record is expected: at
     // first the requested start, then the slot after the last record kept (or that slot
     // itself when the controller's clock may go back over it). The next request starts
-    // there, so a gap in the archive is neither asked for twice nor skipped.
+    // there, so a gap in the archive is neither asked for twice nor skipped. The start
+    // never goes back, and a start is sent again only once, after a reply that brought
+    // something new: every read ends, however the controller answers.
     CtlMinuteTime blockStart = slots.Cut(start);
     CtlMinuteTime expected = start;
-    // Records kept at or after the current request's start, in the order kept: a request
-    // that starts at a slot already held gets them again first, and they are not kept twice.
-    std::vector<KeptRecord> tail;
+    bool startSentAgain = false;
+    KeptRecords kept(t.recordSize);
+    std::vector<CtlMinuteTime> repeatSlots;  // slots kept in the hour the clock goes back over
     bool havePrevious = false;
     CtlMinuteTime previousSlot;
     uint8_t check = 1;
@@ -333,12 +347,11 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            // A reply whose records lie outside this request's part of the period answers
-            // an earlier request (it came late): the engine throws it away and waits on.
+            // A reply that only repeats records kept already may be a late reply to an
+            // earlier request: the engine puts it aside while the right one may still come.
             bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, [&](const uint8_t* rx) {
                 const unsigned count = RecordsInFrame(rx, t.recordSize);
-                return count == kMalformedReply ||
-                       ReplyBelongs(slots, rx + kReplyRecords, count, t.recordSize, blockStart, end);
+                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count);
             });
             std::string failText;
             unsigned n = 0;
@@ -365,30 +378,14 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
 
             bool stop = false;
             bool keptAny = false;
-            const size_t heldAtStart = tail.size();
-            size_t repeated = 0;
             uint8_t rec[kChrom5MinRecordSize];
             for (unsigned i = 0; i < n && !stop; ++i) {
                 std::memcpy(rec, g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, t.recordSize);
-                // The leading records that repeat what is held already were kept before.
-                if (repeated < heldAtStart) {
-                    if (tail[repeated].bytes.size() == t.recordSize &&
-                        std::memcmp(tail[repeated].bytes.data(), rec, t.recordSize) == 0) {
-                        ++repeated;
-                        continue;
-                    }
-                    repeated = heldAtStart;
-                }
+                if (kept.Has(rec)) continue;  // kept from an earlier reply
                 const CtlMinuteTime slot = slots.Of(rec);
                 if (progress) progress->SetPosition(++position);
                 if (check) {
-                    bool mismatch;
-                    if (fiveMin)
-                        mismatch = !InFiveMinuteSlot(LoadCtlMinuteTime(rec), expected);
-                    else if (!daily)
-                        mismatch = slots.Compare(slot, expected) < 0;
-                    else  // a daily record may carry the date of the day before (contract day)
-                        mismatch = slots.Compare(slot, slots.Previous(slots.Cut(expected))) < 0;
+                    bool mismatch = slots.Mismatch(rec, expected, end);
                     // Once the clock goes back, the hour it goes back over comes again.
                     if (mismatch && havePrevious && slots.InRepeatHour(previousSlot) && slots.InRepeatHour(slot))
                         mismatch = false;
@@ -411,23 +408,34 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 }
                 ++received;
                 keptAny = true;
-                tail.push_back(KeptRecord{slot, std::vector<uint8_t>(rec, rec + t.recordSize)});
+                kept.Add(rec);
+                if (slots.InRepeatHour(slot)) repeatSlots.push_back(slot);
                 havePrevious = true;
                 previousSlot = slot;
-                expected = slots.ResumeAfter(slot, tail);
+                expected = slots.ResumeAfter(slot, repeatSlots);
             }
             if (failed) break;
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();
             if (stop || g_Abort || int(n) < t.fullReply) break;
-            // A full reply moves the start on, also when it brought nothing new.
-            if (!keptAny || slots.Compare(expected, blockStart) <= 0) expected = slots.Next(blockStart);
+            // The next start: where the next record is expected, when that lies ahead. The
+            // same start once more only where a slot may come twice and this reply brought
+            // something; otherwise (records that went back into the hour the clock repeats,
+            // or nothing new at all) the slot after this request's start.
+            const int ahead = slots.Compare(expected, blockStart);
+            if (ahead > 0) {
+                startSentAgain = false;
+            } else if (ahead == 0 && keptAny && !startSentAgain) {
+                startSentAgain = true;
+            } else {
+                expected = slots.Next(blockStart);
+                startSentAgain = false;
+            }
             if (fiveMin ? CompareCtlToMinute(expected, end) > 0
                         : CompareCtlDateTimeByUnit(expected, end, daily ? kUnitDay : kUnitHour) > 0)
                 break;
             blockStart = expected;
-            std::erase_if(tail, [&](const KeptRecord& k) { return slots.Compare(k.slot, blockStart) < 0; });
             uint8_t b[6] = {};
             StoreCtl(expected, b);
             std::memcpy(&body[3], b, size_t(t.dateWidth));

@@ -40,13 +40,14 @@ void Notice(const std::string& line1, const std::string& line2) {
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
 // Log records carry no index, and their times can go back when the controller's clock is
-// set back: a reply that repeats the block just kept, record for record, is a late copy
-// of the reply to the previous request, which the engine throws away.
-hgcbox::ReplyCheck NotTheBlockJustKept(const std::vector<uint8_t>& last, size_t countAt, size_t dataAt,
-                                       size_t recordSize) {
+// set back: a reply that repeats the block just kept, record for record, may be a late
+// copy of the reply to the previous request; the engine puts it aside and takes it only
+// when the controller gives it again (two events alike, one per reply).
+hgcbox::StaleCheck RepeatsTheBlockJustKept(const std::vector<uint8_t>& last, size_t countAt, size_t dataAt,
+                                           size_t recordSize) {
     return [&last, countAt, dataAt, recordSize](const uint8_t* rx) {
         const size_t bytes = size_t(RecordsInReply(rx, countAt, dataAt, recordSize)) * recordSize;
-        return bytes == 0 || last.size() != bytes || std::memcmp(last.data(), rx + dataAt, bytes) != 0;
+        return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), rx + dataAt, bytes) == 0;
     };
 }
 
@@ -228,7 +229,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
         if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0,
-                                      NotTheBlockJustKept(lastBlock, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize))) {
+                                      RepeatsTheBlockJustKept(lastBlock, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize))) {
             s.RequestFailed();
             break;
         }
@@ -289,7 +290,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.end = end;
         const auto body = rq.Bytes();
         if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0,
-                                      NotTheBlockJustKept(lastBlock, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize))) {
+                                      RepeatsTheBlockJustKept(lastBlock, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize))) {
             s.RequestFailed();
             break;
         }

@@ -192,7 +192,6 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     ExchangeResultMessages[kResultNegative] = m_ControllerMessage;
     ExchangeResultMessages[kResultFrameTooLong] = "Запрос не помещается в кадр (длина более 255 байт)";
     ExchangeResultMessages[kResultBusy] = "Обмен с контроллером уже выполняется";
-    ExchangeResultMessages[kResultForeignReply] = "Ответ не соответствует запросу";
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 
@@ -257,13 +256,13 @@ void hgcbox::Purge() {
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param,
-                     const ReplyCheck& belongs) {
+                     const StaleCheck& isStale) {
     if (m_Busy) return Request(function, body, bodyLen, param);
     struct Installed {
-        const ReplyCheck*& slot;
+        const StaleCheck*& slot;
         ~Installed() { slot = nullptr; }
-    } installed{m_ReplyBelongs};
-    m_ReplyBelongs = &belongs;
+    } installed{m_IsStale};
+    m_IsStale = &isStale;
     return Request(function, body, bodyLen, param);
 }
 
@@ -330,16 +329,25 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     uint32_t res = kResultOk;
     int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
+    m_LateReplyAtStart = m_StaleReplyPossible;
+    // A repeat put aside counts as given again only to a new send of the same request.
+    if (m_PutAsideFor.size() != length || std::memcmp(m_PutAsideFor.data(), TxBuf, length) != 0) {
+        m_PutAside.clear();
+        m_PutAsideFor.assign(TxBuf, TxBuf + length);
+    }
     for (int i = 0; i < tries; ++i) {
         if (Abort) {
             res = kResultAborted;
             break;
         }
+        m_LastTry = i == tries - 1;
+        m_PutAsideThisTry = false;
         Transact(length);
+        m_LastTry = true;
         res = Result;
-        // A request answered at its first try with nothing thrown away before it: no late
-        // reply is on its way any more.
-        if (res == kResultOk && i == 0 && !m_Drained) m_StaleReplyPossible = false;
+        // A request answered at its first try with nothing thrown away before it or put
+        // aside while it waited: no late reply is on its way any more.
+        if (res == kResultOk && i == 0 && !m_Drained && !m_PutAsideThisTry) m_StaleReplyPossible = false;
         // An abort inside a try ends the request, not just that try; so does a line that
         // hung up (another try would only fail the same way).
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
@@ -369,6 +377,7 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
         ssize_t sent = Socket >= 0 ? send(Socket, out.data(), n, MSG_NOSIGNAL) : -1;
         if (sent < 0 || size_t(sent) < n) {
             res = kResultSendFailed;
+            m_LineDown = true;  // the connection is gone: another try fails the same way
             return false;
         }
         return true;
@@ -492,9 +501,14 @@ bool hgcbox::DrainLine(uint32_t& res) {
         }
         if (now >= end || (waitQuiet && now - last >= quiet)) return true;
         if (got > 0) continue;
-        // Nothing waits and no late reply is expected; or a TCP peer closed the connection
-        // (the send and the receive report it).
-        if (!waitQuiet || (tcp && got == 0)) return true;
+        // A TCP peer that closed the connection: the request ends at once.
+        if (tcp && got == 0) {
+            res = kResultRecvFailed;
+            m_LineDown = true;
+            return false;
+        }
+        // Nothing waits and no late reply is expected.
+        if (!waitQuiet) return true;
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (!tcp) m_LineDown = true;
@@ -533,12 +547,12 @@ bool hgcbox::Transact(uint32_t length) {
     uint8_t learned = 0;
     const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
     bool hungUp = false;
-    bool foreign = false;  // a whole reply to another request was thrown away
-    // A whole good reply to this function that the caller's check refuses.
-    auto foreignFrame = [&] {
-        return m_ReplyBelongs && *m_ReplyBelongs && Crc16(RxBuf, RxBuf[2]) == 0 &&
-               RxBuf[3] == uint8_t(TxBuf[3] + 0x80) && !(*m_ReplyBelongs)(RxBuf);
+    // A whole good reply to this function that only repeats what the caller has kept.
+    auto staleFrame = [&] {
+        return m_IsStale && *m_IsStale && Crc16(RxBuf, RxBuf[2]) == 0 && RxBuf[3] == uint8_t(TxBuf[3] + 0x80) &&
+               (*m_IsStale)(RxBuf);
     };
+    std::vector<uint8_t> aside;  // a repeat put aside by this try
 
     for (;;) {
         qvr::ProcessMessages();
@@ -551,6 +565,7 @@ bool hgcbox::Transact(uint32_t length) {
         uint8_t b = 0;
         int got = ReceiveByte(b, res);
         if (got < 0) {
+            m_LineDown = true;  // the TCP connection failed: no further try
             Result = res;
             return false;
         }
@@ -581,10 +596,15 @@ bool hgcbox::Transact(uint32_t length) {
             if (accept) {
                 RxBuf[k++] = b;
                 if (k > 2 && RxBuf[2] <= k) {
-                    if (!foreignFrame()) break;
-                    // A late reply to an earlier request: never taken; the right one may
-                    // still come within this try's time.
-                    foreign = true;
+                    if (!staleFrame()) break;
+                    // The same repeat again, after an earlier try's wait and the drain
+                    // before this send: it is what the controller answers this request.
+                    std::vector<uint8_t> frame(RxBuf, RxBuf + RxBuf[2]);
+                    if (frame == m_PutAside) break;
+                    // Perhaps a late reply to an earlier request: put aside while the
+                    // right one may still come within this try's time.
+                    aside = std::move(frame);
+                    m_PutAsideThisTry = true;
                     learning = false;
                     k = 0;
                     std::memset(RxBuf, 0, 255);
@@ -595,7 +615,14 @@ bool hgcbox::Transact(uint32_t length) {
         auto now = Clock::now();
         if (k < 2) {
             if (now > deadline) {
-                res = foreign ? kResultForeignReply : kResultNoReply;
+                res = kResultNoReply;
+                // Nothing but a repeat came, no try is left, and no late reply could have
+                // been on its way: the repeat is the answer.
+                if (!aside.empty() && m_LastTry && !m_LateReplyAtStart) {
+                    std::memset(RxBuf, 0, 255);
+                    std::memcpy(RxBuf, aside.data(), aside.size());
+                    res = kResultOk;
+                }
                 break;
             }
         } else if (lastByte + gap < now) {
@@ -606,12 +633,8 @@ bool hgcbox::Transact(uint32_t length) {
             // The line hung up and nothing more is buffered: the wait ends now with the
             // outcome its time-out would have given (a TCP peer gone: the receive failed).
             if (hungUp) {
-                if (LinkKind == 2) {
-                    res = kResultRecvFailed;
-                } else {
-                    res = k < 2 ? kResultNoReply : kResultGap;
-                    m_LineDown = true;
-                }
+                res = LinkKind == 2 ? kResultRecvFailed : k < 2 ? kResultNoReply : kResultGap;
+                m_LineDown = true;
                 break;
             }
             auto until = k < 2 ? deadline : lastByte + gap;
@@ -629,6 +652,7 @@ bool hgcbox::Transact(uint32_t length) {
     // A try that gave up on its reply (none in time, a gap, a bad CRC) may see it arrive
     // later: the following sends wait for a quiet line first.
     if (res != kResultOk && res != kResultNegative) m_StaleReplyPossible = true;
+    if (!aside.empty()) m_PutAside = std::move(aside);
     Purge();
     Result = res;
     return res == kResultOk;

@@ -6,12 +6,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "common/uihooks.h"
 
 // Result codes. 0..22 are the engine's own outcomes, 23..86 the controller's error codes
-// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry,
-// 89 a wait that saw only replies to other requests.
+// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry.
 enum : uint32_t {
     kResultOk = 0,
     kResultBadStart = 1,        // TxBuf byte 0 is not 0xCC
@@ -28,8 +28,7 @@ enum : uint32_t {
     kResultControllerBase = 22, // + controller error code 1..64
     kResultFrameTooLong = 87,   // the body would make the frame longer than 255 bytes
     kResultBusy = 88,           // another request is still waiting for its reply
-    kResultForeignReply = 89,   // only replies the caller's check refused came in time
-    kResultCount = 90,
+    kResultCount = 89,
 };
 
 class hgcbox {
@@ -70,12 +69,16 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, with a check of the reply's content: a whole reply frame with a good CRC to
-    // the request's function that belongs(frame) refuses (a late reply to an earlier request)
-    // is thrown away and the wait goes on for the right one; a try that gets none fails
-    // with kResultForeignReply and the next try is made.
-    using ReplyCheck = std::function<bool(const uint8_t* frame)>;
-    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReplyCheck& belongs);
+    // The same, for a request whose reply may repeat what the caller has kept already: a
+    // whole good reply to the request's function that isStale(frame) calls a repeat (perhaps
+    // a late reply to an earlier request) is put aside and the wait goes on for another. It
+    // is this request's answer after all when the controller gives it again to a later try
+    // or a new send of the same request, after the line was drained; or when the last try's
+    // time runs out with nothing else come and no late reply could have been on its way
+    // (every earlier request was answered at its first try). Otherwise the try fails as
+    // one without a reply.
+    using StaleCheck = std::function<bool(const uint8_t* frame)>;
+    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isStale);
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -104,7 +107,12 @@ private:
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
     bool m_Drained = false;             // the drain before the last send threw bytes away
-    const ReplyCheck* m_ReplyBelongs = nullptr;  // the running request's reply check, if any
+    const StaleCheck* m_IsStale = nullptr;  // the running request's repeat check, if any
+    bool m_LastTry = true;                  // the running try is the request's last
+    bool m_LateReplyAtStart = false;        // a late reply could come when the request began
+    std::vector<uint8_t> m_PutAside;        // the last repeat put aside ...
+    std::vector<uint8_t> m_PutAsideFor;     // ... and the request frame it came to
+    bool m_PutAsideThisTry = false;         // the running try put a repeat aside
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

@@ -530,6 +530,8 @@ std::vector<Bytes> Split(const Bytes& all, size_t size) {
 // 25.10 03:00..03:59.
 const Bytes kSwitchRules = {3, 0xC9, 3, 10, 0xC9, 4};
 
+using Style = ctlsim::ArchiveSim::Style;
+
 struct SeasonCase {
     const char* name;
     DataKind kind;
@@ -538,15 +540,18 @@ struct SeasonCase {
     size_t kept;                   // records kept
     size_t requests;
     size_t questions;              // date questions, answered Yes
+    Style style = Style::Filter;   // how the controller picks the records of a reply
 };
 
 const CtlDateTime kNone(0, 0, 0, 0, 0, 0);
 
 }  // namespace
 
-// Gaps and repeated hours: every read keeps the records the controller holds in the
-// period once each, in the controller's order, at the pace of one request per full block;
-// a request starts again at a slot already held only where the clock goes back.
+// Gaps, repeated hours and the ways a controller may pick the records of a reply: every
+// read ends and keeps the records the controller holds in the period once each, in the
+// controller's order, at the pace of one request per full block where the controller
+// answers from the start on; a request starts again at a slot already held only where
+// the clock goes back.
 TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
     using D = DataKind;
     using T = CtlDateTime;
@@ -589,6 +594,31 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
          T(26, 3, 10, 11, 35, 0), 43, 22, 1},
         {"outage", D::Wmt5Min, T(26, 3, 10, 8, 0, 0), T(26, 3, 10, 14, 0, 0), T(26, 3, 10, 9, 10, 0),
          T(26, 3, 10, 11, 35, 0), 43, 6, 1},
+        // A controller that reads on from the first record at or after the start, into the
+        // second pass of the hour the clock goes back over.
+        {"read on, autumn", D::Chrom5Min, T(26, 10, 25, 2, 5, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 37, 19, 0, Style::ReadOn},
+        {"read on, autumn", D::Wmt5Min, T(26, 10, 25, 2, 5, 0), T(26, 10, 25, 5, 0, 0), kNone, kNone, 43, 11, 0, Style::ReadOn},
+        {"read on, autumn", D::ChromHour, T(26, 10, 25, 0, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 10, 6, 0, Style::ReadOn},
+        {"read on, autumn", D::WmtHour, T(26, 10, 24, 20, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 14, 2, 0, Style::ReadOn},
+        {"read on, outage", D::ChromDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), T(26, 3, 8, 0, 0, 0),
+         T(26, 3, 10, 0, 0, 0), 17, 9, 0, Style::ReadOn},
+        {"read on, outage", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), T(26, 3, 8, 0, 0, 0),
+         T(26, 3, 10, 0, 0, 0), 17, 3, 0, Style::ReadOn},
+        // One that answers from the slot before the start: a daily record of the day
+        // before is the contract day's, an earlier hour or 5 minutes asks the question.
+        {"slot before", D::ChromDay, T(26, 3, 10, 0, 0, 0), T(26, 3, 15, 0, 0, 0), kNone, kNone, 7, 6, 0, Style::SlotBefore},
+        {"slot before", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 15, 0, 0, 0), kNone, kNone, 16, 3, 0, Style::SlotBefore},
+        {"slot before", D::ChromHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 14, 1, Style::SlotBefore},
+        {"slot before", D::WmtHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 2, 1, Style::SlotBefore},
+        {"slot before", D::Chrom5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 13, 12, 1, Style::SlotBefore},
+        {"slot before", D::Wmt5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 13, 2, 1, Style::SlotBefore},
+        // One that does not stop at the end of the period.
+        {"past the end", D::ChromDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 19, 0, 0, 0), kNone, kNone, 20, 10, 0, Style::PastEnd},
+        {"past the end", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 20, 0, 0, 0), kNone, kNone, 21, 3, 0, Style::PastEnd},
+        {"past the end", D::ChromHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 17, 0, 0), kNone, kNone, 14, 7, 1, Style::PastEnd},
+        {"past the end", D::WmtHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 16, 2, 1, Style::PastEnd},
+        {"past the end", D::Chrom5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 10, 55, 0), kNone, kNone, 12, 6, 0, Style::PastEnd},
+        {"past the end", D::Wmt5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 16, 2, 0, Style::PastEnd},
     };
     link.sim.SetTableBytes(6, 0, kSwitchRules);
     std::memcpy(TablePtr(6), kSwitchRules.data(), kSwitchRules.size());
@@ -604,6 +634,7 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
         StepCtlDateTime(to, kUnitDay);
         arch->Generate(a, from, to, kSwitchRules.data());
         if (c.dropFrom.year) arch->DropRecords(a, c.dropFrom, c.dropTo);
+        arch->SetStyle(c.style);
         const CtlMinuteTime lo = SlotOfRecord(c.kind, Bytes{c.from.year, c.from.month, c.from.day, c.from.hour,
                                                               c.from.minute, 0});
         const CtlMinuteTime hi =
@@ -624,14 +655,19 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
         EXPECT_EQ(ShownQues().size(), c.questions);
         for (const auto& q : ShownQues()) EXPECT_EQ(q.kind, kQuesQuestion);
 
-        // Kept in the controller's order, none twice; what is left out is only the second
-        // pass of a 5-minute slot (a slot the controller holds earlier once already).
+        // None kept twice; those of the period kept in the controller's order; what is left
+        // out is only the second pass of a 5-minute slot (a slot the controller holds
+        // earlier once already).
+        for (size_t i = 0; i < kept.size(); ++i)
+            EXPECT_EQ(std::find(kept.begin() + long(i) + 1, kept.end(), kept[i]), kept.end()) << "kept twice";
         size_t at = 0;
         std::vector<Bytes> left;
         for (const Bytes& k : kept) {
+            const CtlMinuteTime s = SlotOfRecord(c.kind, k);
+            if (CompareCtlToMinute(s, lo) < 0 || CompareCtlToMinute(s, hi) > 0) continue;
             while (at < held.size() && held[at] != k) left.push_back(held[at++]);
             if (at == held.size()) {
-                ADD_FAILURE() << "a record kept twice or out of order";
+                ADD_FAILURE() << "a record kept out of order";
                 break;
             }
             ++at;
@@ -651,9 +687,10 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
     }
 }
 
-// A reply that does not belong to its request (a late copy of the previous block, a record
-// outside the period) is refused like a corrupt one: the retry question, never kept.
-TEST_F(ArchRead, AReplyThatDoesNotBelongToItsRequestIsNeverKept) {
+// A reply that repeats the block before it is put aside: the request's next try gets the
+// right one, with no question. A record after the end of the period asks the date
+// question; No keeps it after what came before, and the read ends there.
+TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
     struct Case {
         DataKind kind;
         CtlDateTime from, to;
@@ -663,6 +700,8 @@ TEST_F(ArchRead, AReplyThatDoesNotBelongToItsRequestIsNeverKept) {
         {DataKind::WmtDay, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0)},
         {DataKind::Chrom5Min, CtlDateTime(26, 3, 10, 10, 5, 0), CtlDateTime(26, 3, 10, 11, 0, 0)},
     };
+    link.box()->Tries = 2;
+    link.box()->ReplyMs = 300;
     for (const Case& c : cases) {
         SCOPED_TRACE(ReadTraits(c.kind).dataName);
         const SimArchive a = SimArchive(int(c.kind));
@@ -671,39 +710,35 @@ TEST_F(ArchRead, AReplyThatDoesNotBelongToItsRequestIsNeverKept) {
         arch->SetReplyHook(nullptr);
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, good));
 
-        // The second request gets the first block again; Yes asks for it once more.
         ClearQuesRecord();
         arch->ClearLog();
-        bar.texts.clear();
         auto first = std::make_shared<Bytes>();
         arch->SetReplyHook([first](int index, uint8_t, Bytes& d) {
             if (index == 0) *first = d;
             if (index == 1) d = *first;
         });
-        QueueQuesAnswers({1});
         ArchiveData data;
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
         EXPECT_EQ(data.records, good.records);
-        ASSERT_EQ(ShownQues().size(), 1u);
-        EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
+        EXPECT_TRUE(ShownQues().empty());
         const auto bodies = Bodies();
         ASSERT_GE(bodies.size(), 3u);
         EXPECT_EQ(bodies[1], bodies[2]);
-        const std::string text = "2:Команда " + std::to_string(ReadTraits(c.kind).function) + ".  Ответ не соответствует запросу";
-        EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), text), bar.texts.end());
 
-        // A record after the end of the period; No keeps the blocks before it.
         ClearQuesRecord();
         arch->ClearLog();
         arch->SetReplyHook([](int index, uint8_t, Bytes& d) {
-            if (index == 1) d[1] = 27;  // the year of the first record
+            if (index == 1) d[1] = 27;  // the year of the reply's first record
         });
         QueueQuesAnswers({0});
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
-        const size_t full = size_t(ReadTraits(c.kind).fullReply) * ReadTraits(c.kind).recordSize;
-        EXPECT_EQ(data.records, Bytes(good.records.begin(), good.records.begin() + long(full)));
-        EXPECT_EQ(Shown().back(), std::make_pair(std::string(ReadTraits(c.kind).dataName),
-                                                 std::string("прочитаны не полностью")));
+        const size_t size = ReadTraits(c.kind).recordSize, full = size_t(ReadTraits(c.kind).fullReply) * size;
+        Bytes expected(good.records.begin(), good.records.begin() + long(full + size));
+        expected[full] = 27;
+        EXPECT_EQ(data.records, expected);
+        ASSERT_EQ(ShownQues().size(), 1u);
+        EXPECT_EQ(ShownQues()[0].kind, kQuesQuestion);
+        EXPECT_EQ(arch->Requests().size(), 2u);
     }
 }
 

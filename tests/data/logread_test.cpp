@@ -320,7 +320,8 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
 }
 
 // A reply with more records than asked for is refused with the retry question; a late
-// copy of the block just kept is never taken. Every record is kept once.
+// copy of the block just kept is never taken, a block the controller really gives twice
+// is. Every record is kept as often as the controller holds it.
 TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
     logs.SetRecords(0, 1, recs);
@@ -384,6 +385,23 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         EXPECT_EQ(d.header.recordCount, 25u);
         EXPECT_TRUE(ui.bar.panel2History.empty());
     }
+
+    // Two events alike, one record per reply: what the controller gives again after the
+    // wait is its answer, and both are kept.
+    auto alike = recs;
+    alike[3] = alike[2];
+    logs.SetRecords(0, 1, alike);
+    logs.ClearLog();
+    logs.SetReplyHook([](int, uint8_t, Bytes& d) {
+        d.resize(7 + qvr::kDiagRecordSize);
+        d[6] = 1;
+    });
+    link.box()->Tries = 1;
+    Ui ui;
+    LogData d;
+    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 6, ui.Make(), d));
+    EXPECT_EQ(d.rows, Joined(alike, 0, 6));
+    EXPECT_TRUE(Boxes().empty());
 }
 
 // On the wire: the first reply comes twice, the copy 200 ms late, while a later request

@@ -244,6 +244,11 @@ void ArchiveSim::DropRecords(SimArchive a, const CtlDateTime& from, const CtlDat
     });
 }
 
+void ArchiveSim::SetStyle(Style style) {
+    std::lock_guard<std::mutex> lock(mu_);
+    style_ = style;
+}
+
 void ArchiveSim::SetReplyHook(ReplyHook hook) {
     std::lock_guard<std::mutex> lock(mu_);
     hook_ = std::move(hook);
@@ -305,19 +310,34 @@ Reply ArchiveSim::Answer(uint8_t function, const std::vector<uint8_t>& frame) {
     uint8_t s[6] = {}, e[6] = {};
     std::memcpy(s, body + 3, width);
     std::memcpy(e, body + 3 + width, width);
-    const CtlMinuteTime start = LoadCtlMinuteTime(s), end = LoadCtlMinuteTime(e);
+    CtlMinuteTime start = LoadCtlMinuteTime(s);
+    const CtlMinuteTime end = LoadCtlMinuteTime(e);
     const size_t perReply = device == 0 ? 2 : 8;
 
     std::lock_guard<std::mutex> lock(mu_);
     const int index = int(requests_.size());
     requests_.push_back({function, std::vector<uint8_t>(body, body + 3 + 2 * width)});
+    if (style_ == Style::SlotBefore) {
+        if (function == 14)
+            StepBackCtlDateTime5Min(start, kUnitFiveMinutes);
+        else
+            StepBackCtlDateTime(start, function == 15 ? kUnitHour : kUnitDay);
+    }
     Reply r;
     r.data.push_back(0);
     uint8_t n = 0;
+    bool reading = false;  // ReadOn: the first record at or after the start was found
     for (const auto& rec : records_[int(a)]) {
         if (n >= perReply) break;
         const CtlMinuteTime k = KeyOf(a, rec);
-        if (Compare(a, k, start) < 0 || Compare(a, k, end) > 0) continue;
+        const bool afterEnd = style_ != Style::PastEnd && Compare(a, k, end) > 0;
+        if (style_ == Style::ReadOn) {
+            reading = reading || Compare(a, k, start) >= 0;
+            if (!reading) continue;
+            if (afterEnd) break;
+        } else if (Compare(a, k, start) < 0 || afterEnd) {
+            continue;
+        }
         r.data.insert(r.data.end(), rec.begin(), rec.end());
         ++n;
     }

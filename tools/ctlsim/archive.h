@@ -59,6 +59,15 @@ public:
     // controller was off.
     void DropRecords(SimArchive a, const CtlDateTime& from, const CtlDateTime& to);
 
+    // How the controller picks the records of a reply. Filter: the records whose slot lies
+    // from the start to the end, in the archive's order. ReadOn: from the first record (in
+    // the archive's order) whose slot lies at or after the start, the records that follow,
+    // up to the first past the end; where the clock went back, that is the first pass and
+    // then the second. SlotBefore: as Filter, from the slot before the start (the record of
+    // the day, hour or 5 minutes before it). PastEnd: as Filter, with no end.
+    enum class Style { Filter, ReadOn, SlotBefore, PastEnd };
+    void SetStyle(Style style);
+
     // Changes the data of a reply (bytes 4.. before the CRC) before it goes out:
     // index counts the archive requests answered since the last ClearLog.
     using ReplyHook = std::function<void(int index, uint8_t function, std::vector<uint8_t>& data)>;
@@ -83,6 +92,7 @@ private:
     std::mutex mu_;
     std::vector<std::vector<uint8_t>> records_[kSimArchiveCount];
     ReplyHook hook_;
+    Style style_ = Style::Filter;
     std::vector<Request> requests_;
 };
 
