@@ -1,6 +1,7 @@
 #include "app/rd_wr_ini.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <cstdio>
 #include <vector>
@@ -218,19 +219,74 @@ bool WriteConnSettings(const std::string& path) {
     return true;
 }
 
-WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, int screenWidth, int screenHeight,
-                                const WindowRect& desktop) {
+namespace {
+
+// Whether every point of r lies on some screen. The screens' edges cut r into cells, and
+// each cell must lie inside one screen.
+bool WhollyOnScreens(const WindowRect& r, const std::vector<WindowRect>& screens) {
+    const int64_t left = r.left, top = r.top, right = left + r.width, bottom = top + r.height;
+    std::vector<int64_t> xs{left, right}, ys{top, bottom};
+    for (const WindowRect& s : screens) {
+        for (int64_t x : {int64_t(s.left), int64_t(s.left) + s.width})
+            if (x > left && x < right) xs.push_back(x);
+        for (int64_t y : {int64_t(s.top), int64_t(s.top) + s.height})
+            if (y > top && y < bottom) ys.push_back(y);
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (size_t i = 0; i + 1 < xs.size(); ++i) {
+        if (xs[i] == xs[i + 1]) continue;
+        for (size_t j = 0; j + 1 < ys.size(); ++j) {
+            if (ys[j] == ys[j + 1]) continue;
+            const bool covered = std::any_of(screens.begin(), screens.end(), [&](const WindowRect& s) {
+                return s.left <= xs[i] && xs[i + 1] <= int64_t(s.left) + s.width && s.top <= ys[j] &&
+                       ys[j + 1] <= int64_t(s.top) + s.height;
+            });
+            if (!covered) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens) {
     WindowRect r{s.Form_Left, s.Form_Top, s.Form_Width, s.Form_Height};
-    const auto fits = [](int32_t size, int32_t room) { return size >= 1 && size <= std::max(room, 1); };
-    if (!fits(r.width, desktop.width)) r.width = 1000;
-    if (!fits(r.height, desktop.height)) r.height = 680;
-    // Edges in 64 bits: a hand-written edge near the ends of the 32-bit range must not wrap.
-    const auto shows = [](int64_t edge, int64_t size, int64_t deskEdge, int64_t deskSize) {
-        return edge < deskEdge + deskSize && edge + size > deskEdge;
+    if (screens.empty()) return r;
+    const WindowRect& primary = screens.front();
+    const auto defaultCentred = [&] {
+        WindowRect d{0, 0, 1000, 680};
+        d.left = int32_t(primary.left + (int64_t(primary.width) - d.width) / 2);
+        d.top = int32_t(primary.top + (int64_t(primary.height) - d.height) / 2);
+        return d;
     };
-    if (!shows(r.left, r.width, desktop.left, desktop.width)) r.left = int32_t((int64_t(screenWidth) - r.width) / 2);
-    if (!shows(r.top, r.height, desktop.top, desktop.height)) r.top = int32_t((int64_t(screenHeight) - r.height) / 2);
-    return r;
+    // What the screens span together: no window larger than that is meant.
+    int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
+    for (const WindowRect& sc : screens) {
+        minX = std::min<int64_t>(minX, sc.left);
+        minY = std::min<int64_t>(minY, sc.top);
+        maxX = std::max<int64_t>(maxX, int64_t(sc.left) + sc.width);
+        maxY = std::max<int64_t>(maxY, int64_t(sc.top) + sc.height);
+    }
+    if (r.width < 1 || r.width > maxX - minX || r.height < 1 || r.height > maxY - minY) return defaultCentred();
+    if (WhollyOnScreens(r, screens)) return r;
+    // Onto the screen that needs the shortest move (the first of equals).
+    bool found = false;
+    double best = 0;
+    WindowRect moved = r;
+    for (const WindowRect& sc : screens) {
+        if (sc.width < r.width || sc.height < r.height) continue;
+        const int32_t left = std::clamp(r.left, sc.left, int32_t(int64_t(sc.left) + sc.width - r.width));
+        const int32_t top = std::clamp(r.top, sc.top, int32_t(int64_t(sc.top) + sc.height - r.height));
+        const double dx = double(left) - r.left, dy = double(top) - r.top, d = dx * dx + dy * dy;
+        if (!found || d < best) {
+            found = true;
+            best = d;
+            moved.left = left;
+            moved.top = top;
+        }
+    }
+    return found ? moved : defaultCentred();
 }
 
 // --------------------------------------------------------- directory files

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/dtfun.h"
 
@@ -146,16 +147,16 @@ void ReadConnSettings(const std::string& path, int screenWidth, int screenHeight
 bool WriteConnSettings(const std::string& path);
 
 // The main window's place and size from the four geometry settings, as the screens can
-// hold them. A width or height below 1 or beyond the desktop takes the default size
-// (1000 x 680); a left or top edge that leaves the window wholly off the desktop takes
-// the centring default on the screen. ConnSettings keeps what was read.
-// screenWidth, screenHeight: the screen the window is centred on; desktop: the rectangle
-// every screen together covers.
+// hold them. screens: the rectangle of every screen, the primary one first.
+// - A width or height below 1 or beyond what the screens together span takes the default
+//   size (1000 x 680), and the window is centred on the primary screen.
+// - A window with any part on no screen is moved the least distance that brings it whole
+//   onto one screen; when no one screen can hold it, it takes the default size, centred.
+// ConnSettings keeps what was read.
 struct WindowRect {
     int32_t left = 0, top = 0, width = 0, height = 0;
 };
-WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, int screenWidth, int screenHeight,
-                                const WindowRect& desktop);
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens);
 
 // The directory files. The writers do nothing when the directory equals its saved copy.
 void ReadPhoneSubscribers(const std::string& path);

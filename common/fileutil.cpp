@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,64 +18,114 @@ namespace {
 void SetError(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
 }
+
+// The file a write of `path` must replace: where a chain of symbolic links ends, so that a
+// link stays a link and its target gets the new data. A relative link counts from the
+// link's own folder. False (errno set) for a loop or a link that cannot be read; a link
+// to a file not there yet gives that file's path.
+bool FinalTarget(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
+        if (!S_ISLNK(st.st_mode)) return true;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf - 1);
+        if (n <= 0) return false;
+        std::string link(buf, size_t(n));
+        const size_t slash = target.rfind('/');
+        target = link[0] == '/' || slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Creates a new file under a name nobody holds yet, beside `target` ("<folder>/.<name>.
+// <random>.tmp"). O_EXCL makes the creation fail on any existing name, a symbolic link
+// included, so the write never lands in a file that was already there.
+int CreateTempBeside(const std::string& target, std::string& tmp) {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[8];
+        if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) {
+            const uint64_t t = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                               (uint64_t(::getpid()) << 32) ^ uint64_t(attempt);
+            std::memcpy(random, &t, sizeof random);
+        }
+        std::string suffix;
+        for (unsigned char b : random) suffix += digits[b % 36];
+        tmp = folder + "." + name + "." + suffix + ".tmp";
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
-    // The file being replaced decides: one the user made read-only is not replaced (root
-    // could, but the mode is the user's word), and the new file gets its owner and mode.
-    struct stat old;
-    const bool replacing = ::stat(path.c_str(), &old) == 0;
-    if (replacing && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        errno = EACCES;
+    std::string target;
+    if (!FinalTarget(path, target)) {
         SetError(error, path);
         return false;
     }
-    const std::string tmp = path + ".tmp";
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The file being replaced decides. Only a regular file is replaced. One the user made
+    // read-only is not replaced (root could, but the mode is the user's word); nor is one
+    // the system's access check denies this user, whatever its mode says. The new file gets
+    // its owner and mode.
+    struct stat old;
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing) {
+        int refused = 0;
+        if (!S_ISREG(old.st_mode))
+            refused = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        else if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            refused = EACCES;
+        else if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            refused = errno;
+        if (refused != 0) {
+            errno = refused;
+            SetError(error, path);
+            return false;
+        }
+    }
+    std::string tmp;
+    int fd = CreateTempBeside(target, tmp);
     if (fd < 0) {
         SetError(error, tmp);
         return false;
     }
-    // Owner and group as before where this user may set them (root may: a file the user
-    // owns stays the user's); then the mode.
-    if (replacing && S_ISREG(old.st_mode) && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()))
-        (void)!::fchown(fd, old.st_uid, old.st_gid);
-    if (replacing && S_ISREG(old.st_mode) && ::fchmod(fd, old.st_mode & 07777) != 0) {
-        SetError(error, tmp);
-        ::close(fd);
+    const auto fail = [&](const std::string& what) {
+        SetError(error, what);
+        if (fd >= 0) ::close(fd);
         ::unlink(tmp.c_str());
         return false;
-    }
+    };
+    // Owner and group as before where this user may set them (root may: a file the user
+    // owns stays the user's; another user may at least keep a group it belongs to); then
+    // the mode.
+    if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)!::fchown(fd, uid_t(-1), old.st_gid);
+    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(tmp);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            SetError(error, tmp);
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return false;
+            return fail(tmp);
         }
         p += n;
         left -= size_t(n);
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        SetError(error, tmp);
-        ::close(fd);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    if (::close(fd) != 0) {
-        SetError(error, tmp);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        SetError(error, path);
-        ::unlink(tmp.c_str());
-        return false;
-    }
+    if (::fsync(fd) != 0 && errno != EINVAL) return fail(tmp);
+    const int closing = fd;
+    fd = -1;
+    if (::close(closing) != 0) return fail(tmp);
+    if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(path);
     return true;
 }
 

@@ -1,7 +1,11 @@
 // File helpers. Every file the program writes goes through WriteFileAtomic: the data go
-// to "<name>.tmp", are flushed and checked, and only then renamed over "<name>", so a
-// failure leaves the old file whole. A file whose mode has no write bit is read-only for
-// every user, root included, and is never replaced; a replaced file keeps its mode.
+// to a new file created exclusively under a unique name beside the file ("." + its name +
+// a random part + ".tmp"; never an existing path, a symbolic link included), are flushed
+// and checked, and only then renamed over the file, so a failure leaves the old file
+// whole. A path that is a symbolic link stays one: the file it leads to is replaced.
+// Refused: a file whose mode has no write bit (read-only for every user, root included),
+// one the system's access check denies this user, and anything but a regular file. A
+// replaced file keeps its mode, and its owner and group where this user may set them.
 #pragma once
 #include <cstdint>
 #include <string>

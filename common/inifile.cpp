@@ -19,18 +19,35 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// Windows-1251 settings text holds no zero byte; UTF-16 and UTF-32 text (with or without
-// a byte-order mark) does, or starts with the mark.
-bool IsSettingsText(const std::string& data) {
-    if (data.size() >= 2 && ((uint8_t(data[0]) == 0xFF && uint8_t(data[1]) == 0xFE) ||
-                             (uint8_t(data[0]) == 0xFE && uint8_t(data[1]) == 0xFF)))
-        return false;
-    return data.find('\0') == std::string::npos;
+// UTF-16 and UTF-32 text, which the program cannot read and must not replace: a byte-order
+// mark, or zero bytes standing alone or in twos and threes between the others (the high
+// bytes of every Latin letter, digit, blank and line end) as often as one to every four of
+// them. Windows-1251 text holds zero bytes only by accident: a stray one, or the zero-filled
+// tail (dropped before this check) or block that a crash can leave.
+bool IsWideText(const std::string& data) {
+    const auto starts = [&](const char* mark, size_t n) {
+        return data.size() >= n && data.compare(0, n, mark, n) == 0;
+    };
+    if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || starts("\0\0\xFE\xFF", 4)) return true;
+    size_t shortRunZeros = 0, others = 0;
+    for (size_t i = 0; i < data.size();) {
+        if (data[i] != '\0') {
+            ++others;
+            ++i;
+            continue;
+        }
+        size_t run = 0;
+        while (i < data.size() && data[i] == '\0') ++run, ++i;
+        if (run <= 3) shortRunZeros += run;
+    }
+    return shortRunZeros > 0 && shortRunZeros * 4 >= others;
 }
 
+// Whether anything stands at the path, following a symbolic link (one that leads nowhere
+// is written through like a missing file).
 bool PathExists(const std::string& path) {
     struct stat st;
-    return ::lstat(path.c_str(), &st) == 0;
+    return ::stat(path.c_str(), &st) == 0;
 }
 
 std::string Fold(std::string_view s) {
@@ -173,9 +190,12 @@ IniFile::Line IniFile::ParseLine(std::string text) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::string data;
-    // A file that is there but cannot be read, or is not Windows-1251 text, reads as
-    // empty (every key its default) and is kept: Save refuses to replace it.
-    if (!ReadWholeFile(path_, data) || !IsSettingsText(data)) {
+    // A file that is there but cannot be read (a folder in its place, no permission), or is
+    // UTF-16 or UTF-32 text, reads as empty (every key its default) and is kept: Save
+    // refuses to replace it. A zero-filled tail is no part of the text and is dropped.
+    const bool read = ReadWholeFile(path_, data);
+    if (read) data.erase(data.find_last_not_of('\0') + 1);
+    if (!read || IsWideText(data)) {
         unreadable_ = PathExists(path_);
         return;
     }
@@ -219,7 +239,8 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
     const Line* line = FindKey(section, key);
     if (!line) return std::string(def.substr(0, kIniMaxValue));
     std::string_view s = line->text;
-    s = Trim(s.substr(s.find('=') + 1));
+    s = s.substr(s.find('=') + 1);
+    s = Trim(s.substr(0, s.find('\0')));  // a stray zero byte ends the value
     return std::string(s.substr(0, kIniMaxValue));
 }
 

@@ -28,17 +28,18 @@ bool ParseIniDateTime(std::string_view text, TDateTime& dt);
 
 // One settings file held in memory. The constructor reads the file (a missing or
 // unreadable file is an empty one); Save writes it back atomically. A file that exists
-// but could not be read (no permission, not a file, or not Windows-1251 text such as
-// UTF-16) is never replaced: Save refuses while it is there, so the user's file stays as
-// it was.
+// but could not be read (no permission, a folder in its place, or UTF-16 or UTF-32 text)
+// is never replaced: Save refuses while it is there, so the user's file stays as it was.
+// Stray zero bytes in Windows-1251 text do not make it unreadable: a zero-filled tail is
+// dropped, and a zero byte inside a value ends the value.
 class IniFile {
 public:
     explicit IniFile(std::string path);
 
     const std::string& Path() const { return path_; }
-    // False when the file was missing, unreadable or not text.
+    // False when the file was missing, unreadable or UTF-16 or UTF-32 text.
     bool Loaded() const { return loaded_; }
-    // True when the file was there but could not be read or was not text.
+    // True when the file was there but could not be read or was UTF-16 or UTF-32 text.
     bool Unreadable() const { return unreadable_; }
 
     bool SectionExists(std::string_view section) const;

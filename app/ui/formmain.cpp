@@ -327,10 +327,19 @@ void TFormMain::FormCreate() {
     g_StatusBar3 = StatusBar3;
     g_StatusBar2 = StatusBar2;
     // 12. Window geometry from the settings (never written back), as the screens can hold it.
-    const QRect desk = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->virtualGeometry()
-                                                        : QRect(QPoint(0, 0), screen);
-    const WindowRect g = UsableWindowGeometry(ConnSettings, screen.width(), screen.height(),
-                                              {desk.x(), desk.y(), desk.width(), desk.height()});
+    std::vector<WindowRect> screens;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary) {
+        const QRect p = primary->geometry();
+        screens.push_back({p.x(), p.y(), p.width(), p.height()});
+        for (QScreen* sc : QGuiApplication::screens()) {
+            const QRect q = sc->geometry();
+            if (sc != primary) screens.push_back({q.x(), q.y(), q.width(), q.height()});
+        }
+    } else {
+        screens.push_back({0, 0, screen.width(), screen.height()});
+    }
+    const WindowRect g = UsableWindowGeometry(ConnSettings, screens);
     setGeometry(g.left, g.top, g.width, g.height);
     // 13. The first connection attempt.
     TimerStart->start();

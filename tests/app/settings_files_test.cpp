@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <sys/stat.h>
 
@@ -234,7 +235,7 @@ TEST_F(Settings, ProtectedOrUnreadableFilesAreNeverReplaced) {
             EXPECT_EQ(ReadText(path), content);
             ASSERT_EQ(stat(path.c_str(), &after), 0);
             EXPECT_EQ(after.st_mode, before.st_mode);
-            EXPECT_FALSE(FileExists(path + ".tmp"));
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
             ASSERT_TRUE(RemoveFile(path));
         }
     }
@@ -243,20 +244,29 @@ TEST_F(Settings, ProtectedOrUnreadableFilesAreNeverReplaced) {
 TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {
     struct Case {
         int32_t left, top, width, height;
-        WindowRect desktop;
+        std::vector<WindowRect> screens;  // the primary one first
         WindowRect want;
     };
-    const WindowRect one{0, 0, 1920, 1080};
+    const std::vector<WindowRect> one{{0, 0, 1920, 1080}};
+    const std::vector<WindowRect> small{{0, 0, 1280, 1024}};
+    const std::vector<WindowRect> two{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
     const Case cases[] = {
         {100, 50, 800, 600, one, {100, 50, 800, 600}},
-        {-300, -20, 1920, 1080, one, {-300, -20, 1920, 1080}},  // partly off the screen: kept
-        {INT_MIN, 0, -5, 680, one, {460, 0, 1000, 680}},         // no width, no place on the screen
-        {10, 20, 100000, 100000, one, {10, 20, 1000, 680}},      // larger than the screen
-        {0, 0, 0, 0, one, {0, 0, 1000, 680}},
-        {5000, -3000, 800, 600, one, {560, 240, 800, 600}},     // wholly off the screen: centred
-        {INT_MAX, INT_MAX, 800, 600, one, {560, 240, 800, 600}},
-        {2500, 100, 1000, 680, {0, 0, 3840, 1080}, {2500, 100, 1000, 680}},  // on a second screen
-        {-1500, 100, 3000, 680, {-1920, 0, 3840, 1080}, {-1500, 100, 3000, 680}},
+        {INT_MIN, 0, -5, 680, one, {460, 200, 1000, 680}},       // no width: the default size, centred
+        {10, 20, 100000, 100000, one, {460, 200, 1000, 680}},    // larger than the screen
+        {0, 0, 0, 0, one, {460, 200, 1000, 680}},
+        {140, 512, 1000, 0, small, {140, 172, 1000, 680}},       // H=0 with its centring default
+        {-360, 172, 2001, 680, small, {140, 172, 1000, 680}},    // W=2001 with its centring default
+        // Partly or wholly off the screens: moved the least distance that brings it whole
+        // onto one screen.
+        {-300, -20, 1920, 1080, one, {0, 0, 1920, 1080}},
+        {5000, -3000, 800, 600, one, {1120, 0, 800, 600}},
+        {INT_MAX, INT_MAX, 800, 600, one, {1120, 480, 800, 600}},
+        {1800, 500, 800, 600, two, {1920, 424, 800, 600}},       // nearer whole on the second
+        {2100, 100, 1000, 680, two, {2100, 100, 1000, 680}},     // on the second screen
+        {1500, 100, 1000, 680, two, {1500, 100, 1000, 680}},     // across both, nothing off
+        {-1500, 100, 3000, 680, {{0, 0, 1920, 1080}, {-1920, 0, 1920, 1080}}, {-1500, 100, 3000, 680}},
+        {2000, 500, 3000, 600, two, {460, 200, 1000, 680}},      // off, and no one screen holds it
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top) + " " + std::to_string(c.width) + "x" +
@@ -265,7 +275,7 @@ TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {
         ConnSettings.Form_Top = c.top;
         ConnSettings.Form_Width = c.width;
         ConnSettings.Form_Height = c.height;
-        const WindowRect r = UsableWindowGeometry(ConnSettings, 1920, 1080, c.desktop);
+        const WindowRect r = UsableWindowGeometry(ConnSettings, c.screens);
         EXPECT_EQ(r.left, c.want.left);
         EXPECT_EQ(r.top, c.want.top);
         EXPECT_EQ(r.width, c.want.width);

@@ -2,13 +2,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/fileutil.h"
+#include "support/filefail.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
+
+namespace {
+// The names in a folder, sorted.
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+}  // namespace
 
 TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     TempDir dir;
@@ -18,16 +31,48 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     std::string got;
     ASSERT_TRUE(ReadWholeFile(path, got));
     EXPECT_EQ(got, "new data");
-    EXPECT_FALSE(FileExists(path + ".tmp"));
+    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.bin"});
 
-    // A temporary name that cannot be created (a folder stands there) fails and the
-    // old file stays whole.
-    ASSERT_TRUE(MakeDir(path + ".tmp"));
-    std::string err;
-    EXPECT_FALSE(WriteFileAtomic(path, std::string("lost"), &err));
-    EXPECT_FALSE(err.empty());
+    // A write that fails halfway (the disk full) leaves the old file whole and no
+    // temporary file behind.
+    {
+        FileSizeLimit limit(4);
+        std::string err;
+        EXPECT_FALSE(WriteFileAtomic(path, std::string("lost data"), &err));
+        EXPECT_FALSE(err.empty());
+    }
     ASSERT_TRUE(ReadWholeFile(path, got));
     EXPECT_EQ(got, "new data");
+    EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.bin"});
+
+    // A leftover "a.bin.tmp" that is a symbolic link to a file elsewhere: that file keeps
+    // its content, and a.bin becomes a regular file holding the data.
+    TempDir elsewhere;
+    const std::string victim = elsewhere.path() + "/passwd";
+    ASSERT_TRUE(WriteFileAtomic(victim, std::string("root:x:0:0")));
+    ASSERT_EQ(::symlink(victim.c_str(), (path + ".tmp").c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomic(path, std::string("settings")));
+    ASSERT_TRUE(ReadWholeFile(victim, got));
+    EXPECT_EQ(got, "root:x:0:0");
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    ASSERT_TRUE(ReadWholeFile(path, got));
+    EXPECT_EQ(got, "settings");
+
+    // A file that is a (relative) symbolic link stays one: the file it leads to gets the
+    // data, replaced beside itself.
+    ASSERT_TRUE(MakeDir(elsewhere.path() + "/ini"));
+    const std::string real = elsewhere.path() + "/ini/qvr.ini";
+    ASSERT_TRUE(WriteFileAtomic(real, std::string("old")));
+    const std::string link = dir.path() + "/qvr.ini";
+    ASSERT_EQ(::symlink(("../" + FileNameOnly(elsewhere.path()) + "/ini/qvr.ini").c_str(), link.c_str()), 0);
+    ASSERT_TRUE(WriteFileAtomic(link, std::string("linked")));
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_TRUE(ReadWholeFile(real, got));
+    EXPECT_EQ(got, "linked");
+    EXPECT_EQ(Names(elsewhere.path() + "/ini"), std::vector<std::string>{"qvr.ini"});
 }
 
 namespace {
@@ -60,6 +105,23 @@ TEST(FileUtil, ReplacedFileKeepsItsModeAndReadOnlyFileIsNotReplaced) {
         EXPECT_EQ(st.st_uid, 65534u);
         EXPECT_EQ(st.st_gid, 65534u);
         EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+        // A file the system's access check denies the user (here root's 0644 file in the
+        // user's own folder) is refused and stays root's, whatever the mode allows.
+        ASSERT_EQ(::chown(path.c_str(), 0, 0), 0);
+        ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+        ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+        bool written;
+        {
+            AsUser user(65534, 65534);
+            ASSERT_TRUE(user.ok());
+            written = WriteFileAtomic(path, std::string("lost"));
+        }
+        EXPECT_FALSE(written);
+        ASSERT_TRUE(ReadWholeFile(path, got));
+        EXPECT_EQ(got, "v" + std::to_string(0640u));
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 0u);
     }
     // No write bit: read-only for everyone, root included. Refused, file and mode kept.
     for (unsigned mode : {0444u, 0400u, 0555u}) {
@@ -71,7 +133,7 @@ TEST(FileUtil, ReplacedFileKeepsItsModeAndReadOnlyFileIsNotReplaced) {
         ASSERT_TRUE(ReadWholeFile(path, got));
         EXPECT_EQ(got, "v" + std::to_string(0640u));
         EXPECT_EQ(ModeOf(path), mode);
-        EXPECT_FALSE(FileExists(path + ".tmp"));
+        EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"a.ini"});
     }
 }
 

@@ -3,6 +3,7 @@
 #include "common/codepage.h"
 #include "common/fileutil.h"
 #include "common/inifile.h"
+#include "support/filefail.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -145,13 +146,14 @@ TEST(IniFile, OverLongValuesAreCutOnRead) {
 TEST(IniFile, FileThatCouldNotBeReadGivesDefaultsAndIsNeverReplaced) {
     TempDir dir;
     std::string path = dir.path() + "/a.ini";
-    std::string junk;
-    for (int i = 0; i < 4096; ++i) junk += char((i * 37 + 11) & 0xFF);
-    junk += "\n[S]\nK=5\n";
-    // The same settings saved as UTF-16 by another editor, with and without its mark.
-    std::string utf16;
-    for (char c : std::string("[S]\r\nK=5\r\n")) utf16 += std::string{c, '\0'};
-    for (const std::string& content : {junk, "\xFF\xFE" + utf16, utf16}) {
+    // The same settings saved as UTF-16 or UTF-32 by another editor, with and without its mark.
+    const std::string text = "[S]\r\nK=5\r\n";
+    std::string utf16, utf32;
+    for (char c : text) {
+        utf16 += std::string{c, '\0'};
+        utf32 += std::string{c, '\0', '\0', '\0'};
+    }
+    for (const std::string& content : {"\xFF\xFE" + utf16, utf16, utf32}) {
         ASSERT_TRUE(WriteFileAtomic(path, content));
         IniFile ini(path);
         EXPECT_FALSE(ini.Loaded());
@@ -168,6 +170,19 @@ TEST(IniFile, FileThatCouldNotBeReadGivesDefaultsAndIsNeverReplaced) {
     ASSERT_TRUE(RemoveFile(path));
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(ReadText(path), "[S]\r\nK=1\r\n");
+
+    // Windows-1251 text with a stray zero byte and the zero-filled tail a crash leaves is
+    // read and saved as usual; the tail is dropped.
+    const std::string damaged = "[S]\r\nName=" + Win("Узел") + std::string(1, '\0') + "\r\nK=5\r\n" +
+                                std::string(4096, '\0');
+    ASSERT_TRUE(WriteFileAtomic(path, damaged));
+    IniFile readable(path);
+    EXPECT_TRUE(readable.Loaded());
+    EXPECT_EQ(readable.ReadString("S", "Name"), Win("Узел"));
+    EXPECT_EQ(readable.ReadInteger("S", "K", 9), 5);
+    readable.WriteInteger("S", "K", 6);
+    ASSERT_TRUE(readable.Save());
+    EXPECT_EQ(ReadText(path), "[S]\r\nName=" + Win("Узел") + std::string(1, '\0') + "\r\nK=6\r\n");
 }
 
 TEST(IniFile, FailedSaveReportsAndKeepsOldFile) {
@@ -176,9 +191,11 @@ TEST(IniFile, FailedSaveReportsAndKeepsOldFile) {
     ASSERT_TRUE(WriteFileAtomic(path, std::string("[S]\r\nK=1\r\n")));
     IniFile ini(path);
     ini.WriteInteger("S", "K", 2);
-    ASSERT_TRUE(MakeDir(path + ".tmp"));  // the temporary name cannot be created
     std::string error;
-    EXPECT_FALSE(ini.Save(&error));
+    {
+        FileSizeLimit full(4);  // the disk fills up halfway
+        EXPECT_FALSE(ini.Save(&error));
+    }
     EXPECT_EQ(error, "Unable to write to " + path);
     EXPECT_EQ(ReadText(path), "[S]\r\nK=1\r\n");
 

@@ -12,6 +12,7 @@
 #include "common/globals.h"
 #include "common/question.h"
 #include "params/configfile.h"
+#include "support/filefail.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -238,13 +239,15 @@ TEST_F(ConfigFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
     EXPECT_EQ(shown[0].kind, 1);
     EXPECT_EQ(shown[0].text1, "Ошибка открытия файла");
 
-    // An old file stays whole when the new one cannot be written (here the temporary
-    // name is taken by a folder).
+    // An old file stays whole when the new one cannot be written (here the disk fills up
+    // halfway).
     const std::string path = tmp.path() + "/old.cnf";
     WriteBytes(path, Bytes(2601, 7));
-    ASSERT_TRUE(qvr::MakeDir(path + ".tmp"));
     qvr::ClearQuesRecord();
-    EXPECT_FALSE(qvr::StoreConfigFile(path, r));
+    {
+        FileSizeLimit full(1000);
+        EXPECT_FALSE(qvr::StoreConfigFile(path, r));
+    }
     EXPECT_EQ(FileBytes(path), Bytes(2601, 7));
     ASSERT_EQ(qvr::ShownQues().size(), 1u);
     EXPECT_EQ(qvr::ShownQues()[0].kind, 1);
