@@ -64,20 +64,22 @@ void Fill(xlsx::Worksheet& sheet, const ChromExcelExport& in, IProgress* progres
     ExcelGasParamHeading(sheet, L + 1, in.przComposition, in.thermalUnit);
     Step(progress, position);
 
-    // Data block.
-    xlsx::CellRange data = sheet.Range(sheet.Cells(6, 1), sheet.Cells(n + 6, W));
+    // Data block: rows 6..n + 6, made one at a time while the workbook is saved, so a
+    // view of any length costs the memory of one row. The last row is formatted only.
+    auto makeRow = [&in, order, L, n, progress, &position](int row, xlsx::RowWriter& cells) {
+        const int i = row - 6;
+        if (i >= n) return;
+        if (in.leftText)
+            for (int c = 1; c <= L; ++c) cells.Value(c, in.leftText(i, c));
+        if (in.valueText)
+            for (int c = 0; c < 20; ++c)
+                if (order[c] != 255) cells.Value(L + 1 + c, in.valueText(i, c));
+        Step(progress, position);
+    };
+    xlsx::CellRange data = sheet.StreamRows(6, 1, n + 6, W, makeRow);
     data.Font().Name(kFont);
     data.Font().Size(10);
     data.Cells().HorizontalAlignment(xlsx::kAlignCenter);
-    for (int i = 0; i < n; ++i) {
-        const int row = 6 + i;
-        if (in.leftText)
-            for (int c = 1; c <= L; ++c) sheet.Cells(row, c).Value(in.leftText(i, c));
-        if (in.valueText)
-            for (int c = 0; c < 20; ++c)
-                if (order[c] != 255) sheet.Cells(row, L + 1 + c).Value(in.valueText(i, c));
-        Step(progress, position);
-    }
 }
 
 }  // namespace
@@ -93,11 +95,6 @@ void ExcelGasParamHeading(xlsx::Worksheet& sheet, int firstColumn, uint8_t przCo
             .Borders(xlsx::kBorderRight)
             .LineStyle(xlsx::kLineContinuous);
     }
-}
-
-void FillChromExport(xlsx::Worksheet& sheet, const ChromExcelExport& in, IProgress* progress) {
-    int position = 0;
-    Fill(sheet, in, progress, position);
 }
 
 bool ExportChromViewToExcel(const ChromExcelExport& in, const std::string& path, IProgress* progress,
@@ -119,6 +116,7 @@ bool ExportChromViewToExcel(const ChromExcelExport& in, const std::string& path,
         xlsx::Worksheet& sheet = wb.ActiveSheet();
         Step(progress, position);
         Fill(sheet, in, progress, position);
+        // The save makes the data rows, advancing the progress by one per record.
         app->WorkBooks().Item(1).SaveAs(path);
         saved = true;
         g_QuesKind = kQuesNotice;

@@ -35,9 +35,6 @@ struct ChromExcelExport {
     uint8_t thermalUnit = 0;
 };
 
-// Fills a sheet with the export (steps of the layout only, no file).
-void FillChromExport(xlsx::Worksheet& sheet, const ChromExcelExport& in, IProgress* progress);
-
 // The whole export into path: application, new workbook, layout, rows, save, the
 // "Данные сохранены в файле" notice and close; the three spreadsheet messages go to the
 // message box. progress advances by recordCount + 5 in all (maximum set by the caller).

@@ -4,13 +4,15 @@
 // written against: an Application with its WorkBooks (add, Open, Item), a Workbook with
 // ActiveSheet, SaveAs and Close, a Worksheet with Cells, Range and Columns, and ranges with
 // Value, Font (Name, Size, Bold), Borders(item).LineStyle, HorizontalAlignment,
-// Interior.Color, ColumnWidth and RowHeight.
+// Interior.Color, ColumnWidth and RowHeight. A long block of rows need not be held: it can
+// be made row by row while the workbook is saved (Worksheet::StreamRows).
 //
 // Every failure (missing or damaged file, bad address, cell outside the sheet, a save that
 // cannot be written) throws xlsx::Error, as an automation call would raise its error.
 // Texts are UTF-8.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -101,6 +103,20 @@ struct CellFormat {
 
 class Worksheet;
 class Workbook;
+
+// The cells of one row of a streamed area (Worksheet::StreamRows), given while the row is
+// made.
+class RowWriter {
+public:
+    // The text (UTF-8) of the cell in `column`, a column of the area.
+    void Value(int column, const std::string& text);
+
+private:
+    friend class Worksheet;
+    int first_ = 1;
+    std::vector<std::string> texts_;
+    std::vector<char> set_;
+};
 
 // A rectangle of cells on a sheet.
 struct Area {
@@ -197,6 +213,16 @@ public:
     // A whole row.
     CellRange Rows(int row);
 
+    // Rows row1..row2, columns col1..col2, that the sheet does not hold: they are made one
+    // at a time by `make` while the workbook is saved and go straight into the file, so a
+    // sheet of any length holds one row in memory. make(row, writer) gives the row's texts;
+    // the cells it leaves are written empty. Every cell of the area has one format, set
+    // through the returned range (a format over rows of the area must cover all of its
+    // columns and rows). The rows of the area cannot hold cells of their own, nor be given
+    // values or heights otherwise; one area per sheet. `make` must stay valid until the
+    // workbook is saved or closed.
+    CellRange StreamRows(int row1, int col1, int row2, int col2, std::function<void(int row, RowWriter& cells)> make);
+
     std::string Name() const;
     // Read back: width in characters of a column (0 when it keeps the default), height in
     // points of a row (0 when default), the used area "A1:AB34" ("" when no cell is set),
@@ -222,7 +248,8 @@ class Workbook {
 public:
     ~Workbook();
     Worksheet& ActiveSheet();
-    // Writes the package to path (".xlsx" is not added): temporary file, then rename.
+    // Writes the package to path (".xlsx" is not added): temporary file, then rename. The
+    // rows of a streamed area pass through a scratch file beside path.
     void SaveAs(const std::string& path);
     // Closes without saving; the workbook is removed from its collection and this object
     // is destroyed. Do not use it afterwards.

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
@@ -37,6 +39,13 @@ ChromExcelExport View(int leftColumns, int n) {
     return in;
 }
 
+// A stored part of a workbook that the export wrote before its rows were streamed.
+std::string Stored(const char* name) {
+    std::string text;
+    ReadWholeFile((std::filesystem::path(__FILE__).parent_path() / "data" / name).string(), text);
+    return text;
+}
+
 struct Messages {
     std::vector<std::string> texts, captions;
     XlsMessageBox Box() {
@@ -58,8 +67,17 @@ TEST(XlsExport, HourDayViewLayoutAndRows) {
     ChromExcelExport in = View(3, 3);
     in.przComposition = 1;
     in.thermalUnit = 1;
+    in.leftText = [left = in.leftText](int row, int col) {
+        if (row == 2 && col == 2) return std::string("a<b&c>\"d' e ");
+        if (row == 0 && col == 3) return std::string();
+        return left(row, col);
+    };
     ASSERT_TRUE(ExportChromViewToExcel(in, path, &progress, msgs.Box()));
     EXPECT_TRUE(msgs.texts.empty());
+    // Byte for byte the sheet and the formats the export wrote when it held every cell.
+    auto parts = xlsx::ReadZipParts(path);
+    EXPECT_EQ(parts["xl/worksheets/sheet1.xml"], Stored("xlsexport_hour_sheet1.xml"));
+    EXPECT_EQ(parts["xl/styles.xml"], Stored("xlsexport_hour_styles.xml"));
     EXPECT_EQ(progress.steps, 3 + 5);
     EXPECT_EQ(progress.last, 3 + 5);
     ASSERT_EQ(ShownQues().size(), 1u);
@@ -194,4 +212,20 @@ TEST(XlsExport, NamesQuestionAndFailures) {
     EXPECT_FALSE(ExportChromViewToExcel(View(3, 2), dir.dir() + "none/x.xlsx", &progress, msgs.Box()));
     EXPECT_EQ(msgs.texts, std::vector<std::string>{kXlsFileError});
     EXPECT_TRUE(ShownQues().empty());
+
+    // A row that cannot be made: the file error; the file there before is untouched and
+    // nothing else is left in its folder.
+    msgs.texts.clear();
+    ChromExcelExport broken = View(3, 5);
+    broken.valueText = [](int row, int col) -> std::string {
+        if (row == 3) throw std::runtime_error("view gone");
+        return std::to_string(row) + ":" + std::to_string(col);
+    };
+    EXPECT_FALSE(ExportChromViewToExcel(broken, path, &progress, msgs.Box()));
+    EXPECT_EQ(msgs.texts, std::vector<std::string>{kXlsFileError});
+    ASSERT_TRUE(ReadWholeFile(path, text));
+    EXPECT_EQ(text, "keep");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"e.xlsx"});
 }

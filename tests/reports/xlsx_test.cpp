@@ -4,7 +4,9 @@
 #include <zip.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
+#include <tuple>
 
 #include "common/fileutil.h"
 #include "support/tempdir.h"
@@ -247,6 +249,47 @@ TEST(XlsxWorkbook, ColumnWidthsSplitSharedSpans) {
     EXPECT_DOUBLE_EQ(t.ColumnWidthOf(5), 5);
     EXPECT_DOUBLE_EQ(t.ColumnWidthOf(10), 5);
     EXPECT_DOUBLE_EQ(t.ColumnWidthOf(11), 0);
+}
+
+TEST(XlsxWorkbook, StreamedRowsAreWrittenAsTheSameCellsHeldWouldBe) {
+    TempDir dir;
+    auto app = Application::Create("excel.application");
+    // The same sheet twice: rows 3..5 held cell by cell, then made while saving; a row after
+    // them set afterwards must still follow them.
+    auto make = [&](bool streamed) {
+        Workbook& wb = app->WorkBooks().add();
+        Worksheet& sh = wb.ActiveSheet();
+        sh.Cells(1, 1).Value("Заголовок");
+        const std::vector<std::tuple<int, int, std::string>> texts = {
+            {3, 2, "1.5"}, {4, 4, " a<b&c>\"'\n"}, {5, 3, ""}, {5, 4, "x\x01y"}};
+        CellRange area = sh.Range("B3:D5");
+        if (streamed)
+            area = sh.StreamRows(3, 2, 5, 4, [&](int row, RowWriter& cells) {
+                for (const auto& [r, c, t] : texts)
+                    if (r == row) cells.Value(c, t);
+            });
+        area.Font().Size(12);
+        area.HorizontalAlignment(kAlignCenter);
+        if (!streamed)
+            for (const auto& [r, c, t] : texts) sh.Cells(r, c).Value(t);
+        sh.Cells(7, 1).Value("Итог");
+        if (streamed) {
+            EXPECT_THROW(sh.Cells(4, 3).Value("held"), Error);
+            EXPECT_THROW(sh.Range("B3:C5").Font().Bold(true), Error);  // part of the area
+            EXPECT_EQ(sh.Cells(4, 3).Format().horizontal, "center");
+        }
+        const std::string path = dir.dir() + (streamed ? "s.xlsx" : "h.xlsx");
+        wb.SaveAs(path);
+        wb.Close();
+        return ReadZipParts(path);
+    };
+    auto held = make(false), streamed = make(true);
+    EXPECT_EQ(streamed["xl/worksheets/sheet1.xml"], held["xl/worksheets/sheet1.xml"]);
+    EXPECT_EQ(streamed["xl/styles.xml"], held["xl/styles.xml"]);
+    EXPECT_TRUE(Contains(held["xl/worksheets/sheet1.xml"], R"(<dimension ref="A1:D7"/>)"));
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+    EXPECT_EQ(files, 2);  // no scratch file left beside them
 }
 
 TEST(XlsxTemplate, OpenKeepsTheTemplateAndDropsStaleCalculation) {
