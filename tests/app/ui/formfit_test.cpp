@@ -84,6 +84,7 @@
 #include "reports/ui/formrepformate.h"
 #include "reports/ui/xlsreport.h"
 #include "support/fitcheck.h"
+#include "support/mainwindow.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -231,7 +232,7 @@ std::vector<FormCase> AllForms(const QString& dir) {
     std::vector<FormCase> cases;
     auto add = [&](QString name, Make make) { cases.push_back({std::move(name), std::move(make)}); };
 
-    add("FormMain", [dir] { return std::make_unique<TFormMain>(dir.toStdString()); });
+    add("FormMain", [dir] { return std::make_unique<QuietMainWindow>(dir.toStdString()); });
     for (uint8_t kind : {0, 1, 2}) {
         const QString k = QStringLiteral(" kind %1").arg(kind);
         add("FormConnect" + k, [kind] {
@@ -541,7 +542,7 @@ TEST_F(FormFit, EveryFormInEveryModeFits) {
 // of each running to the right edge, every text whole (the controller's name, the modem's
 // answer, "Обмен...").
 TEST_F(FormFit, MainWindowStatusBarsDuringAModemCall) {
-    TFormMain form(dir.dir());
+    QuietMainWindow form(dir.dir());
     form.show();
     form.resize(1000, 680);
     form.pnmodem->show();
@@ -708,7 +709,7 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
 // windowing system with the application's name: that is the program's own caption, the
 // main window's title, never an internal name.
 TEST_F(FormFit, MessageBoxesWithoutCaptionShowTheProgramsCaption) {
-    TFormMain form(dir.dir());
+    QuietMainWindow form(dir.dir());
     for (int kind = 0; kind <= 11; ++kind) {
         TFormQues box;
         box.Fill(MakeQuesBox(kind, "Устройство не обнаружено", ""));
