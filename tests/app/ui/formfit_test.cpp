@@ -591,13 +591,24 @@ TEST_F(FormFit, ConnectionFormsTabThroughTheButtonsLeftToRight) {
 }
 
 // Every column of a log view in sight at once: the window is as wide as its columns (and
-// their scroll bar) need, where the screen has the room; else as wide as the screen.
+// their scroll bar) need, where the screen has the room; else as wide as the screen. On the
+// usual screens, 1024 and 1280 pixels wide, even the widest texts fit: no horizontal scroll
+// bar, and the last column takes the free width up to the grid's right edge.
 void ExpectAllColumnsInSight(TLogViewForm& f) {
+    const std::string title = f.windowTitle().toStdString();
     const int screen = f.screen()->availableGeometry().width();
     if (f.width() < screen) {
-        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << f.windowTitle().toStdString();
+        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << title;
     } else {
-        EXPECT_LE(f.width(), std::max(screen, dynamic_cast<TFormAud*>(&f) ? 810 : 992)) << f.windowTitle().toStdString();
+        EXPECT_LE(f.width(), std::max(screen, dynamic_cast<TFormAud*>(&f) ? 810 : 992)) << title;
+    }
+    QHeaderView* h = f.StringGrid1->horizontalHeader();
+    for (int width : {1024, 1280}) {
+        f.resize(width, f.height());
+        QApplication::processEvents();
+        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << title << " at " << width;
+        EXPECT_EQ(h->sectionViewportPosition(kLogCells) + h->sectionSize(kLogCells), h->viewport()->width())
+            << title << " at " << width;
     }
 }
 
