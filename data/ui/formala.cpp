@@ -184,7 +184,8 @@ void TLogViewForm::FormShow() {
     FillGrid();
     Model->SetRows(&rows_);
 
-    const QFontMetrics hm(StringGrid1->horizontalHeader()->font());
+    QHeaderView* header = StringGrid1->horizontalHeader();
+    const QFontMetrics hm(header->font());
     StringGrid1->setColumnWidth(0, 4);
     const int* widths = log_ == kAuditLog ? kAuditWidths : kDiagWidths;
     // The widths are the least a column has: it widens to its widest text, so that no
@@ -194,7 +195,17 @@ void TLogViewForm::FormShow() {
         for (const LogRowTexts& row : rows_) w = std::max(w, CellWidth(StringGrid1, row[c - 1]));
         StringGrid1->setColumnWidth(c, w);
     }
-    StringGrid1->horizontalHeader()->setFixedHeight(hm.height() * 3 + 8);
+    // The last column takes the free width, down to its heading or its widest text: the
+    // header never stretches its last column below the width last given to it, so it is
+    // given exactly that (the header's default width would push the columns past the
+    // grid's right edge whenever less is free).
+    const int last = kLogCells;
+    const QFontMetricsF hmf(header->font());
+    int lastNeed = int(std::ceil(hmf.size(0, Model->headerData(last, Qt::Horizontal).toString()).width())) +
+                   2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, StringGrid1);
+    for (const LogRowTexts& row : rows_) lastNeed = std::max(lastNeed, CellWidth(StringGrid1, row[last - 1]));
+    StringGrid1->setColumnWidth(last, lastNeed);
+    header->setFixedHeight(hm.height() * 3 + 8);
 
     SizeWindow();
     if (!rows_.empty()) {
@@ -213,16 +224,10 @@ void TLogViewForm::SizeWindow() {
                           StatusBar1->sizeHint().height() + 20;
     const int rows = std::max(int(rows_.size()), 1);
     const int height = rows > (maxH - fixedPart) / std::max(rowH, 1) ? maxH : fixedPart + rows * rowH;
-    // The window is as wide as designed, or wider when its columns need it (the last
-    // column holds its heading and its widest text beside the vertical scroll bar), at most
-    // the screen's width.
-    const QFontMetricsF hm(StringGrid1->horizontalHeader()->font());
-    const int last = kLogCells;
-    int lastNeed = int(std::ceil(hm.size(0, Model->headerData(last, Qt::Horizontal).toString()).width())) +
-                   2 * StringGrid1->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, StringGrid1);
-    for (const LogRowTexts& row : rows_) lastNeed = std::max(lastNeed, CellWidth(StringGrid1, row[last - 1]));
-    int columns = lastNeed;
-    for (int c = 0; c < last; ++c) columns += StringGrid1->columnWidth(c);
+    // The window is as wide as designed, or wider when its columns at their least widths
+    // need it (beside the vertical scroll bar), at most the screen's width.
+    int columns = 0;
+    for (int c = 0; c < kLogGridColumns; ++c) columns += StringGrid1->columnWidth(c);
     const int chrome = StringGrid1->frameWidth() * 2 + StringGrid1->verticalScrollBar()->sizeHint().width() +
                        layout()->contentsMargins().left() + layout()->contentsMargins().right();
     const int width = std::min(std::max(width_, columns + chrome), std::max(width_, avail.width()));

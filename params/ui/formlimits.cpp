@@ -55,6 +55,7 @@ TFormLimits::TFormLimits(QWidget* owner) : LinkFormBase(owner) {
         qvr::InstallFloatKeyFilter(Edit[i], 8);
         UnitLabel[i] = RowLabel(this, QStringLiteral("UnitLabel"), i, QString(), 482, 64);
         connect(Edit[i], &QLineEdit::editingFinished, this, [this, i] { EditExit(i); });
+        connect(Edit[i], &QLineEdit::textEdited, this, [this, i] { Edited[i] = true; });
     }
     for (int i = 0; i + 1 < kGasLimitParamCount; ++i) setTabOrder(Edit[i], Edit[i + 1]);
     // Oxygen is not edited here.
@@ -79,7 +80,7 @@ void TFormLimits::FormShow() {
                                         qvr::FormatLimitValue(d.max, d.decimals)));
         UnitLabel[i]->setText(QString::fromUtf8(d.unit));
         Edit[i]->setText(Data ? FromUtf8(qvr::FormatLimitValue(qvr::GetF32(Data + 4 * i), d.decimals)) : QString());
-        ShownText[i] = Edit[i]->text();
+        Edited[i] = false;
     }
 }
 
@@ -100,9 +101,10 @@ void TFormLimits::BitBtn1Click() {
     }
     for (int i = 0; i < kGasLimitParamCount; ++i) {
         if (i == kOxygenParam) continue;
-        // A row still showing its value as shown keeps the exact value it holds: the text is
-        // only that value rounded to the parameter's decimals. Only an edited row is parsed.
-        const bool edited = Edit[i]->text() != ShownText[i];
+        // A row the user left alone keeps the exact value it holds; only an edited row is
+        // parsed, and stored even when its text reads as it did when shown ("40" typed over
+        // a stored 40.4 shown as "40").
+        const bool edited = Edited[i];
         double v = qvr::GetF32(Data + 4 * i);
         // A text that is not a number (a lone minus, a lone 'e') is out of range as well.
         const bool parsed = !edited || qvr::ParseLimitValue(Edit[i]->text().toStdString(), v);

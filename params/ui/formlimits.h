@@ -26,9 +26,10 @@ public slots:
 
 private:
     const GasParamLimitDescr& Descr(int param) const;
-    // The text each edit showed when the form was shown; a row whose text still equals it
-    // was not edited and keeps its stored value exactly.
-    QString ShownText[kGasLimitParamCount];
+    // Whether the user has edited a row's value since the form was shown (typed, deleted,
+    // pasted), even back to the text it showed. A row not edited keeps its stored value
+    // exactly: its text is only that value rounded to the parameter's decimals.
+    bool Edited[kGasLimitParamCount] = {};
     // Leaving an edit shows its number again with the parameter's decimals.
     void EditExit(int param);
 };

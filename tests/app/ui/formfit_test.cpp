@@ -84,6 +84,7 @@
 #include "reports/ui/formrepformate.h"
 #include "reports/ui/xlsreport.h"
 #include "support/fitcheck.h"
+#include "support/mainwindow.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -231,7 +232,7 @@ std::vector<FormCase> AllForms(const QString& dir) {
     std::vector<FormCase> cases;
     auto add = [&](QString name, Make make) { cases.push_back({std::move(name), std::move(make)}); };
 
-    add("FormMain", [dir] { return std::make_unique<TFormMain>(dir.toStdString()); });
+    add("FormMain", [dir] { return std::make_unique<QuietMainWindow>(dir.toStdString()); });
     for (uint8_t kind : {0, 1, 2}) {
         const QString k = QStringLiteral(" kind %1").arg(kind);
         add("FormConnect" + k, [kind] {
@@ -541,7 +542,7 @@ TEST_F(FormFit, EveryFormInEveryModeFits) {
 // of each running to the right edge, every text whole (the controller's name, the modem's
 // answer, "Обмен...").
 TEST_F(FormFit, MainWindowStatusBarsDuringAModemCall) {
-    TFormMain form(dir.dir());
+    QuietMainWindow form(dir.dir());
     form.show();
     form.resize(1000, 680);
     form.pnmodem->show();
@@ -590,13 +591,24 @@ TEST_F(FormFit, ConnectionFormsTabThroughTheButtonsLeftToRight) {
 }
 
 // Every column of a log view in sight at once: the window is as wide as its columns (and
-// their scroll bar) need, where the screen has the room; else as wide as the screen.
+// their scroll bar) need, where the screen has the room; else as wide as the screen. On the
+// usual screens, 1024 and 1280 pixels wide, even the widest texts fit: no horizontal scroll
+// bar, and the last column takes the free width up to the grid's right edge.
 void ExpectAllColumnsInSight(TLogViewForm& f) {
+    const std::string title = f.windowTitle().toStdString();
     const int screen = f.screen()->availableGeometry().width();
     if (f.width() < screen) {
-        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << f.windowTitle().toStdString();
+        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << title;
     } else {
-        EXPECT_LE(f.width(), std::max(screen, dynamic_cast<TFormAud*>(&f) ? 810 : 992)) << f.windowTitle().toStdString();
+        EXPECT_LE(f.width(), std::max(screen, dynamic_cast<TFormAud*>(&f) ? 810 : 992)) << title;
+    }
+    QHeaderView* h = f.StringGrid1->horizontalHeader();
+    for (int width : {1024, 1280}) {
+        f.resize(width, f.height());
+        QApplication::processEvents();
+        EXPECT_FALSE(f.StringGrid1->horizontalScrollBar()->isVisible()) << title << " at " << width;
+        EXPECT_EQ(h->sectionViewportPosition(kLogCells) + h->sectionSize(kLogCells), h->viewport()->width())
+            << title << " at " << width;
     }
 }
 
@@ -708,7 +720,7 @@ TEST_F(FormFit, LogViewsHoldTheirLongestTexts) {
 // windowing system with the application's name: that is the program's own caption, the
 // main window's title, never an internal name.
 TEST_F(FormFit, MessageBoxesWithoutCaptionShowTheProgramsCaption) {
-    TFormMain form(dir.dir());
+    QuietMainWindow form(dir.dir());
     for (int kind = 0; kind <= 11; ++kind) {
         TFormQues box;
         box.Fill(MakeQuesBox(kind, "Устройство не обнаружено", ""));

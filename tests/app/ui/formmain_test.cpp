@@ -11,6 +11,7 @@
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "link/hgcbox.h"
+#include "support/mainwindow.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -35,6 +36,7 @@ TEST(FormMain, FirstRunCreatesFoldersHidesMenusAndRemovesTempFilesAtClose) {
         for (const char* top : {"N1", "NWorkPar", "NData", "NRep", "Nexcreport", "Nconnect", "Nvers"})
             EXPECT_FALSE(Visible(form, top)) << top;
         EXPECT_TRUE(form.TimerStart->isActive());
+        form.TimerStart->stop();  // the window is shown below: no connection form
         EXPECT_FALSE(form.pnmodem->isVisible());
         ASSERT_NE(g_Hgc, nullptr);
         EXPECT_EQ(g_Hgc->Address, 0);
@@ -65,8 +67,7 @@ void MenuLines(const QList<QAction*>& items, int depth, QStringList& out) {
 
 TEST(FormMain, MenuCaptionsAreTheProgramsTexts) {
     TempDir dir;
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
     QStringList shown;
     MenuLines(form.menuBar()->actions(), 0, shown);
     const QStringList expected = {
@@ -153,8 +154,7 @@ TEST(FormMain, MenuCaptionsAreTheProgramsTexts) {
 
 TEST(FormMain, MenuVisibilityFollowsConnectionAndMoistureAnalyser) {
     TempDir dir;
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
 
     g_Connected = 0;
     form.StatusBar1->SetPanelText(0, "COM1");
@@ -195,8 +195,7 @@ TEST(FormMain, MenuVisibilityFollowsConnectionAndMoistureAnalyser) {
 
 TEST(FormMain, EscSetsAbortOnlyWhileAllowedAndTimersDoTheirWork) {
     TempDir dir;
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
     form.show();
     g_Abort = 0;
     g_AbortAllowed = 0;
@@ -225,16 +224,14 @@ TEST(FormMain, EscSetsAbortOnlyWhileAllowedAndTimersDoTheirWork) {
 TEST(FormMain, SecondRunReadsChangedSettings) {
     TempDir dir;
     {
-        TFormMain form(dir.dir());
-        form.TimerStart->stop();
+        QuietMainWindow form(dir.dir());
         ConnSettings.Conn_Prz = 2;
         ConnSettings.Dir.Adr = 77;
         form.close();
     }
     ConnSettings.Conn_Prz = 0;
     ConnSettings.Dir.Adr = 1;
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
     EXPECT_EQ(ConnSettings.Conn_Prz, 2);
     EXPECT_EQ(ConnSettings.Dir.Adr, 77);
 }
@@ -245,8 +242,7 @@ TEST(FormMain, HandEditedGeometryTheScreenCannotHoldGivesTheDefaults) {
     ASSERT_TRUE(qvr::WriteFileAtomic(dir.dir() + "INI/qvr.ini",
                                      std::string("[CURR_PAR]\r\nForm_Left=-2147483648\r\nForm_Top=3\r\n"
                                                  "Form_Width=-5\r\nForm_Height=100000\r\n")));
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
     const QSize screen = QGuiApplication::primaryScreen()->size();
     // The default size, centred on the screen.
     EXPECT_EQ(form.geometry(), QRect((screen.width() - 1000) / 2, (screen.height() - 680) / 2, 1000, 680));
@@ -275,8 +271,7 @@ TEST(FormMain, CloseDuringAnExchangeLetsTheRequestUnwindFirst) {
     silent.silent = true;
     sim.SetFaults(silent);
 
-    TFormMain form(dir.dir());
-    form.TimerStart->stop();
+    QuietMainWindow form(dir.dir());
     form.show();
     hgcbox* box = g_Hgc;
     box->Address = 5;

@@ -54,6 +54,7 @@
 #include "params/ui/formident.h"
 #include "params/ui/formlimits.h"
 #include "params/ui/formsys.h"
+#include "support/mainwindow.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -143,8 +144,7 @@ protected:
         ASSERT_FALSE(path.empty());
         setenv(("QVR_COM" + std::to_string(kCom)).c_str(), path.c_str(), 1);
 
-        form = std::make_unique<TFormMain>(dir.dir());
-        form->TimerStart->stop();
+        form = std::make_unique<QuietMainWindow>(dir.dir());
         qvr::SetQuesHandler([](const qvr::QuesBox&) -> uint8_t { return 0; });
         ConnSettings.Conn_Prz = 0;
         ConnSettings.Dir.Adr = kAddress;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <cstring>
@@ -38,6 +39,13 @@ void Type(QWidget* w, const QString& chars) {
     }
 }
 
+// Replaces an edit's whole text as the user does: selects it, deletes it, types the new one.
+void Retype(QLineEdit* e, const char* text) {
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    QTest::keyClicks(e, QString::fromUtf8(text));
+}
+
 // 20 floats of a table, filled with the defaults of its descriptors.
 struct Table {
     uint8_t bytes[80];
@@ -45,6 +53,11 @@ struct Table {
         for (int i = 0; i < 20; ++i) qvr::PutF32(bytes + 4 * i, GasParamLimitTables[kind][i].def);
     }
     float At(int i) const { return qvr::GetF32(bytes + 4 * i); }
+    std::vector<float> All() const {
+        std::vector<float> v;
+        for (int i = 0; i < 20; ++i) v.push_back(At(i));
+        return v;
+    }
 };
 
 const char* const kRangeHint = "Вводите значения согласно допустимому диапазону";
@@ -120,9 +133,9 @@ TEST_F(LimitsForms, DeadBandToleranceAndPartialStore) {
     f.LimitKind = 0;
     f.Data = t.bytes;
     f.show();
-    f.Edit[0]->setText(QStringLiteral("0.02"));
-    f.Edit[1]->setText(QStringLiteral("0.50002"));
-    f.Edit[12]->setText(QStringLiteral("0.001"));
+    Retype(f.Edit[0], "0.02");
+    Retype(f.Edit[1], "0.50002");
+    Retype(f.Edit[12], "0.001");
     f.BitBtn1Click();
     EXPECT_EQ(f.Accepted, 0);
     EXPECT_TRUE(f.isVisible());
@@ -131,13 +144,13 @@ TEST_F(LimitsForms, DeadBandToleranceAndPartialStore) {
     EXPECT_FLOAT_EQ(t.At(1), 0.05f);   // refused: unchanged
     EXPECT_FLOAT_EQ(t.At(12), 0.0001f);  // after it: not reached
 
-    f.Edit[1]->setText(QStringLiteral("0.500005"));
-    f.Edit[12]->setText(QStringLiteral("0.0011"));
+    Retype(f.Edit[1], "0.500005");
+    Retype(f.Edit[12], "0.0011");
     f.BitBtn1Click();
     EXPECT_EQ(LastBox(), std::string("2|Параметр \" Абсолютная плотность \".|") + kRangeHint);
     EXPECT_FLOAT_EQ(t.At(1), 0.500005f);
 
-    f.Edit[12]->setText(QStringLiteral("0.001"));
+    Retype(f.Edit[12], "0.001");
     f.BitBtn1Click();
     EXPECT_EQ(f.Accepted, 1);
     EXPECT_FLOAT_EQ(t.At(12), 0.001f);
@@ -153,22 +166,25 @@ TEST_F(LimitsForms, SetPointRefusalsEmptyAndNonNumbers) {
     f.Mode = 1;
     f.Data = t.bytes;
     f.show();
-    f.Edit[8]->setText(QStringLiteral("39.9"));
+    Retype(f.Edit[8], "39.9");
     f.BitBtn1Click();
     EXPECT_EQ(LastBox(), std::string("2|Параметр \" Молярная доля метана \".|") + kRangeHint);
-    f.Edit[8]->setText(QStringLiteral("40"));
-    f.Edit[5]->setText(QStringLiteral("  "));
+    Retype(f.Edit[8], "40");
+    Retype(f.Edit[5], "");
     f.BitBtn1Click();
     EXPECT_EQ(LastBox(), "2|Введены не все параметры|");
     EXPECT_FLOAT_EQ(t.At(8), 95.0f);  // the empty field stops everything before any store
-    f.Edit[5]->setText(QStringLiteral("-"));
+    Retype(f.Edit[5], "-");
     f.BitBtn1Click();
     EXPECT_EQ(LastBox(), std::string("2|Параметр \" Молярная доля i-пентана \".|") + kRangeHint);
-    f.Edit[5]->setText(QStringLiteral("e"));
+    Retype(f.Edit[5], "1e");  // the filter takes an 'e' only behind a digit
+    QTest::keyClick(f.Edit[5], Qt::Key_Home);
+    QTest::keyClick(f.Edit[5], Qt::Key_Delete);
+    ASSERT_EQ(f.Edit[5]->text(), QStringLiteral("e"));
     f.BitBtn1Click();
     EXPECT_EQ(LastBox(), std::string("2|Параметр \" Молярная доля i-пентана \".|") + kRangeHint);
     EXPECT_EQ(f.Accepted, 0);
-    f.Edit[5]->setText(QStringLiteral("1,2"));
+    Retype(f.Edit[5], "1,2");
     f.BitBtn1Click();
     EXPECT_EQ(f.Accepted, 1);
     EXPECT_FLOAT_EQ(t.At(5), 1.2f);
@@ -194,8 +210,11 @@ TEST_F(LimitsForms, StoredGarbageIsShownAndRefused) {
 }
 
 // Typing goes through the float filter (at most 8 characters); leaving the edit shows the
-// number with the parameter's decimals.
-TEST_F(LimitsForms, TypingAndReformatOnLeaving) {
+// number with the parameter's decimals. A row the user typed in is stored even when it
+// reads as it did when shown: "40" over a stored 40.4 shown as "40", "36.0" over 35.5
+// shown as "36" (and shown so again on leaving); rows left alone keep their exact floats.
+// Device mode: the table image the write is made from; file mode: the record's table.
+TEST_F(LimitsForms, TypingLeavingAndStoringTypedRows) {
     Table t(0);
     TFormLimits f;
     f.LimitKind = 0;
@@ -215,6 +234,37 @@ TEST_F(LimitsForms, TypingAndReformatOnLeaving) {
     f.Edit[16]->setText(QStringLiteral("-"));
     emit f.Edit[16]->editingFinished();
     EXPECT_EQ(f.Edit[16]->text(), QStringLiteral("-"));  // not a number: left for the user
+    f.close();
+
+    for (uint8_t mode : {1, 0}) {
+        SCOPED_TRACE(mode);
+        Table t3(3);
+        qvr::PutF32(t3.bytes + 4 * 13, 40.4f);   // Wobbe index, no decimals
+        qvr::PutF32(t3.bytes + 4 * 11, 35.5f);   // higher heat, no decimals
+        qvr::PutF32(t3.bytes + 4 * 18, 30.25f);  // lower heat, left alone
+        Table expected = t3;
+        qvr::PutF32(expected.bytes + 4 * 13, 40.0f);
+        qvr::PutF32(expected.bytes + 4 * 11, 36.0f);
+        TFormLimits g;
+        g.LimitKind = 3;
+        g.Mode = mode;
+        g.Data = t3.bytes;
+        g.show();
+        g.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&g));
+        ASSERT_EQ(g.Edit[13]->text(), QStringLiteral("40"));
+        ASSERT_EQ(g.Edit[11]->text(), QStringLiteral("36"));
+        QTest::mouseClick(g.Edit[13], Qt::LeftButton);
+        Retype(g.Edit[13], "40");
+        QTest::keyClick(g.Edit[13], Qt::Key_Tab);
+        QTest::mouseClick(g.Edit[11], Qt::LeftButton);
+        Retype(g.Edit[11], "36.0");
+        QTest::keyClick(g.Edit[11], Qt::Key_Tab);
+        EXPECT_EQ(g.Edit[11]->text(), QStringLiteral("36"));
+        QTest::mouseClick(mode ? g.BitBtn1 : g.BitBtn3, Qt::LeftButton);
+        EXPECT_EQ(g.Accepted, 1);
+        EXPECT_EQ(t3.All(), expected.All());
+    }
 }
 
 TEST_F(LimitsForms, CancelStoresNothing) {
