@@ -278,33 +278,42 @@ const std::vector<TQRBandPlacement>& TQuickRep::BandPlacements() {
 }
 
 void TQuickRep::AppendLines(const TQRBandPlacement& bp, std::vector<TQRTextPlacement>& out) const {
+    // One line of text that is not wrapped: aligned in its rectangle while it fits. Wider
+    // (a text too long even at the smallest size), it is drawn from the rectangle's left
+    // edge, whatever the alignment, and the painter cuts it at the right edge: its start
+    // shows, and it never runs over a neighbour or off the paper.
+    auto oneLine = [&](const TQRPrintable* item, const QString& text, const QRectF& rect, const QFont& font, int flags) {
+        if (QFontMetricsF(font).horizontalAdvance(text) > rect.width()) {
+            flags &= ~int(Qt::AlignHorizontal_Mask | Qt::TextDontClip);
+            flags |= Qt::AlignLeft;
+        }
+        out.push_back({item, bp.page, text, rect, font, flags});
+    };
     for (const TQRPrintable* item : bp.band->Items()) {
         const QRectF r = item->BandRect(bp.page, pageCount_).translated(bp.rect.topLeft());
         const QStringList lines = item->PrintedLines(bp.page, pageCount_);
         if (lines.isEmpty()) continue;
         const QFont font = item->EffectiveFont().ToQFont();
         const Qt::Alignment h = HAlign(item->Alignment);
+        const bool shrink = item->ShrinkToFit && !item->AutoSize;
         if (lines.size() == 1) {
-            // Wrap only where the item has room for more than one line; a one-line item
-            // whose text is wider than the item prints it whole rather than cut.
-            int flags = int(h | Qt::AlignTop);
-            QRectF tr = r;
+            // Wrap only where the item has room for more than one line.
+            const int flags = int(h | Qt::AlignTop);
             if (item->WordWrap && !item->AutoSize && r.height() >= 2 * LineHeight(font)) {
-                flags |= Qt::TextWordWrap;
-            } else {
-                flags |= Qt::TextDontClip;
-                tr.setHeight(std::max(r.height(), LineHeight(font)));
+                out.push_back({item, bp.page, lines[0], r, font, flags | Qt::TextWordWrap});
+                continue;
             }
-            const bool shrink = item->ShrinkToFit && !(flags & Qt::TextWordWrap) && !item->AutoSize;
-            out.push_back({item, bp.page, lines[0], tr, shrink ? ShrunkFont(font, lines[0], r.width()) : font, flags});
+            QRectF tr = r;
+            tr.setHeight(std::max(r.height(), LineHeight(font)));
+            oneLine(item, lines[0], tr, shrink ? ShrunkFont(font, lines[0], r.width()) : font,
+                    flags | Qt::TextDontClip);
             continue;
         }
         const double pitch = MultiLinePitch(*item, int(lines.size()), r.height());
         const QFont fitted = FittedFont(font, pitch);
         for (qsizetype i = 0; i < lines.size(); ++i)
-            out.push_back({item, bp.page, lines[i], QRectF(r.left(), r.top() + pitch * i, r.width(), pitch),
-                           item->ShrinkToFit ? ShrunkFont(fitted, lines[i], r.width()) : fitted,
-                           int(h | Qt::AlignTop)});
+            oneLine(item, lines[i], QRectF(r.left(), r.top() + pitch * i, r.width(), pitch),
+                    shrink ? ShrunkFont(fitted, lines[i], r.width()) : fitted, int(h | Qt::AlignTop));
     }
 }
 
@@ -353,13 +362,21 @@ std::vector<TQRFitProblem> TQuickRep::FitProblems() {
                 if (w > t.rect.width() + kSlack)
                     report(box, QStringLiteral("needs %1 px, item is %2 px wide").arg(num(w), num(t.rect.width())));
             }
+            // What the painter cuts off puts no ink on the paper.
+            const bool cut = !(t.flags & Qt::TextDontClip);
+            const QRectF drawn = box;
+            if (cut) {
+                box = box.intersected(t.rect);
+                if (box.isEmpty()) continue;
+            }
             if (!paper.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(box))
                 report(box, QStringLiteral("off the paper"));
             else if (!bp.rect.adjusted(-kSlack, -kSlack, kSlack, kSlack).contains(box))
                 report(box, QStringLiteral("leaves its band"));
             // The glyphs as drawn, for the overlap test below.
-            const double baseline = box.top() + fm.ascent();
-            QRectF ink = fm.tightBoundingRect(t.text).translated(box.left(), baseline);
+            const double baseline = drawn.top() + fm.ascent();
+            QRectF ink = fm.tightBoundingRect(t.text).translated(drawn.left(), baseline);
+            if (cut) ink = ink.intersected(t.rect);
             if (!(t.flags & Qt::TextWordWrap) && ink.isValid()) inks.push_back({i, ink});
         }
     }

@@ -73,9 +73,11 @@ public:
     // true: the item prints in its band's font; SetFont gives it a font of its own.
     bool ParentFont = true;
     // true: a line wider than the item (and not wrapped) prints in a smaller size of its
-    // font that fits the item's width, never below kMinShrinkPoints, instead of being cut
-    // or running over its neighbours. For texts of the data and the report settings whose
-    // length the layout cannot know.
+    // font that fits the item's width, never below kMinShrinkPoints. For texts of the data
+    // and the report settings whose length the layout cannot know.
+    // A line that does not fit its item even so (or in an item that does not shrink) is
+    // cut at the item's edge: it starts at the item's left edge whatever the alignment, so
+    // that its beginning shows, and never runs over its neighbours or off the paper.
     bool ShrinkToFit = false;
     TQRFont Font;
     void SetFont(const QString& name, int size, bool bold = false);
@@ -191,7 +193,8 @@ struct TQRBandPlacement {
 };
 
 // One printed line of text: page, text, rectangle on the paper in report pixels, and the
-// font and QPainter::drawText flags it is drawn with.
+// font and QPainter::drawText flags it is drawn with. Without Qt::TextDontClip the painter
+// cuts the text at the rectangle.
 struct TQRTextPlacement {
     const TQRPrintable* item;
     int page;
@@ -252,9 +255,9 @@ public:
     // Where an item prints (the first placement of its band).
     bool ItemPlacement(const TQRPrintable* item, int& page, QRectF& rect);
     // Every printed text measured at the font it prints in: a line wider than its item
-    // (cut or run over its neighbours), a wrapped text taller than its item, a text that
-    // leaves its band or the paper, and texts of different items whose glyphs overlap.
-    // Empty when every text shows whole.
+    // (printed cut at the item's edge), a wrapped text taller than its item, a text that
+    // leaves its band or the paper, and texts of different items whose glyphs overlap
+    // (only what the cut leaves counts). Empty when every text shows whole.
     std::vector<TQRFitProblem> FitProblems();
 
     // Draws one page (from 1) with the painter mapped so that one unit is one report

@@ -214,6 +214,9 @@ TrepTitle::TrepTitle(TQuickRep* report) {
         *labels[i] = Label(Band, rows[i].top, i == 1 ? 4 : 2, 740, rows[i].height, rows[i].align);
         (*labels[i])->SetFont(kArial, rows[i].size, rows[i].bold);
     }
+    // Label 1 holds the organisation name: 40 characters of the user's choosing, which in
+    // wide capitals need more than the label's width at 12 points bold.
+    Label1->ShrinkToFit = true;
 }
 
 TrepTitle::~TrepTitle() {

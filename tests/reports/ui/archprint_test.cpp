@@ -21,6 +21,7 @@
 #include "reports/ui/formprnhdm_chr.h"
 #include "reports/ui/formprnhdm_wmt.h"
 #include "support/printtest.h"
+#include "support/reportink.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -173,6 +174,14 @@ TEST_F(ChromPrint, TitleHeaderAndFooterTexts) {
     TFormPrnHDM_Chr& d = Build(3, qvr::kPrintChromDay);
     EXPECT_EQ(d.Title[0]->Label3->Caption, Q("Суточные измерительные данные хроматографа"));
     EXPECT_EQ(d.Title[0]->Label4->Caption, Q("за период  с  30.11.26  по  01.12.26"));
+
+    // An organisation name of 40 wide capitals, wider than its label at 12 points bold,
+    // puts its ink within the label: not across the margin to the paper's edge.
+    std::strcpy(org, qvr::Win("ЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМ").c_str());
+    TFormPrnHDM_Chr& w = Build(3, qvr::kPrintChromHour);
+    const LabelInk ink = InkOf(w.QuickRep1, w.Title[0]->Label1);
+    EXPECT_TRUE(ink.Inside()) << "ink " << ink.ink.left() << ".." << ink.ink.right() << ", label "
+                              << ink.item.left() << ".." << ink.item.right();
 }
 
 TEST_F(ChromPrint, FiveMinutePrintMovesItsMarginsAndHeaderItems) {

@@ -33,6 +33,7 @@
 #include "reports/ui/formsertif.h"
 #include "reports/ui/printforms.h"
 #include "reports/ui/reportcommands.h"
+#include "support/reportink.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -300,6 +301,21 @@ TEST_F(DocPrint, DailyPassportTextsAndSignatures) {
     ASSERT_TRUE(f.QuickRep1.ItemPlacement(f.Signature[3], page, r));
     EXPECT_NEAR(r.left(), MmToReportPixels(25) + 415, 0.01);
     EXPECT_NEAR(r.top(), MmToReportPixels(15) + 201 + 60 + 11 * 41 + 55 + 53 + 3 * 41 + 44, 0.01);
+
+    // Signature lines of 49 wide capitals: even at the smallest size each stays within its
+    // column, beginning at its left edge; the left one short of the right column, the right
+    // one short of the paper's edge.
+    const std::string wide = Win("ЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮМЖШЩЮ");
+    for (int k : {0, 3}) StoreTextField(rec.format.passportLine[k], ReportFormatRecord::kPassportLineSize, wide);
+    TFormPasport g;
+    g.Report = &rec;
+    g.BuildDailyPassport();
+    for (int k : {0, 3}) {
+        const LabelInk ink = InkOf(g.QuickRep1, g.Signature[k]);
+        EXPECT_TRUE(ink.Inside()) << k << ": ink " << ink.ink.left() << ".." << ink.ink.right() << ", line "
+                                  << ink.item.left() << ".." << ink.item.right();
+        EXPECT_LT(ink.ink.left(), ink.item.left() + 2) << k;
+    }
 
     TempDir tmp;
     for (const auto& [rep, name] : {std::pair<TQuickRep*, const char*>{&f.QuickRep1, "pasport.pdf"}}) {

@@ -488,6 +488,22 @@ TEST_F(PrintFit, SamplePrintouts) {
     TFormPrnHDM_Wmt wmt;
     BuildMoistureArchivePrint(wmt, {.kind = kPrintWmtHour, .header = &header, .orgName = org, .grid = &grid});
     EXPECT_TRUE(PrintSample(wmt.QuickRep1, "moisture-hourly.pdf"));
+
+    // Texts too wide for their items even at the smallest size: an organisation name and
+    // signature lines of wide capitals.
+    const std::string wide = Cut("ЖШЩЮМ", 49);
+    std::strcpy(org, wide.substr(0, 40).c_str());
+    FillChromGrids(left, values, 10, false);
+    header.recordCount = 10;
+    TFormPrnHDM_Chr wideChrom;
+    BuildChromArchivePrint(wideChrom, {.kind = kPrintChromHour, .header = &header, .orgName = org, .means = means,
+                                       .leftGrid = &left, .valueGrid = &values});
+    EXPECT_TRUE(PrintSample(wideChrom.QuickRep1, "wide-org.pdf"));
+    for (char* line : rec.format.passportLine) StoreTextField(line, ReportFormatRecord::kPassportLineSize, wide);
+    TFormPasport wideDaily;
+    wideDaily.Report = &rec;
+    wideDaily.BuildDailyPassport();
+    EXPECT_TRUE(PrintSample(wideDaily.QuickRep1, "wide-signatures.pdf"));
 }
 
 }  // namespace

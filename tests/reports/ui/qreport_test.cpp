@@ -15,6 +15,7 @@
 
 #include "common/ui/appfonts.h"
 #include "reports/ui/qreport.h"
+#include "support/reportink.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -193,7 +194,8 @@ TEST(QReport, FontsResolveToTheMetricCompatibleFaces) {
 }
 
 // The fit check finds a text wider than its item, a text off the paper and texts that run
-// into each other; a ShrinkToFit item prints a long text smaller, down to 6 points.
+// into each other; a ShrinkToFit item prints a long text smaller, down to 6 points; what is
+// still too long is cut at its item's edge.
 TEST(QReport, FitCheckAndShrinkToFit) {
     TQuickRep rep;
     rep.Font = TQRFont{QStringLiteral("Arial"), 10, false};
@@ -208,12 +210,17 @@ TEST(QReport, FitCheckAndShrinkToFit) {
     wide->Width = 200;
     auto* next = AddLabel(band, 210, 40, QStringLiteral("Подпись"));  // where the long text runs
     next->Width = 100;
+    // Cut at its item's edge, it does not reach the next text.
     auto problems = rep.FitProblems();
-    ASSERT_EQ(problems.size(), 2u);
+    ASSERT_EQ(problems.size(), 1u);
     EXPECT_EQ(problems[0].item, wide);
     EXPECT_TRUE(problems[0].problem.startsWith("needs")) << problems[0].problem.toStdString();
     EXPECT_GT(problems[0].textRect.width(), 200);
+    next->Left = 180;  // over the end of the long text's item
+    problems = rep.FitProblems();
+    ASSERT_EQ(problems.size(), 2u);
     EXPECT_TRUE(problems[1].problem.startsWith("overlaps")) << problems[1].problem.toStdString();
+    next->Left = 210;
 
     // Shrunk, it fits its width and runs into nothing.
     wide->ShrinkToFit = true;
@@ -230,7 +237,18 @@ TEST(QReport, FitCheckAndShrinkToFit) {
     problems = rep.FitProblems();
     ASSERT_EQ(problems.size(), 1u);
     for (const auto& t : rep.TextPlacements())
-        if (t.item == wide) EXPECT_EQ(t.font.pixelSize(), 10);
+        if (t.item == wide) {
+            EXPECT_EQ(t.font.pixelSize(), 10);
+        }
+    // It is cut at the label's edge, its start showing whatever the alignment (a centred
+    // one reached past the paper's edge).
+    for (TAlignment a : {taLeftJustify, taCenter, taRightJustify}) {
+        wide->Alignment = a;
+        const LabelInk ink = InkOf(rep, wide);
+        EXPECT_TRUE(ink.Inside()) << a << ": ink " << ink.ink.left() << ".." << ink.ink.right();
+        EXPECT_LT(ink.ink.left(), ink.item.left() + 2) << a;
+    }
+    wide->Alignment = taLeftJustify;
 
     // A memo line too wide for its column is reported too; one off the paper as well.
     wide->Width = 400;
