@@ -858,12 +858,20 @@ struct Worksheet::Impl {
         }
     }
 
-    std::string Text() {
-        if (!stream) return DomText();
+    // The whole sheet's XML, the streamed rows in their place, piece by piece to `out`.
+    void Write(const std::function<void(const std::string&)>& out) {
         std::string head, tail;
         Split(head, tail);
-        WriteRows([&](const std::string& rowXml) { head += rowXml; });
-        return head + tail;
+        out(head);
+        WriteRows(out);
+        out(tail);
+    }
+
+    std::string Text() {
+        if (!stream) return DomText();
+        std::string text;
+        Write([&](const std::string& piece) { text += piece; });
+        return text;
     }
 
     CellValue Read(int r, int c) const {
@@ -1403,15 +1411,10 @@ struct Workbook::Impl {
     std::vector<std::pair<std::string, std::string>> Assemble(std::FILE* sheetFile) {
         Worksheet::Impl& ws = *sheet->impl_;
         if (ws.stream && sheetFile) {
-            std::string head, tail;
-            ws.Split(head, tail);
-            auto put = [&](const std::string& text) {
+            ws.Write([&](const std::string& text) {
                 if (std::fwrite(text.data(), 1, text.size(), sheetFile) != text.size())
                     throw Error(std::string("Не удалось записать лист: ") + std::strerror(errno));
-            };
-            put(head);
-            ws.WriteRows(put);
-            put(tail);
+            });
             // libzip reads a stream from where it stands.
             if (std::fflush(sheetFile) != 0 || std::fseek(sheetFile, 0, SEEK_SET) != 0)
                 throw Error(std::string("Не удалось записать лист: ") + std::strerror(errno));
