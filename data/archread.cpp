@@ -320,6 +320,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     CtlMinuteTime expected = start;
     bool startSentAgain = false;
     KeptRecords kept(t.recordSize);
+    ReplyHistory replies;
     std::vector<CtlMinuteTime> repeatSlots;  // slots kept in the hour the clock goes back over
     bool havePrevious = false;
     CtlMinuteTime previousSlot;
@@ -347,12 +348,14 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            // A reply that only repeats records kept already may be a late reply to an
-            // earlier request: the engine puts it aside while the right one may still come.
+            // A copy of an earlier reply that only repeats records kept already may be a
+            // late reply to an earlier request: the engine puts it aside while the right
+            // one may still come.
             bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, [&](const uint8_t* rx) {
                 const unsigned count = RecordsInFrame(rx, t.recordSize);
-                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count);
+                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count) && replies.Has(rx);
             });
+            if (ok) replies.Add(g_Hgc->RxBuf);
             std::string failText;
             unsigned n = 0;
             if (ok) {
@@ -378,28 +381,30 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
 
             bool stop = false;
             bool keptAny = false;
+            // The date check of a record; once the clock goes back, the hour it goes back
+            // over comes again.
+            auto mismatch = [&](const uint8_t* r) {
+                return slots.Mismatch(r, expected, end) &&
+                       !(havePrevious && slots.InRepeatHour(previousSlot) && slots.InRepeatHour(slots.Of(r)));
+            };
+            // The date question: Yes reads on unchecked, No ends the read.
+            auto ask = [&] {
+                Show(kQuesQuestion, "Передаваемые контроллером данные не соответствуют",
+                     "запрошенному периоду.    Продолжить чтение?");
+                if (g_QuesAnswer == 1) {
+                    check = 0;
+                } else {
+                    stop = true;
+                    g_Abort = 1;
+                }
+            };
             uint8_t rec[kChrom5MinRecordSize];
             for (unsigned i = 0; i < n && !stop; ++i) {
                 std::memcpy(rec, g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, t.recordSize);
                 if (kept.Has(rec)) continue;  // kept from an earlier reply
                 const CtlMinuteTime slot = slots.Of(rec);
                 if (progress) progress->SetPosition(++position);
-                if (check) {
-                    bool mismatch = slots.Mismatch(rec, expected, end);
-                    // Once the clock goes back, the hour it goes back over comes again.
-                    if (mismatch && havePrevious && slots.InRepeatHour(previousSlot) && slots.InRepeatHour(slot))
-                        mismatch = false;
-                    if (mismatch) {
-                        Show(kQuesQuestion, "Передаваемые контроллером данные не соответствуют",
-                             "запрошенному периоду.    Продолжить чтение?");
-                        if (g_QuesAnswer == 1) {
-                            check = 0;
-                        } else {
-                            stop = true;
-                            g_Abort = 1;
-                        }
-                    }
-                }
+                if (check && mismatch(rec)) ask();
                 if (std::fwrite(rec, 1, t.recordSize, file.get()) != t.recordSize) {
                     Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
                     failed = true;
@@ -415,6 +420,15 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 expected = slots.ResumeAfter(slot, repeatSlots);
             }
             if (failed) break;
+            // A full reply of records kept already, not one of which lies where this
+            // request asked: the controller does not answer from the start it is given.
+            // It is asked about at once, not walked through slot by slot in silence.
+            if (!keptAny && check && int(n) >= t.fullReply) {
+                bool outside = true;
+                for (unsigned i = 0; i < n && outside; ++i)
+                    outside = mismatch(g_Hgc->RxBuf + kReplyRecords + i * t.recordSize);
+                if (outside) ask();
+            }
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();

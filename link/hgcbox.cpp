@@ -329,21 +329,19 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     uint32_t res = kResultOk;
     int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
-    m_LateReplyAtStart = m_StaleReplyPossible;
     // A repeat put aside counts as given again only to a new send of the same request.
     if (m_PutAsideFor.size() != length || std::memcmp(m_PutAsideFor.data(), TxBuf, length) != 0) {
         m_PutAside.clear();
         m_PutAsideFor.assign(TxBuf, TxBuf + length);
     }
+    bool extraTry = false;
     for (int i = 0; i < tries; ++i) {
         if (Abort) {
             res = kResultAborted;
             break;
         }
-        m_LastTry = i == tries - 1;
         m_PutAsideThisTry = false;
         Transact(length);
-        m_LastTry = true;
         res = Result;
         // A request answered at its first try with nothing thrown away before it or put
         // aside while it waited: no late reply is on its way any more.
@@ -351,6 +349,12 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         // An abort inside a try ends the request, not just that try; so does a line that
         // hung up (another try would only fail the same way).
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
+        // A reply put aside is no failure of the controller: once more, so that it can
+        // give that reply again, which then is the answer.
+        if (i == tries - 1 && !m_PutAside.empty() && !extraTry) {
+            extraTry = true;
+            --i;
+        }
     }
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
@@ -616,13 +620,6 @@ bool hgcbox::Transact(uint32_t length) {
         if (k < 2) {
             if (now > deadline) {
                 res = kResultNoReply;
-                // Nothing but a repeat came, no try is left, and no late reply could have
-                // been on its way: the repeat is the answer.
-                if (!aside.empty() && m_LastTry && !m_LateReplyAtStart) {
-                    std::memset(RxBuf, 0, 255);
-                    std::memcpy(RxBuf, aside.data(), aside.size());
-                    res = kResultOk;
-                }
                 break;
             }
         } else if (lastByte + gap < now) {

@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "common/uihooks.h"
@@ -71,12 +73,11 @@ public:
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
     // The same, for a request whose reply may repeat what the caller has kept already: a
     // whole good reply to the request's function that isStale(frame) calls a repeat (perhaps
-    // a late reply to an earlier request) is put aside and the wait goes on for another. It
-    // is this request's answer after all when the controller gives it again to a later try
-    // or a new send of the same request, after the line was drained; or when the last try's
-    // time runs out with nothing else come and no late reply could have been on its way
-    // (every earlier request was answered at its first try). Otherwise the try fails as
-    // one without a reply.
+    // a late reply to an earlier request, or a copy the controller sent twice) is put aside
+    // and the wait goes on for another. It is this request's answer after all when the
+    // controller gives it again to a later try or a new send of the same request, after the
+    // line was drained. A try that put a reply aside has not failed: when the tries run out
+    // with a reply put aside, the request gets one more try.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isStale);
     // One send and receive of the frame in TxBuf of the given total length.
@@ -108,13 +109,25 @@ private:
     bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
     bool m_Drained = false;             // the drain before the last send threw bytes away
     const StaleCheck* m_IsStale = nullptr;  // the running request's repeat check, if any
-    bool m_LastTry = true;                  // the running try is the request's last
-    bool m_LateReplyAtStart = false;        // a late reply could come when the request began
     std::vector<uint8_t> m_PutAside;        // the last repeat put aside ...
     std::vector<uint8_t> m_PutAsideFor;     // ... and the request frame it came to
     bool m_PutAsideThisTry = false;         // the running try put a repeat aside
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
+};
+
+// The whole replies one read has taken, by their bytes. A reply that only repeats records
+// the read has kept can be a stale copy (a late reply to an earlier try, or a copy the
+// controller sent twice) only when it is byte for byte one of them; any other such reply
+// is the controller's answer, taken at once.
+class ReplyHistory {
+public:
+    void Add(const uint8_t* frame) { frames_.insert(Key(frame)); }
+    bool Has(const uint8_t* frame) const { return frames_.count(Key(frame)) != 0; }
+
+private:
+    static std::string Key(const uint8_t* frame) { return std::string(reinterpret_cast<const char*>(frame), frame[2]); }
+    std::unordered_set<std::string> frames_;
 };
 
 // The program's one engine, created by the main window at start-up and deleted at close.

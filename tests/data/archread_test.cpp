@@ -607,6 +607,8 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
         // One that answers from the slot before the start: a daily record of the day
         // before is the contract day's, an earlier hour or 5 minutes asks the question.
         {"slot before", D::ChromDay, T(26, 3, 10, 0, 0, 0), T(26, 3, 15, 0, 0, 0), kNone, kNone, 7, 6, 0, Style::SlotBefore},
+        {"slot before, archive ends", D::ChromDay, T(26, 3, 10, 0, 0, 0), T(26, 3, 20, 0, 0, 0), T(26, 3, 16, 0, 0, 0),
+         T(26, 3, 21, 0, 0, 0), 7, 7, 0, Style::SlotBefore},
         {"slot before", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 15, 0, 0, 0), kNone, kNone, 16, 3, 0, Style::SlotBefore},
         {"slot before", D::ChromHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 14, 1, Style::SlotBefore},
         {"slot before", D::WmtHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 2, 1, Style::SlotBefore},
@@ -622,6 +624,10 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
     };
     link.sim.SetTableBytes(6, 0, kSwitchRules);
     std::memcpy(TablePtr(6), kSwitchRules.data(), kSwitchRules.size());
+    // No reply here may wait for its time: a wait long enough for a loaded machine, and a
+    // second try, so that a wait would show as a request more.
+    link.box()->ReplyMs = 2000;
+    link.box()->Tries = 2;
 
     for (const SeasonCase& c : cases) {
         SCOPED_TRACE(std::string(c.name) + ", " + ReadTraits(c.kind).dataName);
@@ -689,7 +695,8 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
 
 // A reply that repeats the block before it is put aside: the request's next try gets the
 // right one, with no question. A record after the end of the period asks the date
-// question; No keeps it after what came before, and the read ends there.
+// question; No keeps it after what came before, and the read ends there. So does a
+// controller that ignores the start.
 TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
     struct Case {
         DataKind kind;
@@ -710,20 +717,27 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         arch->SetReplyHook(nullptr);
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, good));
 
-        ClearQuesRecord();
-        arch->ClearLog();
-        auto first = std::make_shared<Bytes>();
-        arch->SetReplyHook([first](int index, uint8_t, Bytes& d) {
-            if (index == 0) *first = d;
-            if (index == 1) d = *first;
-        });
+        // The copy waits for the try's time; a broken reply to the next try does not
+        // lose it, the request has one more.
         ArchiveData data;
-        ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
-        EXPECT_EQ(data.records, good.records);
-        EXPECT_TRUE(ShownQues().empty());
-        const auto bodies = Bodies();
-        ASSERT_GE(bodies.size(), 3u);
-        EXPECT_EQ(bodies[1], bodies[2]);
+        for (int broken : {0, 3}) {
+            ClearQuesRecord();
+            arch->ClearLog();
+            ctlsim::Faults f;
+            if (broken) f.brokenAt = {broken};
+            link.sim.SetFaults(f);
+            auto first = std::make_shared<Bytes>();
+            arch->SetReplyHook([first](int index, uint8_t, Bytes& d) {
+                if (index == 0) *first = d;
+                if (index == 1) d = *first;
+            });
+            ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
+            EXPECT_EQ(data.records, good.records);
+            EXPECT_TRUE(ShownQues().empty());
+            const auto bodies = Bodies();
+            ASSERT_GE(bodies.size(), 3u);
+            EXPECT_EQ(bodies[1], bodies[2]);
+        }
 
         ClearQuesRecord();
         arch->ClearLog();
@@ -739,6 +753,20 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         ASSERT_EQ(ShownQues().size(), 1u);
         EXPECT_EQ(ShownQues()[0].kind, kQuesQuestion);
         EXPECT_EQ(arch->Requests().size(), 2u);
+
+        // A controller that answers every request from the first start: asked within a
+        // few requests, and No shows the first reply's records.
+        ClearQuesRecord();
+        arch->ClearLog();
+        arch->SetReplyHook(nullptr);
+        arch->SetStyle(ctlsim::ArchiveSim::Style::IgnoreStart);
+        QueueQuesAnswers({0});
+        ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
+        arch->SetStyle(ctlsim::ArchiveSim::Style::Filter);
+        EXPECT_EQ(data.records, Bytes(good.records.begin(), good.records.begin() + long(full)));
+        ASSERT_EQ(ShownQues().size(), 1u);
+        EXPECT_EQ(ShownQues()[0].text1, "Передаваемые контроллером данные не соответствуют");
+        EXPECT_LE(arch->Requests().size(), 5u);
     }
 }
 

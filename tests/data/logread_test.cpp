@@ -387,21 +387,28 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     }
 
     // Two events alike, one record per reply: what the controller gives again after the
-    // wait is its answer, and both are kept.
+    // wait is its answer, and both are kept; also when the try after the wait gets a
+    // broken reply (the fifth request's), since the wait did not use up a try.
     auto alike = recs;
     alike[3] = alike[2];
     logs.SetRecords(0, 1, alike);
-    logs.ClearLog();
     logs.SetReplyHook([](int, uint8_t, Bytes& d) {
         d.resize(7 + qvr::kDiagRecordSize);
         d[6] = 1;
     });
-    link.box()->Tries = 1;
-    Ui ui;
-    LogData d;
-    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 6, ui.Make(), d));
-    EXPECT_EQ(d.rows, Joined(alike, 0, 6));
-    EXPECT_TRUE(Boxes().empty());
+    for (uint8_t tries : {1, 2}) {
+        SCOPED_TRACE(int(tries));
+        logs.ClearLog();
+        ctlsim::Faults broken;
+        if (tries == 2) broken.brokenAt = {5};
+        link.sim.SetFaults(broken);
+        link.box()->Tries = tries;
+        Ui ui;
+        LogData d;
+        ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 6, ui.Make(), d));
+        EXPECT_EQ(d.rows, Joined(alike, 0, 6));
+        EXPECT_TRUE(Boxes().empty());
+    }
 }
 
 // On the wire: the first reply comes twice, the copy 200 ms late, while a later request

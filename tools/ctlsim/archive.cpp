@@ -1,5 +1,6 @@
 #include "ctlsim/archive.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "data/archformat.h"
@@ -317,6 +318,11 @@ Reply ArchiveSim::Answer(uint8_t function, const std::vector<uint8_t>& frame) {
     std::lock_guard<std::mutex> lock(mu_);
     const int index = int(requests_.size());
     requests_.push_back({function, std::vector<uint8_t>(body, body + 3 + 2 * width)});
+    if (style_ == Style::IgnoreStart) {
+        uint8_t f[6] = {};
+        std::memcpy(f, requests_[0].body.data() + 3, std::min(width, requests_[0].body.size() - 3));
+        start = LoadCtlMinuteTime(f);
+    }
     if (style_ == Style::SlotBefore) {
         if (function == 14)
             StepBackCtlDateTime5Min(start, kUnitFiveMinutes);

@@ -64,8 +64,9 @@ public:
     // the archive's order) whose slot lies at or after the start, the records that follow,
     // up to the first past the end; where the clock went back, that is the first pass and
     // then the second. SlotBefore: as Filter, from the slot before the start (the record of
-    // the day, hour or 5 minutes before it). PastEnd: as Filter, with no end.
-    enum class Style { Filter, ReadOn, SlotBefore, PastEnd };
+    // the day, hour or 5 minutes before it). PastEnd: as Filter, with no end. IgnoreStart:
+    // as Filter, every request from the start of the first one since the log was cleared.
+    enum class Style { Filter, ReadOn, SlotBefore, PastEnd, IgnoreStart };
     void SetStyle(Style style);
 
     // Changes the data of a reply (bytes 4.. before the CRC) before it goes out:

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -381,6 +382,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         f = faults_;
         ++faultRequests_;
         if (f.lateEvery > 0 && faultRequests_ % f.lateEvery == 0) f.firstByteDelayMs = f.lateMs;
+        if (std::find(f.brokenAt.begin(), f.brokenAt.end(), faultRequests_) != f.brokenAt.end()) f.badCrc = true;
         if (faults_.count > 0 && --faults_.count == 0) faults_ = Faults{};
         auto h = handlers_.find(fn);
         if (h == handlers_.end())

@@ -40,6 +40,8 @@ struct Faults {
                                   // TCP closes the connection, the pseudo-terminal closes
     int lateEvery = 0;            // > 0: every lateEvery-th request (counted from SetFaults) ...
     int lateMs = 0;               // ... is answered this late instead of after firstByteDelayMs
+    std::vector<int> brokenAt;    // the replies to these requests (1 = the first since
+                                  // SetFaults) carry a wrong CRC
     int count = -1;
 };
 
