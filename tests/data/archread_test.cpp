@@ -57,7 +57,6 @@ protected:
         InitStringTable();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(5));
-        link.box()->ReplyMs = 300;
         arch = std::make_unique<ctlsim::ArchiveSim>(link.sim);
         savedDir = g_ProgDir;
         g_ProgDir = dir.dir();
@@ -624,9 +623,8 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
     };
     link.sim.SetTableBytes(6, 0, kSwitchRules);
     std::memcpy(TablePtr(6), kSwitchRules.data(), kSwitchRules.size());
-    // No reply here may wait for its time: a wait long enough for a loaded machine, and a
-    // second try, so that a wait would show as a request more.
-    link.box()->ReplyMs = 2000;
+    // No reply here waits for its time: a second try, so that a wait would show as a
+    // request more.
     link.box()->Tries = 2;
 
     for (const SeasonCase& c : cases) {
@@ -708,7 +706,7 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         {DataKind::Chrom5Min, CtlDateTime(26, 3, 10, 10, 5, 0), CtlDateTime(26, 3, 10, 11, 0, 0)},
     };
     link.box()->Tries = 2;
-    link.box()->ReplyMs = 300;
+    link.box()->ReplyMs = 500;  // each put-aside reply waits this long
     for (const Case& c : cases) {
         SCOPED_TRACE(ReadTraits(c.kind).dataName);
         const SimArchive a = SimArchive(int(c.kind));
