@@ -63,6 +63,28 @@ int CreateTempBeside(const std::string& target, std::string& tmp) {
     }
     return -1;
 }
+
+// Opens `path` for reading when it is a regular file; -1 (errno set) otherwise. The name is
+// looked at first, so that a device (a serial line raises its modem lines when opened) or a
+// FIFO is refused without being opened; then the descriptor itself is checked, as something
+// else may have taken the name in between: O_NONBLOCK keeps a FIFO from blocking the open,
+// O_NOCTTY keeps a terminal from becoming the program's.
+int OpenRegular(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    if (S_ISREG(st.st_mode)) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            // A regular file never blocks; the flag goes so that no later use sees it.
+            const int flags = ::fcntl(fd, F_GETFL);
+            if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+}
 }  // namespace
 
 bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std::string* error) {
@@ -130,23 +152,60 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
 }
 
 template <typename Buf>
-static bool ReadInto(const std::string& path, Buf& data, size_t limit) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+static bool ReadInto(const std::string& path, Buf& data, size_t limit, bool whole) {
     data.clear();
+    struct stat st;
+    const int fd = OpenRegular(path, st);
+    if (fd < 0) return false;
+    const uint64_t size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
+    if (whole && size > limit) {
+        ::close(fd);
+        errno = EFBIG;
+        return false;
+    }
+    data.reserve(size_t(std::min<uint64_t>(size, limit)));
+    // A whole file is read one byte past the limit, which tells a file that grew past it
+    // while being read from one that ends there.
+    const size_t want = whole && limit < SIZE_MAX ? limit + 1 : limit;
     char buf[65536];
-    size_t n;
-    while (data.size() < limit && (n = std::fread(buf, 1, std::min(sizeof buf, limit - data.size()), f)) > 0)
+    bool ok = true;
+    while (data.size() < want) {
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, want - data.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
         data.insert(data.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+    }
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok && data.size() > limit) {
+        ok = false;
+        errno = EFBIG;
+    }
+    if (!ok) data.clear();
     return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) { return ReadInto(path, data, SIZE_MAX); }
-bool ReadWholeFile(const std::string& path, std::string& data) { return ReadInto(path, data, SIZE_MAX); }
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, size_t maxSize) {
+    return ReadInto(path, data, maxSize, true);
+}
+bool ReadWholeFile(const std::string& path, std::string& data, size_t maxSize) {
+    return ReadInto(path, data, maxSize, true);
+}
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& data) {
-    return ReadInto(path, data, limit);
+    return ReadInto(path, data, limit, false);
+}
+
+std::FILE* OpenRegularFile(const std::string& path) {
+    struct stat st;
+    const int fd = OpenRegular(path, st);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
 }
 
 bool FileExists(const std::string& path) {

@@ -6,8 +6,14 @@
 // Refused: a file whose mode has no write bit (read-only for every user, root included),
 // one the system's access check denies this user, and anything but a regular file. A
 // replaced file keeps its mode, and its owner and group where this user may set them.
+//
+// Every file the program reads is read only when it is a regular file: a FIFO, a device, a
+// folder or anything else is refused at once, never opened for reading and never waited
+// on, like a file that cannot be opened.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,12 +24,20 @@ inline bool WriteFileAtomic(const std::string& path, const std::string& data, st
     return WriteFileAtomic(path, data.data(), data.size(), error);
 }
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
-bool ReadWholeFile(const std::string& path, std::string& data);
-// Reads at most the first `limit` bytes (fewer when the file is shorter); false when it
-// cannot be opened or read.
+// No file the program reads whole comes near this size; it keeps a runaway file from taking
+// all memory.
+constexpr size_t kWholeFileLimit = size_t(1) << 30;
+
+// Reads a whole regular file; false when it is not one, cannot be opened or read, or holds
+// more than maxSize bytes.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, size_t maxSize = kWholeFileLimit);
+bool ReadWholeFile(const std::string& path, std::string& data, size_t maxSize = kWholeFileLimit);
+// Reads at most the first `limit` bytes of a regular file (fewer when the file is shorter);
+// false when it is not one or cannot be opened or read.
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& data);
+// Opens a regular file for reading ("rb"); nullptr (errno set) for anything else or when it
+// cannot be opened.
+std::FILE* OpenRegularFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
