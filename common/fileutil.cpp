@@ -208,6 +208,17 @@ std::FILE* OpenRegularFile(const std::string& path) {
     return f;
 }
 
+std::FILE* CreateWorkingFile(const std::string& path) {
+    // A working file holds what one read received and is read back only by this program,
+    // so nobody else needs to read it: 0600.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
+}
+
 bool FileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

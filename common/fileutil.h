@@ -39,6 +39,12 @@ bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& 
 // cannot be opened.
 std::FILE* OpenRegularFile(const std::string& path);
 
+// Opens the working file of a read, made new each time: whatever stands at the path is
+// removed (a symbolic link itself, never what it leads to), then a regular file is created
+// exclusively, without following a link, readable and writable by this user only. nullptr
+// (errno set) when either step fails.
+std::FILE* CreateWorkingFile(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 bool MakeDir(const std::string& path);       // one level; true when it exists afterwards

@@ -9,6 +9,7 @@
 
 #include "common/fileutil.h"
 #include "support/filefail.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -73,6 +74,36 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     ASSERT_TRUE(ReadWholeFile(real, got));
     EXPECT_EQ(got, "linked");
     EXPECT_EQ(Names(elsewhere.path() + "/ini"), std::vector<std::string>{"qvr.ini"});
+}
+
+TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
+    TempDir dir, elsewhere;
+    const std::string path = dir.path() + "/datafile.hdm";
+    const std::string victim = elsewhere.path() + "/victim.txt";
+    ASSERT_TRUE(WriteFileAtomic(victim, std::string("kept")));
+    const auto work = [&] {
+        std::FILE* f = CreateWorkingFile(path);
+        if (!f) return 1;
+        std::fputs("records", f);
+        return std::fclose(f) == 0 ? 0 : 1;
+    };
+    std::string got;
+    const auto newFileHoldsRecords = [&] {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ReadWholeFile(path, got) &&
+               got == "records";
+    };
+    // A link in its place leads nowhere: the link goes, the file it led to keeps its content.
+    ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
+    ASSERT_EQ(work(), 0);
+    EXPECT_TRUE(newFileHoldsRecords());
+    ASSERT_TRUE(ReadWholeFile(victim, got));
+    EXPECT_EQ(got, "kept");
+    // A FIFO in its place does not hold the read up.
+    ASSERT_TRUE(RemoveFile(path));
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(InChild(10, work), 0);
+    EXPECT_TRUE(newFileHoldsRecords());
 }
 
 namespace {
