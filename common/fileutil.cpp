@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
@@ -17,6 +18,13 @@ namespace qvr {
 namespace {
 void SetError(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
+}
+
+// The folder part of a path ("dir/" with its slash, empty for a bare name) and the name.
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The file a write of `path` must replace: where a chain of symbolic links ends, so that a
@@ -40,14 +48,49 @@ bool FinalTarget(const std::string& path, std::string& target) {
     return false;
 }
 
-// Creates a new file under a name nobody holds yet, beside `target` ("<folder>/.<name>.
-// <random>.tmp"). O_EXCL makes the creation fail on any existing name, a symbolic link
-// included, so the write never lands in a file that was already there.
-int CreateTempBeside(const std::string& target, std::string& tmp) {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+// The process's file mode creation mask. Read where the system shows it without a change
+// (/proc/self/status, "Umask:"); otherwise set and put back at once, with a mask that can
+// only narrow, never widen, what another thread might create in that instant.
+mode_t CurrentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            if (std::strncmp(line, "Umask:", 6) != 0) continue;
+            char* end = nullptr;
+            const unsigned long mask = std::strtoul(line + 6, &end, 8);
+            if (end != line + 6) {
+                std::fclose(f);
+                return mode_t(mask & 0777);
+            }
+        }
+        std::fclose(f);
+    }
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
+// Temporary names are "." + name + "." + 8 random characters + ".tmp"; a long name is cut
+// so that the whole stays within the system's limit for one name (at a character boundary
+// of UTF-8 text). The random part and the exclusive creation keep it unique.
+constexpr size_t kTempNameExtra = 1 + 1 + 8 + 4;
+
+std::string TempStem(const std::string& name) {
+    const size_t room = NAME_MAX - kTempNameExtra;
+    if (name.size() <= room) return name;
+    size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
+// Creates a new file under a name nobody holds yet in `folder`, for a file named `name`.
+// O_EXCL makes the creation fail on any existing name, a symbolic link included, so the
+// write never lands in a file that was already there; mode 0600 keeps everyone else from
+// opening it before it has its final mode (an open descriptor would show them the data
+// written afterwards).
+int CreateTempBeside(const std::string& folder, const std::string& name, std::string& tmp) {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    const std::string stem = TempStem(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[8];
         if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) {
@@ -57,8 +100,8 @@ int CreateTempBeside(const std::string& target, std::string& tmp) {
         }
         std::string suffix;
         for (unsigned char b : random) suffix += digits[b % 36];
-        tmp = folder + "." + name + "." + suffix + ".tmp";
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        tmp = folder + "." + stem + "." + suffix + ".tmp";
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -84,6 +127,19 @@ int OpenRegular(const std::string& path, struct stat& st) {
     }
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     return -1;
+}
+
+// Syncs the folder after a rename, so that the new name reaches the disk with the data. A
+// folder this user may not read cannot be opened for it and is left as it is; a file system
+// that cannot sync folders says EINVAL.
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
 }
 }  // namespace
 
@@ -113,8 +169,9 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
             return false;
         }
     }
-    std::string tmp;
-    int fd = CreateTempBeside(target, tmp);
+    std::string folder, name, tmp;
+    SplitPath(target, folder, name);
+    int fd = CreateTempBeside(folder, name, tmp);
     if (fd < 0) {
         SetError(error, tmp);
         return false;
@@ -126,12 +183,10 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         return false;
     };
     // Owner and group as before where this user may set them (root may: a file the user
-    // owns stays the user's; another user may at least keep a group it belongs to); then
-    // the mode.
+    // owns stays the user's; another user may at least keep a group it belongs to).
     if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
         ::fchown(fd, old.st_uid, old.st_gid) != 0)
         (void)!::fchown(fd, uid_t(-1), old.st_gid);
-    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(tmp);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     while (left > 0) {
@@ -143,11 +198,19 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         p += n;
         left -= size_t(n);
     }
+    // Only now, with the data in place, the file gets its mode: the replaced file's, or what
+    // a plain create would have given a new one.
+    const mode_t mode = replacing ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (::fchmod(fd, mode) != 0) return fail(tmp);
     if (::fsync(fd) != 0 && errno != EINVAL) return fail(tmp);
     const int closing = fd;
     fd = -1;
     if (::close(closing) != 0) return fail(tmp);
     if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(path);
+    if (!SyncFolder(folder)) {
+        SetError(error, folder.empty() ? "." : folder);
+        return false;
+    }
     return true;
 }
 

@@ -1,11 +1,14 @@
 // File helpers. Every file the program writes goes through WriteFileAtomic: the data go
-// to a new file created exclusively under a unique name beside the file ("." + its name +
-// a random part + ".tmp"; never an existing path, a symbolic link included), are flushed
-// and checked, and only then renamed over the file, so a failure leaves the old file
-// whole. A path that is a symbolic link stays one: the file it leads to is replaced.
+// to a new file created exclusively, readable and writable by this user only, under a
+// unique hidden name beside the file ("." + its name, cut where the name limit needs it, +
+// a random part + ".tmp"; never an existing path, a symbolic link included), are written,
+// given the file's mode, flushed and checked, and only then renamed over the file, and the
+// folder is synced, so a failure leaves the old file whole and a finished save survives a
+// power loss. A path that is a symbolic link stays one: the file it leads to is replaced.
 // Refused: a file whose mode has no write bit (read-only for every user, root included),
 // one the system's access check denies this user, and anything but a regular file. A
-// replaced file keeps its mode, and its owner and group where this user may set them.
+// replaced file keeps its mode, and its owner and group where this user may set them; a
+// new file gets what a plain create would give it (0666 less the umask).
 //
 // Every file the program reads is read only when it is a regular file: a FIFO, a device, a
 // folder or anything else is refused at once, never opened for reading and never waited

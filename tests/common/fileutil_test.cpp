@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -74,6 +75,15 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     ASSERT_TRUE(ReadWholeFile(real, got));
     EXPECT_EQ(got, "linked");
     EXPECT_EQ(Names(elsewhere.path() + "/ini"), std::vector<std::string>{"qvr.ini"});
+
+    // A name as long as the system allows is saved, new and replaced: the temporary name
+    // stays within the limit.
+    const std::string longName = std::string(251, 'n') + ".ini";
+    ASSERT_TRUE(WriteFileAtomic(elsewhere.path() + "/" + longName, std::string("first")));
+    ASSERT_TRUE(WriteFileAtomic(elsewhere.path() + "/" + longName, std::string("second")));
+    ASSERT_TRUE(ReadWholeFile(elsewhere.path() + "/" + longName, got));
+    EXPECT_EQ(got, "second");
+    EXPECT_EQ(Names(elsewhere.path()), (std::vector<std::string>{"ini", longName, "passwd"}));
 }
 
 TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
@@ -110,6 +120,15 @@ namespace {
 unsigned ModeOf(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
+}
+
+// The modes of what a folder holds, taken inside a write that the file size limit stops:
+// the limit's signal comes while the temporary file is being written.
+std::string g_watchedFolder;
+std::vector<unsigned> g_modesWhileWriting;
+void NoteModes(int) {
+    for (const auto& e : std::filesystem::directory_iterator(g_watchedFolder))
+        g_modesWhileWriting.push_back(ModeOf(e.path().string()));
 }
 }  // namespace
 
@@ -153,6 +172,29 @@ TEST(FileUtil, ReplacedFileKeepsItsModeAndReadOnlyFileIsNotReplaced) {
         EXPECT_EQ(got, "v" + std::to_string(0640u));
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_uid, 0u);
+    }
+    // A new file gets what a plain create gives it: 0666 less the umask. While its data are
+    // written, nobody else can open it.
+    for (mode_t mask : {mode_t(0002), mode_t(0077)}) {
+        SCOPED_TRACE(mask);
+        const std::string fresh = dir.path() + "/new" + std::to_string(mask) + ".ini";
+        const mode_t before = ::umask(mask);
+        const bool written = WriteFileAtomic(fresh, std::string("new"));
+        ::umask(before);
+        EXPECT_TRUE(written);
+        EXPECT_EQ(ModeOf(fresh), 0666u & ~unsigned(mask));
+        ASSERT_TRUE(RemoveFile(fresh));
+    }
+    {
+        TempDir watched;
+        g_watchedFolder = watched.path();
+        g_modesWhileWriting.clear();
+        FileSizeLimit full(0);
+        const auto previous = std::signal(SIGXFSZ, NoteModes);
+        EXPECT_FALSE(WriteFileAtomic(watched.path() + "/secret.cnf", std::string("password")));
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(g_modesWhileWriting, std::vector<unsigned>{0600u});
+        EXPECT_TRUE(Names(watched.path()).empty());
     }
     // No write bit: read-only for everyone, root included. Refused, file and mode kept.
     for (unsigned mode : {0444u, 0400u, 0555u}) {
