@@ -27,16 +27,34 @@ void SplitPath(const std::string& path, std::string& folder, std::string& name) 
     name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether the link at `link` (its own lstat in `st`) may be followed, by the rule the
+// system applies to links it follows itself: in a sticky folder that everyone may write to,
+// only a link owned by this user or by the folder's owner. Anyone can plant a link there,
+// and following it would let them choose which file this user's save replaces.
+bool MayFollowLink(const std::string& link, const struct stat& st) {
+    std::string folder, name;
+    SplitPath(link, folder, name);
+    struct stat dir;
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
+    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    return st.st_uid == ::geteuid() || st.st_uid == dir.st_uid;
+}
+
 // The file a write of `path` must replace: where a chain of symbolic links ends, so that a
 // link stays a link and its target gets the new data. A relative link counts from the
-// link's own folder. False (errno set) for a loop or a link that cannot be read; a link
-// to a file not there yet gives that file's path.
+// link's own folder. False (errno set) for a loop, a link that cannot be read, or one that
+// the rule above forbids following (EACCES); a link to a file not there yet gives that
+// file's path.
 bool FinalTarget(const std::string& path, std::string& target) {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st;
         if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
         if (!S_ISLNK(st.st_mode)) return true;
+        if (!MayFollowLink(target, st)) {
+            errno = EACCES;
+            return false;
+        }
         char buf[PATH_MAX];
         const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf - 1);
         if (n <= 0) return false;

@@ -5,6 +5,8 @@
 // given the file's mode, flushed and checked, and only then renamed over the file, and the
 // folder is synced, so a failure leaves the old file whole and a finished save survives a
 // power loss. A path that is a symbolic link stays one: the file it leads to is replaced.
+// A link is followed as the system follows one: in a sticky folder that everyone may write
+// to (/tmp), only a link owned by this user or by the folder's owner.
 // Refused: a file whose mode has no write bit (read-only for every user, root included),
 // one the system's access check denies this user, and anything but a regular file. A
 // replaced file keeps its mode, and its owner and group where this user may set them; a

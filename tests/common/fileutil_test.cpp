@@ -84,6 +84,35 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     ASSERT_TRUE(ReadWholeFile(elsewhere.path() + "/" + longName, got));
     EXPECT_EQ(got, "second");
     EXPECT_EQ(Names(elsewhere.path()), (std::vector<std::string>{"ini", longName, "passwd"}));
+
+    if (::geteuid() == 0) {
+        // In a sticky folder that everyone may write to, a link another user planted is not
+        // followed: the save is refused and the file it leads to kept. Its owner's save
+        // follows it.
+        TempDir shared, own;
+        ASSERT_EQ(::chmod(shared.path().c_str(), 01777), 0);
+        ASSERT_EQ(::chown(own.path().c_str(), 65534, 65534), 0);
+        const std::string target = own.path() + "/chosen";
+        ASSERT_TRUE(WriteFileAtomic(target, std::string("kept")));
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        const std::string planted = shared.path() + "/report.xlsx";
+        ASSERT_EQ(::symlink(target.c_str(), planted.c_str()), 0);
+        ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+        std::string err;
+        EXPECT_FALSE(WriteFileAtomic(planted, std::string("root's report"), &err));
+        EXPECT_NE(err.find(planted), std::string::npos);
+        ASSERT_TRUE(ReadWholeFile(target, got));
+        EXPECT_EQ(got, "kept");
+        bool written;
+        {
+            AsUser user(65534, 65534);
+            ASSERT_TRUE(user.ok());
+            written = WriteFileAtomic(planted, std::string("user's report"));
+        }
+        EXPECT_TRUE(written);
+        ASSERT_TRUE(ReadWholeFile(target, got));
+        EXPECT_EQ(got, "user's report");
+    }
 }
 
 TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
