@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
@@ -19,16 +20,41 @@ void SetError(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + std::strerror(errno);
 }
 
+// The folder part of a path ("dir/" with its slash, empty for a bare name) and the name.
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
+    const size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Whether the link at `link` (its own lstat in `st`) may be followed, by the rule the
+// system applies to links it follows itself: in a sticky folder that everyone may write to,
+// only a link owned by this user or by the folder's owner. Anyone can plant a link there,
+// and following it would let them choose which file this user's save replaces.
+bool MayFollowLink(const std::string& link, const struct stat& st) {
+    std::string folder, name;
+    SplitPath(link, folder, name);
+    struct stat dir;
+    if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
+    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    return st.st_uid == ::geteuid() || st.st_uid == dir.st_uid;
+}
+
 // The file a write of `path` must replace: where a chain of symbolic links ends, so that a
 // link stays a link and its target gets the new data. A relative link counts from the
-// link's own folder. False (errno set) for a loop or a link that cannot be read; a link
-// to a file not there yet gives that file's path.
+// link's own folder. False (errno set) for a loop, a link that cannot be read, or one that
+// the rule above forbids following (EACCES); a link to a file not there yet gives that
+// file's path.
 bool FinalTarget(const std::string& path, std::string& target) {
     target = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st;
         if (::lstat(target.c_str(), &st) != 0) return errno == ENOENT;
         if (!S_ISLNK(st.st_mode)) return true;
+        if (!MayFollowLink(target, st)) {
+            errno = EACCES;
+            return false;
+        }
         char buf[PATH_MAX];
         const ssize_t n = ::readlink(target.c_str(), buf, sizeof buf - 1);
         if (n <= 0) return false;
@@ -40,14 +66,49 @@ bool FinalTarget(const std::string& path, std::string& target) {
     return false;
 }
 
-// Creates a new file under a name nobody holds yet, beside `target` ("<folder>/.<name>.
-// <random>.tmp"). O_EXCL makes the creation fail on any existing name, a symbolic link
-// included, so the write never lands in a file that was already there.
-int CreateTempBeside(const std::string& target, std::string& tmp) {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+// The process's file mode creation mask. Read where the system shows it without a change
+// (/proc/self/status, "Umask:"); otherwise set and put back at once, with a mask that can
+// only narrow, never widen, what another thread might create in that instant.
+mode_t CurrentUmask() {
+    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f)) {
+            if (std::strncmp(line, "Umask:", 6) != 0) continue;
+            char* end = nullptr;
+            const unsigned long mask = std::strtoul(line + 6, &end, 8);
+            if (end != line + 6) {
+                std::fclose(f);
+                return mode_t(mask & 0777);
+            }
+        }
+        std::fclose(f);
+    }
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
+// Temporary names are "." + name + "." + 8 random characters + ".tmp"; a long name is cut
+// so that the whole stays within the system's limit for one name (at a character boundary
+// of UTF-8 text). The random part and the exclusive creation keep it unique.
+constexpr size_t kTempNameExtra = 1 + 1 + 8 + 4;
+
+std::string TempStem(const std::string& name) {
+    const size_t room = NAME_MAX - kTempNameExtra;
+    if (name.size() <= room) return name;
+    size_t cut = room;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
+// Creates a new file under a name nobody holds yet in `folder`, for a file named `name`.
+// O_EXCL makes the creation fail on any existing name, a symbolic link included, so the
+// write never lands in a file that was already there; mode 0600 keeps everyone else from
+// opening it before it has its final mode (an open descriptor would show them the data
+// written afterwards).
+int CreateTempBeside(const std::string& folder, const std::string& name, std::string& tmp) {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    const std::string stem = TempStem(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[8];
         if (::getrandom(random, sizeof random, 0) != ssize_t(sizeof random)) {
@@ -57,11 +118,46 @@ int CreateTempBeside(const std::string& target, std::string& tmp) {
         }
         std::string suffix;
         for (unsigned char b : random) suffix += digits[b % 36];
-        tmp = folder + "." + name + "." + suffix + ".tmp";
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        tmp = folder + "." + stem + "." + suffix + ".tmp";
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
+}
+
+// Opens `path` for reading when it is a regular file; -1 (errno set) otherwise. The name is
+// looked at first, so that a device (a serial line raises its modem lines when opened) or a
+// FIFO is refused without being opened; then the descriptor itself is checked, as something
+// else may have taken the name in between: O_NONBLOCK keeps a FIFO from blocking the open,
+// O_NOCTTY keeps a terminal from becoming the program's.
+int OpenRegular(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) != 0) return -1;
+    if (S_ISREG(st.st_mode)) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            // A regular file never blocks; the flag goes so that no later use sees it.
+            const int flags = ::fcntl(fd, F_GETFL);
+            if (flags >= 0) (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+}
+
+// Syncs the folder after a rename, so that the new name reaches the disk with the data. A
+// folder this user may not read cannot be opened for it and is left as it is; a file system
+// that cannot sync folders says EINVAL.
+bool SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
 }
 }  // namespace
 
@@ -91,8 +187,9 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
             return false;
         }
     }
-    std::string tmp;
-    int fd = CreateTempBeside(target, tmp);
+    std::string folder, name, tmp;
+    SplitPath(target, folder, name);
+    int fd = CreateTempBeside(folder, name, tmp);
     if (fd < 0) {
         SetError(error, tmp);
         return false;
@@ -104,12 +201,10 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         return false;
     };
     // Owner and group as before where this user may set them (root may: a file the user
-    // owns stays the user's; another user may at least keep a group it belongs to); then
-    // the mode.
+    // owns stays the user's; another user may at least keep a group it belongs to).
     if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
         ::fchown(fd, old.st_uid, old.st_gid) != 0)
         (void)!::fchown(fd, uid_t(-1), old.st_gid);
-    if (replacing && ::fchmod(fd, old.st_mode & 07777) != 0) return fail(tmp);
     const char* p = static_cast<const char*>(data);
     size_t left = size;
     while (left > 0) {
@@ -121,32 +216,88 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
         p += n;
         left -= size_t(n);
     }
+    // Only now, with the data in place, the file gets its mode: the replaced file's, or what
+    // a plain create would have given a new one.
+    const mode_t mode = replacing ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (::fchmod(fd, mode) != 0) return fail(tmp);
     if (::fsync(fd) != 0 && errno != EINVAL) return fail(tmp);
     const int closing = fd;
     fd = -1;
     if (::close(closing) != 0) return fail(tmp);
     if (::rename(tmp.c_str(), target.c_str()) != 0) return fail(path);
+    if (!SyncFolder(folder)) {
+        SetError(error, folder.empty() ? "." : folder);
+        return false;
+    }
     return true;
 }
 
 template <typename Buf>
-static bool ReadInto(const std::string& path, Buf& data, size_t limit) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
+static bool ReadInto(const std::string& path, Buf& data, size_t limit, bool whole) {
     data.clear();
+    struct stat st;
+    const int fd = OpenRegular(path, st);
+    if (fd < 0) return false;
+    const uint64_t size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
+    if (whole && size > limit) {
+        ::close(fd);
+        errno = EFBIG;
+        return false;
+    }
+    data.reserve(size_t(std::min<uint64_t>(size, limit)));
+    // A whole file is read one byte past the limit, which tells a file that grew past it
+    // while being read from one that ends there.
+    const size_t want = whole && limit < SIZE_MAX ? limit + 1 : limit;
     char buf[65536];
-    size_t n;
-    while (data.size() < limit && (n = std::fread(buf, 1, std::min(sizeof buf, limit - data.size()), f)) > 0)
+    bool ok = true;
+    while (data.size() < want) {
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, want - data.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
         data.insert(data.end(), buf, buf + n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
+    }
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok && data.size() > limit) {
+        ok = false;
+        errno = EFBIG;
+    }
+    if (!ok) data.clear();
     return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) { return ReadInto(path, data, SIZE_MAX); }
-bool ReadWholeFile(const std::string& path, std::string& data) { return ReadInto(path, data, SIZE_MAX); }
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, size_t maxSize) {
+    return ReadInto(path, data, maxSize, true);
+}
+bool ReadWholeFile(const std::string& path, std::string& data, size_t maxSize) {
+    return ReadInto(path, data, maxSize, true);
+}
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& data) {
-    return ReadInto(path, data, limit);
+    return ReadInto(path, data, limit, false);
+}
+
+std::FILE* OpenRegularFile(const std::string& path) {
+    struct stat st;
+    const int fd = OpenRegular(path, st);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) ::close(fd);
+    return f;
+}
+
+std::FILE* CreateWorkingFile(const std::string& path) {
+    // A working file holds what one read received and is read back only by this program,
+    // so nobody else needs to read it: 0600.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f) ::close(fd);
+    return f;
 }
 
 bool FileExists(const std::string& path) {

@@ -1,13 +1,24 @@
 // File helpers. Every file the program writes goes through WriteFileAtomic: the data go
-// to a new file created exclusively under a unique name beside the file ("." + its name +
-// a random part + ".tmp"; never an existing path, a symbolic link included), are flushed
-// and checked, and only then renamed over the file, so a failure leaves the old file
-// whole. A path that is a symbolic link stays one: the file it leads to is replaced.
+// to a new file created exclusively, readable and writable by this user only, under a
+// unique hidden name beside the file ("." + its name, cut where the name limit needs it, +
+// a random part + ".tmp"; never an existing path, a symbolic link included), are written,
+// given the file's mode, flushed and checked, and only then renamed over the file, and the
+// folder is synced, so a failure leaves the old file whole and a finished save survives a
+// power loss. A path that is a symbolic link stays one: the file it leads to is replaced.
+// A link is followed as the system follows one: in a sticky folder that everyone may write
+// to (/tmp), only a link owned by this user or by the folder's owner.
 // Refused: a file whose mode has no write bit (read-only for every user, root included),
 // one the system's access check denies this user, and anything but a regular file. A
-// replaced file keeps its mode, and its owner and group where this user may set them.
+// replaced file keeps its mode, and its owner and group where this user may set them; a
+// new file gets what a plain create would give it (0666 less the umask).
+//
+// Every file the program reads is read only when it is a regular file: a FIFO, a device, a
+// folder or anything else is refused at once, never opened for reading and never waited
+// on, like a file that cannot be opened.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,12 +29,26 @@ inline bool WriteFileAtomic(const std::string& path, const std::string& data, st
     return WriteFileAtomic(path, data.data(), data.size(), error);
 }
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
-bool ReadWholeFile(const std::string& path, std::string& data);
-// Reads at most the first `limit` bytes (fewer when the file is shorter); false when it
-// cannot be opened or read.
+// No file the program reads whole comes near this size; it keeps a runaway file from taking
+// all memory.
+constexpr size_t kWholeFileLimit = size_t(1) << 30;
+
+// Reads a whole regular file; false when it is not one, cannot be opened or read, or holds
+// more than maxSize bytes.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, size_t maxSize = kWholeFileLimit);
+bool ReadWholeFile(const std::string& path, std::string& data, size_t maxSize = kWholeFileLimit);
+// Reads at most the first `limit` bytes of a regular file (fewer when the file is shorter);
+// false when it is not one or cannot be opened or read.
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<uint8_t>& data);
+// Opens a regular file for reading ("rb"); nullptr (errno set) for anything else or when it
+// cannot be opened.
+std::FILE* OpenRegularFile(const std::string& path);
+
+// Opens the working file of a read, made new each time: whatever stands at the path is
+// removed (a symbolic link itself, never what it leads to), then a regular file is created
+// exclusively, without following a link, readable and writable by this user only. nullptr
+// (errno set) when either step fails.
+std::FILE* CreateWorkingFile(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);

@@ -11,6 +11,9 @@ namespace qvr {
 
 namespace {
 
+// Settings files hold a few kilobytes; one far larger is not a settings file.
+constexpr size_t kIniMaxFileSize = size_t(4) << 20;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s) {
@@ -190,10 +193,11 @@ IniFile::Line IniFile::ParseLine(std::string text) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
     std::string data;
-    // A file that is there but cannot be read (a folder in its place, no permission), or is
-    // UTF-16 or UTF-32 text, reads as empty (every key its default) and is kept: Save
-    // refuses to replace it. A zero-filled tail is no part of the text and is dropped.
-    const bool read = ReadWholeFile(path_, data);
+    // A file that is there but cannot be read (no permission; not a regular file, such as a
+    // folder, a FIFO or a link to a device; larger than any settings file), or is UTF-16 or
+    // UTF-32 text, reads as empty (every key its default) and is kept: Save refuses to
+    // replace it. A zero-filled tail is no part of the text and is dropped.
+    const bool read = ReadWholeFile(path_, data, kIniMaxFileSize);
     if (read) data.erase(data.find_last_not_of('\0') + 1);
     if (!read || IsWideText(data)) {
         unreadable_ = PathExists(path_);

@@ -28,10 +28,11 @@ bool ParseIniDateTime(std::string_view text, TDateTime& dt);
 
 // One settings file held in memory. The constructor reads the file (a missing or
 // unreadable file is an empty one); Save writes it back atomically. A file that exists
-// but could not be read (no permission, a folder in its place, or UTF-16 or UTF-32 text)
-// is never replaced: Save refuses while it is there, so the user's file stays as it was.
-// Stray zero bytes in Windows-1251 text do not make it unreadable: a zero-filled tail is
-// dropped, and a zero byte inside a value ends the value.
+// but could not be read (no permission; not a regular file, such as a folder, a FIFO or a
+// link to a device; over 4 MiB; or UTF-16 or UTF-32 text) is never replaced: Save refuses
+// while it is there, so the user's file stays as it was. Stray zero bytes in Windows-1251
+// text do not make it unreadable: a zero-filled tail is dropped, and a zero byte inside a
+// value ends the value.
 class IniFile {
 public:
     explicit IniFile(std::string path);

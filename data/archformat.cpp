@@ -325,7 +325,7 @@ std::string DefaultDataFileName(const std::string& folder, DataKind kind, uint8_
 
 DataFileStatus LoadDataFile(const std::string& path, DataKind kind, DataFileContent& out) {
     out = DataFileContent{};
-    FilePtr f(std::fopen(path.c_str(), "rb"));
+    FilePtr f(OpenRegularFile(path));
     if (!f) return DataFileStatus::OpenFailed;
     uint8_t head[kArchiveFileHeaderSize];
     const size_t got = std::fread(head, 1, sizeof head, f.get());

@@ -329,7 +329,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     int blocks = 0;
 
     const std::string tmpPath = TempDataFilePath(kArchiveTempFile);
-    FilePtr file(std::fopen(tmpPath.c_str(), "wb"));
+    FilePtr file(CreateWorkingFile(tmpPath));
     if (!file) {
         Show(kQuesNotice, "Ошибка открытия файла", "");
         return false;
@@ -472,7 +472,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         if (ui.closeWait) ui.closeWait();
     }
 
-    FilePtr in(std::fopen(tmpPath.c_str(), "rb"));
+    FilePtr in(OpenRegularFile(tmpPath));
     if (!in) {
         Show(kQuesNotice, "Ошибка открытия файла", "");
         return false;

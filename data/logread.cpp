@@ -63,7 +63,7 @@ public:
     // Creates the temporary file; false with the message when it cannot be created.
     bool Open(int progressMax) {
         path_ = TempDataFilePath(t_.tempFile);
-        file_.reset(std::fopen(path_.c_str(), "wb"));
+        file_.reset(CreateWorkingFile(path_));
         if (!file_) {
             Notice("Ошибка открытия файла", "");
             return false;

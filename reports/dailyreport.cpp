@@ -122,7 +122,8 @@ bool WriteReportFormat(const ReportFormatRecord& r, std::string* error) {
 
 ReportFileStatus LoadDailyReport(const std::string& path, DailyReportRecord& r) {
     std::vector<uint8_t> data;
-    if (!ReadWholeFile(path, data)) return ReportFileStatus::Missing;
+    // One byte past the record is enough to tell a file of another size.
+    if (!ReadFileStart(path, DailyReportRecord::kSize + 1, data)) return ReportFileStatus::Missing;
     if (data.size() != DailyReportRecord::kSize) return ReportFileStatus::WrongSize;
     r = DailyReportRecord::FromBytes(data.data());
     return ReportFileStatus::Ok;

@@ -10,6 +10,7 @@
 #include "common/codepage.h"
 #include "common/fileutil.h"
 #include "common/inifile.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -239,6 +240,23 @@ TEST_F(Settings, ProtectedOrUnreadableFilesAreNeverReplaced) {
             ASSERT_TRUE(RemoveFile(path));
         }
     }
+    // qvr.ini as a FIFO: start-up goes on at once with the defaults, and the writer refuses.
+    const std::string fifo = File("qvr.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(InChild(10,
+                      [&] {
+                          StartUp();
+                          const bool defaults = ConnSettings.Dir.Rate == 38400;
+                          errors.clear();
+                          ConnSettings.Conn_Prz = 2;
+                          const bool refused = !WriteConnSettings(fifo) &&
+                                               errors == std::vector<std::string>{"Unable to write to " + fifo};
+                          return defaults && refused ? 0 : 1;
+                      }),
+              0);
+    struct stat st;
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {

@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/fileutil.h"
 #include "support/filefail.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -73,12 +75,89 @@ TEST(FileUtil, AtomicWriteReplacesAndFailureKeepsOldFile) {
     ASSERT_TRUE(ReadWholeFile(real, got));
     EXPECT_EQ(got, "linked");
     EXPECT_EQ(Names(elsewhere.path() + "/ini"), std::vector<std::string>{"qvr.ini"});
+
+    // A name as long as the system allows is saved, new and replaced: the temporary name
+    // stays within the limit.
+    const std::string longName = std::string(251, 'n') + ".ini";
+    ASSERT_TRUE(WriteFileAtomic(elsewhere.path() + "/" + longName, std::string("first")));
+    ASSERT_TRUE(WriteFileAtomic(elsewhere.path() + "/" + longName, std::string("second")));
+    ASSERT_TRUE(ReadWholeFile(elsewhere.path() + "/" + longName, got));
+    EXPECT_EQ(got, "second");
+    EXPECT_EQ(Names(elsewhere.path()), (std::vector<std::string>{"ini", longName, "passwd"}));
+
+    if (::geteuid() == 0) {
+        // In a sticky folder that everyone may write to, a link another user planted is not
+        // followed: the save is refused and the file it leads to kept. Its owner's save
+        // follows it.
+        TempDir shared, own;
+        ASSERT_EQ(::chmod(shared.path().c_str(), 01777), 0);
+        ASSERT_EQ(::chown(own.path().c_str(), 65534, 65534), 0);
+        const std::string target = own.path() + "/chosen";
+        ASSERT_TRUE(WriteFileAtomic(target, std::string("kept")));
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+        const std::string planted = shared.path() + "/report.xlsx";
+        ASSERT_EQ(::symlink(target.c_str(), planted.c_str()), 0);
+        ASSERT_EQ(::lchown(planted.c_str(), 65534, 65534), 0);
+        std::string err;
+        EXPECT_FALSE(WriteFileAtomic(planted, std::string("root's report"), &err));
+        EXPECT_NE(err.find(planted), std::string::npos);
+        ASSERT_TRUE(ReadWholeFile(target, got));
+        EXPECT_EQ(got, "kept");
+        bool written;
+        {
+            AsUser user(65534, 65534);
+            ASSERT_TRUE(user.ok());
+            written = WriteFileAtomic(planted, std::string("user's report"));
+        }
+        EXPECT_TRUE(written);
+        ASSERT_TRUE(ReadWholeFile(target, got));
+        EXPECT_EQ(got, "user's report");
+    }
+}
+
+TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
+    TempDir dir, elsewhere;
+    const std::string path = dir.path() + "/datafile.hdm";
+    const std::string victim = elsewhere.path() + "/victim.txt";
+    ASSERT_TRUE(WriteFileAtomic(victim, std::string("kept")));
+    const auto work = [&] {
+        std::FILE* f = CreateWorkingFile(path);
+        if (!f) return 1;
+        std::fputs("records", f);
+        return std::fclose(f) == 0 ? 0 : 1;
+    };
+    std::string got;
+    const auto newFileHoldsRecords = [&] {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ReadWholeFile(path, got) &&
+               got == "records";
+    };
+    // A link in its place leads nowhere: the link goes, the file it led to keeps its content.
+    ASSERT_EQ(::symlink(victim.c_str(), path.c_str()), 0);
+    ASSERT_EQ(work(), 0);
+    EXPECT_TRUE(newFileHoldsRecords());
+    ASSERT_TRUE(ReadWholeFile(victim, got));
+    EXPECT_EQ(got, "kept");
+    // A FIFO in its place does not hold the read up.
+    ASSERT_TRUE(RemoveFile(path));
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(InChild(10, work), 0);
+    EXPECT_TRUE(newFileHoldsRecords());
 }
 
 namespace {
 unsigned ModeOf(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 ? unsigned(st.st_mode & 07777) : 0u;
+}
+
+// The modes of what a folder holds, taken inside a write that the file size limit stops:
+// the limit's signal comes while the temporary file is being written.
+std::string g_watchedFolder;
+std::vector<unsigned> g_modesWhileWriting;
+void NoteModes(int) {
+    for (const auto& e : std::filesystem::directory_iterator(g_watchedFolder))
+        g_modesWhileWriting.push_back(ModeOf(e.path().string()));
 }
 }  // namespace
 
@@ -122,6 +201,29 @@ TEST(FileUtil, ReplacedFileKeepsItsModeAndReadOnlyFileIsNotReplaced) {
         EXPECT_EQ(got, "v" + std::to_string(0640u));
         ASSERT_EQ(::stat(path.c_str(), &st), 0);
         EXPECT_EQ(st.st_uid, 0u);
+    }
+    // A new file gets what a plain create gives it: 0666 less the umask. While its data are
+    // written, nobody else can open it.
+    for (mode_t mask : {mode_t(0002), mode_t(0077)}) {
+        SCOPED_TRACE(mask);
+        const std::string fresh = dir.path() + "/new" + std::to_string(mask) + ".ini";
+        const mode_t before = ::umask(mask);
+        const bool written = WriteFileAtomic(fresh, std::string("new"));
+        ::umask(before);
+        EXPECT_TRUE(written);
+        EXPECT_EQ(ModeOf(fresh), 0666u & ~unsigned(mask));
+        ASSERT_TRUE(RemoveFile(fresh));
+    }
+    {
+        TempDir watched;
+        g_watchedFolder = watched.path();
+        g_modesWhileWriting.clear();
+        FileSizeLimit full(0);
+        const auto previous = std::signal(SIGXFSZ, NoteModes);
+        EXPECT_FALSE(WriteFileAtomic(watched.path() + "/secret.cnf", std::string("password")));
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(g_modesWhileWriting, std::vector<unsigned>{0600u});
+        EXPECT_TRUE(Names(watched.path()).empty());
     }
     // No write bit: read-only for everyone, root included. Refused, file and mode kept.
     for (unsigned mode : {0444u, 0400u, 0555u}) {

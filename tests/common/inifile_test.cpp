@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "common/codepage.h"
 #include "common/fileutil.h"
 #include "common/inifile.h"
 #include "support/filefail.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -164,6 +166,28 @@ TEST(IniFile, FileThatCouldNotBeReadGivesDefaultsAndIsNeverReplaced) {
         EXPECT_EQ(error, "Unable to write to " + path);
         EXPECT_EQ(ReadText(path), content);
     }
+    // Not a settings file: a link to a device that never ends, and a file far larger than
+    // any settings file. Read at once as unreadable, and never replaced.
+    const std::string zero = dir.path() + "/zero.ini";
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    const std::string huge = dir.path() + "/huge.ini";
+    ASSERT_TRUE(WriteFileAtomic(huge, text));
+    ASSERT_EQ(::truncate(huge.c_str(), off_t(64) << 20), 0);
+    for (const std::string& other : {zero, huge}) {
+        SCOPED_TRACE(other);
+        EXPECT_EQ(InChild(10,
+                          [&] {
+                              IniFile ini(other);
+                              const bool defaults = !ini.Loaded() && ini.ReadInteger("S", "K", 9) == 9;
+                              ini.WriteInteger("S", "K", 1);
+                              std::string error;
+                              const bool refused = !ini.Save(&error) && error == "Unable to write to " + other;
+                              return defaults && refused ? 0 : 1;
+                          }),
+                  0);
+    }
+    EXPECT_EQ(FileSize(huge), 64 << 20);
+
     // Once the user has removed it, the file is written anew.
     IniFile ini(path);
     ini.WriteInteger("S", "K", 1);

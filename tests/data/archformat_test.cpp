@@ -2,6 +2,7 @@
 // view-from-file commands, record CRCs, and data files on disk: round trip, short,
 // damaged and foreign files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "common/question.h"
 #include "data/archformat.h"
 #include "link/tabledir.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using namespace qvr;
@@ -273,10 +275,17 @@ TEST(ArchFormat, DataFileRoundTripAndDamage) {
     ASSERT_EQ(LoadDataFile(path, DataKind::ChromHour, c), DataFileStatus::Ok);
     EXPECT_EQ(c.records, Bytes(recs.begin(), recs.begin() + 2 * 92));
 
-    // Shorter than a header, and missing.
+    // Shorter than a header, missing, and not a file (a FIFO, refused at once).
     WriteRaw(path, Bytes(raw.begin(), raw.begin() + 56));
     EXPECT_EQ(LoadDataFile(path, DataKind::ChromHour, c), DataFileStatus::BadHeader);
     EXPECT_EQ(LoadDataFile(dir.dir() + "none.hch", DataKind::ChromHour, c), DataFileStatus::OpenFailed);
+    const std::string fifo = dir.dir() + "fifo.hch";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(InChild(10,
+                      [&] {
+                          return LoadDataFile(fifo, DataKind::ChromHour, c) == DataFileStatus::OpenFailed ? 0 : 1;
+                      }),
+              0);
 }
 
 TEST(ArchFormat, HeaderFromTheProgramState) {

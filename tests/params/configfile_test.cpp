@@ -15,6 +15,7 @@
 #include "common/question.h"
 #include "params/configfile.h"
 #include "support/filefail.h"
+#include "support/inchild.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -211,12 +212,23 @@ TEST_F(ConfigFileTest, RefusalsAndTheirMessages) {
         EXPECT_EQ(shown[0].text1, c.text1);
         EXPECT_EQ(shown[0].text2, c.text2);
     }
-    // A missing file, and 16 flow computers (the most the record holds) is fine.
+    // A missing file, and one that is not a file (a FIFO, read at once), give the open
+    // error; 16 flow computers (the most the record holds) is fine.
     qvr::ClearQuesRecord();
     ConfigRecord r;
     EXPECT_FALSE(qvr::LoadConfigFile(tmp.path() + "/missing.cnf", &r));
     ASSERT_EQ(qvr::ShownQues().size(), 1u);
     EXPECT_EQ(qvr::ShownQues()[0].text1, "Ошибка открытия файла");
+    const std::string fifo = tmp.path() + "/fifo.cnf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(InChild(10,
+                      [&] {
+                          qvr::ClearQuesRecord();
+                          const bool refused = !qvr::LoadConfigFile(fifo, &r);
+                          const auto shown = qvr::ShownQues();
+                          return refused && shown.size() == 1 && shown[0].text1 == "Ошибка открытия файла" ? 0 : 1;
+                      }),
+              0);
     WriteBytes(tmp.path() + "/sixteen.cnf", sixteen);
     EXPECT_EQ(qvr::ReadConfigFile(tmp.path() + "/sixteen.cnf", &r), qvr::ConfigLoadResult::Ok);
 
