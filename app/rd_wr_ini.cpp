@@ -250,14 +250,25 @@ bool WhollyOnScreens(const WindowRect& r, const std::vector<WindowRect>& screens
 
 }  // namespace
 
-WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens) {
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens,
+                                const WindowRect& primaryAvailable) {
     WindowRect r{s.Form_Left, s.Form_Top, s.Form_Width, s.Form_Height};
     if (screens.empty()) return r;
     const WindowRect& primary = screens.front();
+    const WindowRect& room = primaryAvailable.width > 0 && primaryAvailable.height > 0 ? primaryAvailable : primary;
+    // The default size, no larger than the room the primary screen leaves to windows,
+    // centred on that screen and kept inside the room.
     const auto defaultCentred = [&] {
-        WindowRect d{0, 0, 1000, 680};
-        d.left = int32_t(primary.left + (int64_t(primary.width) - d.width) / 2);
-        d.top = int32_t(primary.top + (int64_t(primary.height) - d.height) / 2);
+        const bool roomy = room.width > 0 && room.height > 0;
+        WindowRect d{0, 0, roomy ? std::min(1000, room.width) : 1000, roomy ? std::min(680, room.height) : 680};
+        int64_t left = primary.left + (int64_t(primary.width) - d.width) / 2;
+        int64_t top = primary.top + (int64_t(primary.height) - d.height) / 2;
+        if (roomy) {
+            left = std::clamp<int64_t>(left, room.left, int64_t(room.left) + room.width - d.width);
+            top = std::clamp<int64_t>(top, room.top, int64_t(room.top) + room.height - d.height);
+        }
+        d.left = int32_t(left);
+        d.top = int32_t(top);
         return d;
     };
     // What the screens span together: no window larger than that is meant.

@@ -147,16 +147,20 @@ void ReadConnSettings(const std::string& path, int screenWidth, int screenHeight
 bool WriteConnSettings(const std::string& path);
 
 // The main window's place and size from the four geometry settings, as the screens can
-// hold them. screens: the rectangle of every screen, the primary one first.
+// hold them. screens: the rectangle of every screen, the primary one first;
+// primaryAvailable: the part of the primary screen left to windows (without panels and
+// docks), or an empty rectangle for the whole of it.
 // - A width or height below 1 or beyond what the screens together span takes the default
-//   size (1000 x 680), and the window is centred on the primary screen.
+//   size (1000 x 680, narrowed and lowered to what primaryAvailable holds), centred on the
+//   primary screen and kept inside primaryAvailable.
 // - A window with any part on no screen is moved the least distance that brings it whole
 //   onto one screen; when no one screen can hold it, it takes the default size, centred.
 // ConnSettings keeps what was read.
 struct WindowRect {
     int32_t left = 0, top = 0, width = 0, height = 0;
 };
-WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens);
+WindowRect UsableWindowGeometry(const ConnSettingsRecord& s, const std::vector<WindowRect>& screens,
+                                const WindowRect& primaryAvailable = {});
 
 // The directory files. The writers do nothing when the directory equals its saved copy.
 void ReadPhoneSubscribers(const std::string& path);

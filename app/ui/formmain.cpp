@@ -328,10 +328,13 @@ void TFormMain::FormCreate() {
     g_StatusBar2 = StatusBar2;
     // 12. Window geometry from the settings (never written back), as the screens can hold it.
     std::vector<WindowRect> screens;
+    WindowRect available;
     QScreen* primary = QGuiApplication::primaryScreen();
     if (primary) {
         const QRect p = primary->geometry();
         screens.push_back({p.x(), p.y(), p.width(), p.height()});
+        const QRect a = primary->availableGeometry();
+        available = {a.x(), a.y(), a.width(), a.height()};
         for (QScreen* sc : QGuiApplication::screens()) {
             const QRect q = sc->geometry();
             if (sc != primary) screens.push_back({q.x(), q.y(), q.width(), q.height()});
@@ -339,7 +342,7 @@ void TFormMain::FormCreate() {
     } else {
         screens.push_back({0, 0, screen.width(), screen.height()});
     }
-    const WindowRect g = UsableWindowGeometry(ConnSettings, screens);
+    const WindowRect g = UsableWindowGeometry(ConnSettings, screens, available);
     setGeometry(g.left, g.top, g.width, g.height);
     // 13. The first connection attempt.
     TimerStart->start();

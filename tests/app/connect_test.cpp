@@ -489,7 +489,7 @@ TEST_F(Link, EthernetPortOutsideTheTcpRange) {
         qvr::ClearQuesRecord();
         auto t0 = Clock::now();
         EXPECT_FALSE(ConnectEthernet(9, true));
-        EXPECT_LT(MsSince(t0), 500);
+        EXPECT_LT(MsSince(t0), 1000);  // no connect tried: far below the connection wait
         ASSERT_NE(LastBox(), nullptr);
         EXPECT_EQ(LastBox()->text1, "Порт вне допустимого диапазона");
         EXPECT_EQ(LastBox()->text2, "(1...65535)");

@@ -264,11 +264,19 @@ TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {
         int32_t left, top, width, height;
         std::vector<WindowRect> screens;  // the primary one first
         WindowRect want;
+        WindowRect available = {};  // of the primary screen; none: the whole of it
     };
     const std::vector<WindowRect> one{{0, 0, 1920, 1080}};
     const std::vector<WindowRect> small{{0, 0, 1280, 1024}};
     const std::vector<WindowRect> two{{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    const std::vector<WindowRect> vga{{0, 0, 800, 600}};
+    const std::vector<WindowRect> netbook{{0, 0, 1024, 600}};
     const Case cases[] = {
+        // No qvr.ini on a screen smaller than the default size: the default, shrunk to
+        // what the screen leaves to windows, whole on it.
+        {-100, -40, 1000, 680, vga, {0, 0, 800, 600}},
+        {12, -40, 1000, 680, netbook, {12, 0, 1000, 600}},
+        {12, -40, 1000, 680, netbook, {12, 32, 1000, 568}, {0, 32, 1024, 568}},  // a panel at the top
         {100, 50, 800, 600, one, {100, 50, 800, 600}},
         {INT_MIN, 0, -5, 680, one, {460, 200, 1000, 680}},       // no width: the default size, centred
         {10, 20, 100000, 100000, one, {460, 200, 1000, 680}},    // larger than the screen
@@ -293,7 +301,7 @@ TEST_F(Settings, HandEditedWindowGeometryIsTakenOnlyAsTheScreensCanHoldIt) {
         ConnSettings.Form_Top = c.top;
         ConnSettings.Form_Width = c.width;
         ConnSettings.Form_Height = c.height;
-        const WindowRect r = UsableWindowGeometry(ConnSettings, c.screens);
+        const WindowRect r = UsableWindowGeometry(ConnSettings, c.screens, c.available);
         EXPECT_EQ(r.left, c.want.left);
         EXPECT_EQ(r.top, c.want.top);
         EXPECT_EQ(r.width, c.want.width);

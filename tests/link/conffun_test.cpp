@@ -79,7 +79,7 @@ protected:
         box->LinkKind = 0;
         box->Baud = 115200;
         box->DoClosePort = 0;
-        box->ReplyMs = 300;
+        box->ReplyMs = 5000;  // every reply is expected in time
         box->InterByteMs = 50;
         box->Tries = 1;
         ASSERT_TRUE(box->ReopenPort());
@@ -492,6 +492,7 @@ TEST_F(TableLayer, WholeReadStopsAtRefusal) {
     }, 10);
     qvr::QueueQuesAnswers({0});
     EXPECT_FALSE(ReadConfigFromController(&bar, nullptr));
+    ASSERT_FALSE(Requests().empty());
     EXPECT_EQ(Requests().back(), (Req{1, 6, 0, 10}));
 }
 

@@ -219,7 +219,7 @@ protected:
         DailyReportFiles::SetUp();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(5));
-        link.box()->ReplyMs = 300;
+        link.box()->ReplyMs = 2000;
         arch = std::make_unique<ctlsim::ArchiveSim>(link.sim);
         arch->Generate(ctlsim::SimArchive::ChromDay, CtlDateTime(26, 3, 1, 10, 0, 0),
                        CtlDateTime(26, 3, 9, 10, 0, 0));

@@ -314,7 +314,7 @@ protected:
         InitStringTable();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(5));
-        link.box()->ReplyMs = 300;
+        link.box()->ReplyMs = 2000;
         arch = std::make_unique<ctlsim::ArchiveSim>(link.sim);
         ClearQuesRecord();
         ui.statusBar = &bar;

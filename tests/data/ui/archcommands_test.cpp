@@ -212,7 +212,7 @@ protected:
         ArchCommands::SetUp();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(5));
-        link.box()->ReplyMs = 300;
+        link.box()->ReplyMs = 2000;
         arch = std::make_unique<ctlsim::ArchiveSim>(link.sim);
         g_ArchiveEndPauseMs = 0;
         std::memset(g_TableMemory, 0, kTableMemorySize);

@@ -49,13 +49,28 @@ public:
     std::string panels[4];
 };
 
-// Processes events for ms milliseconds.
-void Pump(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
+// Processes events until done holds; false when it still does not after seconds.
+bool PumpUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
         QApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    return true;
+}
+
+// Runs act once from the event loop as soon as the simulator has received n requests, so
+// while the reply to the n-th one is still awaited (the replies must be slow enough).
+void WhenRequested(ctlsim::CtlSim& sim, size_t n, QObject* context, std::function<void()> act) {
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [&sim, n, timer, act] {
+        if (sim.Requests().size() < n) return;
+        timer->stop();
+        timer->deleteLater();
+        act();
+    });
+    timer->start(5);
 }
 
 // Handles the modal windows as they come up: each step names the class of the window it
@@ -97,7 +112,7 @@ protected:
         qvr::BuildKcalColumns();
         ASSERT_FALSE(link.path.empty());
         ASSERT_TRUE(link.Attach(7));
-        link.box()->ReplyMs = 300;
+        link.box()->ReplyMs = 1000;  // a second for a reply: the failed reads wait it out
         std::memset(g_TableMemory, 0, kTableMemorySize);
         qvr::SetMessagePump([] { QApplication::processEvents(); });
         qvr::ClearQuesRecord();
@@ -266,13 +281,14 @@ TEST_F(MomViews, FlagClearedDuringTheFirstReadEndsTheTick) {
     SetTable(16, kSituation);
     TFormPrz f;
     f.show();
+    link.box()->ReplyMs = 5000;
     ctlsim::Faults slow;
-    slow.firstByteDelayMs = 200;
+    slow.firstByteDelayMs = 500;
     slow.count = 1;
     link.sim.SetFaults(slow);
     link.sim.ClearLog();
     bool timerDuringRead = true;
-    QTimer::singleShot(60, &f, [&] {
+    WhenRequested(link.sim, 1, &f, [&] {
         timerDuringRead = f.Timer1->isActive();
         f.BtnUpdate->click();
     });
@@ -310,10 +326,9 @@ TEST_F(MomViews, TicksNeverOverlapWhileAReadWaits) {
     slow.count = 6;
     link.sim.SetFaults(slow);
     f.show();
-    Pump(900);
+    ASSERT_TRUE(PumpUntil([&] { return f.reads >= 3; }));
     f.hide();
     EXPECT_EQ(f.maxDepth, 1);
-    EXPECT_GE(f.reads, 2);
     // Every request got through: none was refused because another one was waiting.
     const std::vector<Read> reads = Reads();
     EXPECT_GE(reads.size(), size_t(2 * f.reads - 1));
@@ -321,13 +336,17 @@ TEST_F(MomViews, TicksNeverOverlapWhileAReadWaits) {
     EXPECT_FALSE(f.Timer1->isActive());
 
     // Polling switched off and on again while a read waits: still one tick at a time.
+    link.sim.ClearLog();
+    const int before = f.reads;
+    bool toggled = false;
     f.show();
     link.sim.SetFaults(slow);
-    QTimer::singleShot(30, &f, [&] {
+    WhenRequested(link.sim, 1, &f, [&] {
         f.BtnUpdate->click();
         f.BtnUpdate->click();
+        toggled = true;
     });
-    Pump(600);
+    ASSERT_TRUE(PumpUntil([&] { return toggled && f.reads >= before + 2; }));
     f.hide();
     EXPECT_EQ(f.maxDepth, 1);
     EXPECT_EQ(f.Updating, 1);
@@ -337,12 +356,13 @@ TEST_F(MomViews, TicksNeverOverlapWhileAReadWaits) {
 TEST_F(MomViews, ExitDuringAReadLeavesTheTimerOff) {
     TFormMom f;
     f.show();
+    link.box()->ReplyMs = 5000;
     ctlsim::Faults slow;
-    slow.firstByteDelayMs = 150;
+    slow.firstByteDelayMs = 500;
     slow.count = 1;
     link.sim.SetFaults(slow);
     link.sim.ClearLog();
-    QTimer::singleShot(40, &f, [&] { f.BtnExit->click(); });
+    WhenRequested(link.sim, 1, &f, [&] { f.BtnExit->click(); });
     f.Timer1Timer();
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(f.Timer1->isActive());
@@ -565,12 +585,13 @@ TEST_F(MomViews, ButtonDuringATickRunsAfterIt) {
     TFormPrz f;
     f.TableState = &state;
     f.show();
+    link.box()->ReplyMs = 5000;
     ctlsim::Faults slow;
-    slow.firstByteDelayMs = 150;
+    slow.firstByteDelayMs = 500;
     slow.count = 1;
     link.sim.SetFaults(slow);
     link.sim.ClearLog();
-    QTimer::singleShot(40, &f, [&] { f.BtnTables->click(); });
+    WhenRequested(link.sim, 1, &f, [&] { f.BtnTables->click(); });
     f.Timer1Timer();
     EXPECT_EQ(Reads(), (std::vector<Read>{{16, 0, 18}, {33, 0, 2}, {7, 0, 38}}));
     EXPECT_EQ(f.Result, 1);

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QPrintPreviewDialog>
-#include <QTimer>
 #include <QFile>
 #include <QFontInfo>
 #include <QPrinter>
@@ -17,6 +16,7 @@
 #include "reports/ui/qreport.h"
 #include "support/reportink.h"
 #include "support/tempdir.h"
+#include "support/whenshown.h"
 
 namespace {
 
@@ -353,11 +353,9 @@ TEST(QReport, PreviewShowsAModalPreviewWindowThatDrawsTheReport) {
     auto* b = new TQRSubDetail(&rep);
     AddLabel(b, 10, 10, QStringLiteral("Просмотр"));
     bool seen = false;
-    QTimer::singleShot(200, [&] {
-        if (auto* d = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
-            seen = true;
-            d->reject();
-        }
+    WhenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog& d) {
+        seen = true;
+        d.reject();
     });
     rep.Preview();  // returns once the preview window is closed
     EXPECT_TRUE(seen);

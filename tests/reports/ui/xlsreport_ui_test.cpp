@@ -150,7 +150,7 @@ TEST_F(XlsReportUi, DailyReportFromTheSimulatedController) {
     BuildXlsTemplate(0, dir.dir() + "day_report_title_v13.xlsx");
     SimLink link{5, 74};
     ASSERT_TRUE(link.Attach(5));
-    link.box()->ReplyMs = 300;
+    link.box()->ReplyMs = 2000;
     ctlsim::ArchiveSim arch(link.sim);
     arch.SetClock(CtlDateTime(26, 12, 6, 12, 0, 0));
     arch.SetOldest(2, CtlDateTime(26, 11, 10, 10, 0, 0));
