@@ -96,9 +96,9 @@ protected:
     void ModemLine() {
         savedTimings = g_ModemTimings;
         modemStarted = true;
-        g_ModemTimings.readyTimeoutMs = 400;
+        g_ModemTimings.readyTimeoutMs = 3000;  // a modem answers at once: only a fault waits
         g_ModemTimings.guardMs = 120;
-        g_ModemTimings.gsmLineTimeoutMs = 400;
+        g_ModemTimings.gsmLineTimeoutMs = 3000;
         g_ModemTimings.dialLeadMs = 10;
         g_ModemTimings.initPauseMs = 5;
         g_ModemTimings.connectedPauseMs = 5;
@@ -110,7 +110,7 @@ protected:
         setenv(("QVR_COM" + std::to_string(kModemCom)).c_str(), path.c_str(), 1);
         const int port = OpenComPort(kModemCom, 115200, 8, 0, 0, 1000, 1000, 1, 0);
         ASSERT_GE(port, 0);
-        ASSERT_EQ(ModemDial(port, "123", "", nullptr, nullptr, 1, 1), kModemOk);
+        ASSERT_EQ(ModemDial(port, "123", "", nullptr, nullptr, 1, 5), kModemOk);
         SetPortTimeouts(port, kMaxDword, 0, 0);
         MakeEngine(1, port);
     }

@@ -367,7 +367,7 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         if (index == 1) d = *first;
     };
     link.box()->Tries = 2;
-    link.box()->ReplyMs = 500;  // each put-aside reply waits this long
+    link.box()->ReplyMs = 1000;  // each put-aside reply waits this long
     for (uint8_t fn : {7, 8}) {
         SCOPED_TRACE(int(fn));
         logs.ClearLog();
