@@ -351,11 +351,11 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // A copy of an earlier reply that only repeats records kept already may be a
             // late reply to an earlier request: the engine puts it aside while the right
             // one may still come.
-            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, [&](const uint8_t* rx) {
+            const auto repeatsKept = [&](const uint8_t* rx) {
                 const unsigned count = RecordsInFrame(rx, t.recordSize);
-                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count) && replies.Has(rx);
-            });
-            if (ok) replies.Add(g_Hgc->RxBuf);
+                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count);
+            };
+            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, repeatsKept, replies);
             std::string failText;
             unsigned n = 0;
             if (ok) {

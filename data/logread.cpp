@@ -40,16 +40,15 @@ void Notice(const std::string& line1, const std::string& line2) {
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
 // Log records carry no index, and their times can go back when the controller's clock is
-// set back: a reply that repeats the block just kept, record for record, and is byte for
-// byte a reply taken before may be a late copy of the reply to the previous request; the
-// engine puts it aside and takes it only when the controller gives it again (two events
-// alike, one per reply).
-hgcbox::StaleCheck RepeatsTheBlockJustKept(const std::vector<uint8_t>& last, const ReplyHistory& replies,
-                                           size_t countAt, size_t dataAt, size_t recordSize) {
-    return [&last, &replies, countAt, dataAt, recordSize](const uint8_t* rx) {
+// set back: a reply that repeats the block just kept, record for record, may be a late
+// copy of the reply to the previous request; the engine puts it aside when it is byte for
+// byte a reply taken before, and takes it only when the controller gives it again (two
+// events alike, one per reply).
+hgcbox::StaleCheck RepeatsTheBlockJustKept(const std::vector<uint8_t>& last, size_t countAt, size_t dataAt,
+                                           size_t recordSize) {
+    return [&last, countAt, dataAt, recordSize](const uint8_t* rx) {
         const size_t bytes = size_t(RecordsInReply(rx, countAt, dataAt, recordSize)) * recordSize;
-        return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), rx + dataAt, bytes) == 0 &&
-               replies.Has(rx);
+        return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), rx + dataAt, bytes) == 0;
     };
 }
 
@@ -232,11 +231,10 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
         if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0,
-                                      RepeatsTheBlockJustKept(lastBlock, replies, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize))) {
+                                      RepeatsTheBlockJustKept(lastBlock, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize), replies)) {
             s.RequestFailed();
             break;
         }
-        replies.Add(g_Hgc->RxBuf);
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
         const uint8_t* records = g_Hgc->RxBuf + kIndexReplyDataAt;
         const size_t bytes = size_t(r) * t->recordSize;
@@ -295,11 +293,10 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.end = end;
         const auto body = rq.Bytes();
         if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0,
-                                      RepeatsTheBlockJustKept(lastBlock, replies, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize))) {
+                                      RepeatsTheBlockJustKept(lastBlock, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize), replies)) {
             s.RequestFailed();
             break;
         }
-        replies.Add(g_Hgc->RxBuf);
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         const size_t bytes = size_t(r) * t->recordSize;

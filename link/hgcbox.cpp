@@ -256,14 +256,20 @@ void hgcbox::Purge() {
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param,
-                     const StaleCheck& isStale) {
+                     const StaleCheck& isStale, ReplyHistory& history) {
     if (m_Busy) return Request(function, body, bodyLen, param);
     struct Installed {
-        const StaleCheck*& slot;
-        ~Installed() { slot = nullptr; }
-    } installed{m_IsStale};
+        hgcbox& box;
+        ~Installed() {
+            box.m_IsStale = nullptr;
+            box.m_History = nullptr;
+        }
+    } installed{*this};
     m_IsStale = &isStale;
-    return Request(function, body, bodyLen, param);
+    m_History = &history;
+    if (!Request(function, body, bodyLen, param)) return false;
+    history.Add(RxBuf);
+    return true;
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param) {
@@ -334,8 +340,8 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         m_PutAside.clear();
         m_PutAsideFor.assign(TxBuf, TxBuf + length);
     }
-    bool extraTry = false;
-    for (int i = 0; i < tries; ++i) {
+    int attempts = tries;
+    for (int i = 0; i < attempts; ++i) {
         if (Abort) {
             res = kResultAborted;
             break;
@@ -351,10 +357,7 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
         // A reply put aside is no failure of the controller: once more, so that it can
         // give that reply again, which then is the answer.
-        if (i == tries - 1 && !m_PutAside.empty() && !extraTry) {
-            extraTry = true;
-            --i;
-        }
+        if (i == attempts - 1 && attempts == tries && !m_PutAside.empty()) ++attempts;
     }
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
@@ -554,7 +557,7 @@ bool hgcbox::Transact(uint32_t length) {
     // A whole good reply to this function that only repeats what the caller has kept.
     auto staleFrame = [&] {
         return m_IsStale && *m_IsStale && Crc16(RxBuf, RxBuf[2]) == 0 && RxBuf[3] == uint8_t(TxBuf[3] + 0x80) &&
-               (*m_IsStale)(RxBuf);
+               m_History->Has(RxBuf) && (*m_IsStale)(RxBuf);
     };
     std::vector<uint8_t> aside;  // a repeat put aside by this try
 

@@ -33,6 +33,20 @@ enum : uint32_t {
     kResultCount = 89,
 };
 
+// The whole replies one read has taken, by their bytes. A reply that only repeats records
+// the read has kept can be a stale copy (a late reply to an earlier try, or a copy the
+// controller sent twice) only when it is byte for byte one of them; any other such reply
+// is the controller's answer, taken at once.
+class ReplyHistory {
+public:
+    void Add(const uint8_t* frame) { frames_.insert(Key(frame)); }
+    bool Has(const uint8_t* frame) const { return frames_.count(Key(frame)) != 0; }
+
+private:
+    static std::string Key(const uint8_t* frame) { return std::string(reinterpret_cast<const char*>(frame), frame[2]); }
+    std::unordered_set<std::string> frames_;
+};
+
 class hgcbox {
 public:
     explicit hgcbox(uint8_t address);
@@ -71,15 +85,17 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, for a request whose reply may repeat what the caller has kept already: a
-    // whole good reply to the request's function that isStale(frame) calls a repeat (perhaps
-    // a late reply to an earlier request, or a copy the controller sent twice) is put aside
-    // and the wait goes on for another. It is this request's answer after all when the
+    // The same, for a request of a read whose reply may repeat what the read has kept
+    // already: a whole good reply to the request's function that isStale(frame) calls a
+    // repeat and that is byte for byte a reply in history (perhaps a late reply to an
+    // earlier request, or a copy the controller sent twice) is put aside and the wait goes
+    // on for another. The reply taken is added to history. It is this request's answer after all when the
     // controller gives it again to a later try or a new send of the same request, after the
     // line was drained. A try that put a reply aside has not failed: when the tries run out
     // with a reply put aside, the request gets one more try.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
-    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isStale);
+    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isStale,
+                 ReplyHistory& history);
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -108,26 +124,13 @@ private:
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
     bool m_Drained = false;             // the drain before the last send threw bytes away
-    const StaleCheck* m_IsStale = nullptr;  // the running request's repeat check, if any
+    const StaleCheck* m_IsStale = nullptr;  // the running request's repeat check, if any ...
+    const ReplyHistory* m_History = nullptr;  // ... and the replies its read has taken
     std::vector<uint8_t> m_PutAside;        // the last repeat put aside ...
     std::vector<uint8_t> m_PutAsideFor;     // ... and the request frame it came to
     bool m_PutAsideThisTry = false;         // the running try put a repeat aside
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
-};
-
-// The whole replies one read has taken, by their bytes. A reply that only repeats records
-// the read has kept can be a stale copy (a late reply to an earlier try, or a copy the
-// controller sent twice) only when it is byte for byte one of them; any other such reply
-// is the controller's answer, taken at once.
-class ReplyHistory {
-public:
-    void Add(const uint8_t* frame) { frames_.insert(Key(frame)); }
-    bool Has(const uint8_t* frame) const { return frames_.count(Key(frame)) != 0; }
-
-private:
-    static std::string Key(const uint8_t* frame) { return std::string(reinterpret_cast<const char*>(frame), frame[2]); }
-    std::unordered_set<std::string> frames_;
 };
 
 // The program's one engine, created by the main window at start-up and deleted at close.
