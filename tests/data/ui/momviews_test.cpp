@@ -12,9 +12,11 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -60,15 +62,32 @@ bool PumpUntil(const std::function<bool()>& done) {
     return true;
 }
 
-// Runs act once from the event loop as soon as the simulator has received n requests, so
-// while the reply to the n-th one is still awaited (the replies must be slow enough).
-void WhenRequested(ctlsim::CtlSim& sim, size_t n, QObject* context, std::function<void()> act) {
+// Runs act once from the event loop while the next table read waits: the simulator holds
+// its reply until act has run (8 s at most), so act comes during the read however slowly
+// either side runs. The reads after it are answered at once.
+void DuringTheNextRead(ctlsim::CtlSim& sim, QObject* context, std::function<void()> act) {
+    struct Gate {
+        std::atomic<bool> asked{false}, acted{false};
+    };
+    auto gate = std::make_shared<Gate>();
+    sim.SetHandler(
+        1,
+        [gate](ctlsim::CtlSim& s, const Bytes& frame) {
+            gate->asked = true;
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+            while (!gate->acted && std::chrono::steady_clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            gate->acted = true;
+            return s.ReadFields(frame);
+        },
+        10);
     auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [&sim, n, timer, act] {
-        if (sim.Requests().size() < n) return;
+    QObject::connect(timer, &QTimer::timeout, context, [gate, timer, act] {
+        if (!gate->asked) return;
         timer->stop();
         timer->deleteLater();
         act();
+        gate->acted = true;
     });
     timer->start(5);
 }
@@ -281,14 +300,10 @@ TEST_F(MomViews, FlagClearedDuringTheFirstReadEndsTheTick) {
     SetTable(16, kSituation);
     TFormPrz f;
     f.show();
-    link.box()->ReplyMs = 5000;
-    ctlsim::Faults slow;
-    slow.firstByteDelayMs = 500;
-    slow.count = 1;
-    link.sim.SetFaults(slow);
+    link.box()->ReplyMs = 10000;  // the reply waits for the action below
     link.sim.ClearLog();
     bool timerDuringRead = true;
-    WhenRequested(link.sim, 1, &f, [&] {
+    DuringTheNextRead(link.sim, &f, [&] {
         timerDuringRead = f.Timer1->isActive();
         f.BtnUpdate->click();
     });
@@ -341,7 +356,7 @@ TEST_F(MomViews, TicksNeverOverlapWhileAReadWaits) {
     bool toggled = false;
     f.show();
     link.sim.SetFaults(slow);
-    WhenRequested(link.sim, 1, &f, [&] {
+    DuringTheNextRead(link.sim, &f, [&] {
         f.BtnUpdate->click();
         f.BtnUpdate->click();
         toggled = true;
@@ -356,13 +371,9 @@ TEST_F(MomViews, TicksNeverOverlapWhileAReadWaits) {
 TEST_F(MomViews, ExitDuringAReadLeavesTheTimerOff) {
     TFormMom f;
     f.show();
-    link.box()->ReplyMs = 5000;
-    ctlsim::Faults slow;
-    slow.firstByteDelayMs = 500;
-    slow.count = 1;
-    link.sim.SetFaults(slow);
+    link.box()->ReplyMs = 10000;  // the reply waits for the action below
     link.sim.ClearLog();
-    WhenRequested(link.sim, 1, &f, [&] { f.BtnExit->click(); });
+    DuringTheNextRead(link.sim, &f, [&] { f.BtnExit->click(); });
     f.Timer1Timer();
     EXPECT_FALSE(f.isVisible());
     EXPECT_FALSE(f.Timer1->isActive());
@@ -585,13 +596,9 @@ TEST_F(MomViews, ButtonDuringATickRunsAfterIt) {
     TFormPrz f;
     f.TableState = &state;
     f.show();
-    link.box()->ReplyMs = 5000;
-    ctlsim::Faults slow;
-    slow.firstByteDelayMs = 500;
-    slow.count = 1;
-    link.sim.SetFaults(slow);
+    link.box()->ReplyMs = 10000;  // the reply waits for the action below
     link.sim.ClearLog();
-    WhenRequested(link.sim, 1, &f, [&] { f.BtnTables->click(); });
+    DuringTheNextRead(link.sim, &f, [&] { f.BtnTables->click(); });
     f.Timer1Timer();
     EXPECT_EQ(Reads(), (std::vector<Read>{{16, 0, 18}, {33, 0, 2}, {7, 0, 38}}));
     EXPECT_EQ(f.Result, 1);
