@@ -90,7 +90,9 @@ mode_t CurrentUmask() {
 
 // Temporary names are "." + name + "." + 8 random characters + ".tmp"; a long name is cut
 // so that the whole stays within the system's limit for one name (at a character boundary
-// of UTF-8 text). The random part and the exclusive creation keep it unique.
+// of UTF-8 text). The random part and the exclusive creation keep it unique. Every file the
+// program makes beside another for a while (a save's temporary, an export's scratch file)
+// is named this way.
 constexpr size_t kTempNameExtra = 1 + 1 + 8 + 4;
 
 std::string TempStem(const std::string& name) {
@@ -105,7 +107,7 @@ std::string TempStem(const std::string& name) {
 // O_EXCL makes the creation fail on any existing name, a symbolic link included, so the
 // write never lands in a file that was already there; mode 0600 keeps everyone else from
 // opening it before it has its final mode (an open descriptor would show them the data
-// written afterwards).
+// written afterwards). It is opened for reading too, for a scratch file read back later.
 int CreateTempBeside(const std::string& folder, const std::string& name, std::string& tmp) {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     const std::string stem = TempStem(name);
@@ -119,7 +121,7 @@ int CreateTempBeside(const std::string& folder, const std::string& name, std::st
         std::string suffix;
         for (unsigned char b : random) suffix += digits[b % 36];
         tmp = folder + "." + stem + "." + suffix + ".tmp";
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
@@ -232,6 +234,12 @@ bool WriteFileAtomic(const std::string& path, const void* data, size_t size, std
     return true;
 }
 
+int CreateTempFileBeside(const std::string& path, std::string& tmp) {
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    return CreateTempBeside(folder, name, tmp);
+}
+
 template <typename Buf>
 static bool ReadInto(const std::string& path, Buf& data, size_t limit, bool whole) {
     data.clear();
@@ -291,13 +299,121 @@ std::FILE* OpenRegularFile(const std::string& path) {
 
 std::FILE* CreateWorkingFile(const std::string& path) {
     // A working file holds what one read received and is read back only by this program,
-    // so nobody else needs to read it: 0600.
+    // so nobody else needs to read it: 0600. It is opened for reading too, so that it is
+    // read back through this handle and not through its name, which anyone who may write
+    // to the folder could by then have given to another file.
     if (::unlink(path.c_str()) != 0 && errno != ENOENT) return nullptr;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
-    std::FILE* f = ::fdopen(fd, "wb");
-    if (!f) ::close(fd);
+    std::FILE* f = ::fdopen(fd, "w+b");
+    if (!f) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+    }
     return f;
+}
+
+bool ReadBackWorkingFile(std::FILE* f, std::vector<uint8_t>& data, size_t maxSize) {
+    data.clear();
+    if (!f) {
+        errno = EBADF;
+        return false;
+    }
+    if (std::fflush(f) != 0) return false;
+    const int fd = ::fileno(f);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) return false;
+    if (st.st_size > 0 && uint64_t(st.st_size) > maxSize) {
+        errno = EFBIG;
+        return false;
+    }
+    data.reserve(size_t(std::max<off_t>(st.st_size, 0)));
+    // Read from the start by position, so that the handle's own place (where writing goes
+    // on) stays where it was. One byte past the limit tells a file that grew past it.
+    const size_t want = maxSize < SIZE_MAX ? maxSize + 1 : maxSize;
+    char buf[65536];
+    while (data.size() < want) {
+        const ssize_t n = ::pread(fd, buf, std::min(sizeof buf, want - data.size()), off_t(data.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            data.clear();
+            return false;
+        }
+        if (n == 0) break;
+        data.insert(data.end(), buf, buf + n);
+    }
+    if (data.size() > maxSize) {
+        data.clear();
+        errno = EFBIG;
+        return false;
+    }
+    return true;
+}
+
+namespace {
+// Characters of UTF-8 text: bytes that do not continue a character.
+size_t CharCount(const std::string& s) {
+    return size_t(std::count_if(s.begin(), s.end(),
+                                [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// The last `chars` characters of UTF-8 text.
+std::string LastChars(const std::string& s, size_t chars) {
+    size_t at = s.size();
+    for (size_t seen = 0; at > 0 && seen < chars;) {
+        --at;
+        if ((static_cast<unsigned char>(s[at]) & 0xC0) != 0x80) ++seen;
+    }
+    return s.substr(at);
+}
+
+// Why a file operation failed, in the program's words; the number for the rare rest.
+std::string FailureReason(int err) {
+    switch (err) {
+    case EACCES:
+    case EPERM: return "нет доступа";
+    case ENOSPC:
+    case EDQUOT: return "нет места на диске";
+    case EROFS: return "диск только для чтения";
+    case ENOENT:
+    case ENOTDIR: return "папка не найдена";
+    case EISDIR: return "это папка, а не файл";
+    case EEXIST: return "имя уже занято";
+    case ENAMETOOLONG: return "слишком длинное имя";
+    case EFBIG: return "файл слишком велик";
+    case EBUSY:
+    case ETXTBSY: return "файл занят";
+    case EMFILE:
+    case ENFILE: return "открыто слишком много файлов";
+    case EIO: return "ошибка чтения или записи диска";
+    default: return "ошибка системы " + std::to_string(err);
+    }
+}
+}  // namespace
+
+std::string FileFailureText(const std::string& path, int err) {
+    const std::string reason = FailureReason(err);
+    const std::string ellipsis = "…";
+    const size_t used = CharCount(reason) + 2;  // the reason and ": "
+    const size_t room = kFailureTextChars > used ? kFailureTextChars - used : 1;
+    std::string shown;
+    if (CharCount(path) <= room) {
+        shown = path;
+    } else {
+        // As much of the path's end as fits, from a folder boundary: the name and the
+        // folders nearest to it tell the user where the file was to be.
+        for (size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+            if (CharCount(path) - CharCount(path.substr(0, slash)) + 1 <= room) {
+                shown = ellipsis + path.substr(slash);
+                break;
+            }
+        if (shown.empty()) {
+            const std::string name = FileNameOnly(path);
+            shown = CharCount(name) <= room ? name : ellipsis + LastChars(name, room - 1);
+        }
+    }
+    return shown + ": " + reason;
 }
 
 bool FileExists(const std::string& path) {

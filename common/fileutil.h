@@ -46,9 +46,35 @@ std::FILE* OpenRegularFile(const std::string& path);
 
 // Opens the working file of a read, made new each time: whatever stands at the path is
 // removed (a symbolic link itself, never what it leads to), then a regular file is created
-// exclusively, without following a link, readable and writable by this user only. nullptr
-// (errno set) when either step fails.
+// exclusively, without following a link, readable and writable by this user only, and
+// opened for writing and reading ("w+b"). nullptr (errno set) when either step fails.
 std::FILE* CreateWorkingFile(const std::string& path);
+
+// Reads back the whole content of a file through the handle that wrote it (one from
+// CreateWorkingFile), never through its name, which may lead to another file by then:
+// what the handle holds is flushed, then the file is read from its start by position, so
+// the handle's own position is left where it was and writing may go on. False (errno set;
+// `data` empty) when the flush or the read fails, the handle cannot read, or the file holds
+// more than maxSize bytes (EFBIG).
+bool ReadBackWorkingFile(std::FILE* f, std::vector<uint8_t>& data, size_t maxSize = kWholeFileLimit);
+
+// Creates a new, empty file beside `path` (in its folder) under a hidden name nobody holds
+// yet, named as a save's temporary is: "." + the name of `path`, cut at a character
+// boundary so that the whole stays within the system's limit for one name, + "." + 8
+// random characters + ".tmp". Created exclusively (never through a symbolic link), readable
+// and writable by this user only, opened for reading and writing. Returns the descriptor
+// and sets `tmp` to the file's path; -1 (errno set) when it cannot be made.
+int CreateTempFileBeside(const std::string& path, std::string& tmp);
+
+// The second line of a notice that a file could not be made, opened, read or written: the
+// file and the reason in the program's words, "datafile.hdm: нет доступа". The file is
+// shown by its whole path when the line stays within kFailureTextChars characters, else by
+// as much of the path's end as fits, from a folder boundary, after "…"; by its name when
+// even "…/name" is too long, and by the end of the name after "…" when the name is. `err`
+// is the errno value of the failure; ENOENT and ENOTDIR are read as a missing folder, as
+// they are for a file being made.
+constexpr size_t kFailureTextChars = 60;
+std::string FileFailureText(const std::string& path, int err);
 
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);

@@ -1203,11 +1203,13 @@ std::map<std::string, std::string> ReadZipParts(const std::string& path) {
 }
 
 namespace {
-// A scratch file beside `path` for a sheet's streamed rows: created exclusively and
-// unlinked at once, so it is never seen under a name and goes with its last handle.
+// A scratch file beside `path` for a sheet's streamed rows: created exclusively under a
+// name made as a save's temporary is (so that it stays within the limit for one name
+// however long the book's name is) and unlinked at once, so it is never seen under a name
+// and goes with its last handle.
 std::FILE* OpenScratchBeside(const std::string& path) {
-    std::string name = path + ".XXXXXX";
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    std::string name;
+    const int fd = CreateTempFileBeside(path, name);
     if (fd < 0) throw Error("Не удалось записать файл " + path + ": " + std::strerror(errno));
     ::unlink(name.c_str());
     std::FILE* f = ::fdopen(fd, "w+b");

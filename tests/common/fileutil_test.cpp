@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -143,6 +144,50 @@ TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_EQ(InChild(10, work), 0);
     EXPECT_TRUE(newFileHoldsRecords());
+
+    // What was received is read back through the handle that wrote it: another file put
+    // under the name meanwhile is not what the read shows.
+    {
+        std::FILE* f = CreateWorkingFile(path);
+        ASSERT_NE(f, nullptr);
+        std::fputs("records", f);
+        const std::string planted = dir.path() + "/planted";
+        ASSERT_TRUE(WriteFileAtomic(planted, std::string("forged")));
+        ASSERT_EQ(::rename(planted.c_str(), path.c_str()), 0);
+        std::vector<uint8_t> back;
+        const bool read = ReadBackWorkingFile(f, back);
+        std::vector<uint8_t> tooBig{1};
+        const bool readPastLimit = ReadBackWorkingFile(f, tooBig, 6);
+        std::fclose(f);
+        EXPECT_TRUE(read);
+        EXPECT_EQ(std::string(back.begin(), back.end()), "records");
+        EXPECT_FALSE(readPastLimit);
+        EXPECT_TRUE(tooBig.empty());
+    }
+
+    // A working file that cannot be made is named in the notice with the reason, in one
+    // line that fits the message box.
+    const std::FILE* none = CreateWorkingFile(dir.path() + "/no/datafile.hdm");
+    const std::string missing = FileFailureText(dir.path() + "/no/datafile.hdm", errno);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_TRUE(missing.ends_with("/no/datafile.hdm: папка не найдена")) << missing;
+    std::string longName;
+    while (longName.size() < 140) longName += "я";
+    const struct {
+        std::string path;
+        int err;
+        std::string shown;
+    } failures[] = {
+        {"/opt/qvr/datafile.hdm", EACCES, "/opt/qvr/datafile.hdm: нет доступа"},
+        {"datafile.aud", EROFS, "datafile.aud: диск только для чтения"},
+        // Too long whole: the end of the path from a folder boundary.
+        {"/home/operator/Документы/Программа контроля газа/данные/datafile.ala", EDQUOT,
+         "…/данные/datafile.ala: нет места на диске"},
+        // A name too long by itself: its end, cut between letters.
+        {"/tmp/" + longName + ".hdm", 5000,
+         "…" + longName.substr(longName.size() - 68) + ".hdm: ошибка системы 5000"},
+    };
+    for (const auto& c : failures) EXPECT_EQ(FileFailureText(c.path, c.err), c.shown) << c.path;
 }
 
 namespace {

@@ -256,7 +256,7 @@ TEST(XlsxWorkbook, StreamedRowsAreWrittenAsTheSameCellsHeldWouldBe) {
     auto app = Application::Create("excel.application");
     // The same sheet twice: rows 3..5 held cell by cell, then made while saving; a row after
     // them set afterwards must still follow them.
-    auto make = [&](bool streamed) {
+    auto make = [&](bool streamed, const std::string& name) {
         Workbook& wb = app->WorkBooks().add();
         Worksheet& sh = wb.ActiveSheet();
         sh.Cells(1, 1).Value("Заголовок");
@@ -278,18 +278,26 @@ TEST(XlsxWorkbook, StreamedRowsAreWrittenAsTheSameCellsHeldWouldBe) {
             EXPECT_THROW(sh.Range("B3:C5").Font().Bold(true), Error);  // part of the area
             EXPECT_EQ(sh.Cells(4, 3).Format().horizontal, "center");
         }
-        const std::string path = dir.dir() + (streamed ? "s.xlsx" : "h.xlsx");
+        const std::string path = dir.dir() + name;
         wb.SaveAs(path);
         wb.Close();
         return ReadZipParts(path);
     };
-    auto held = make(false), streamed = make(true);
+    auto held = make(false, "h.xlsx"), streamed = make(true, "s.xlsx");
     EXPECT_EQ(streamed["xl/worksheets/sheet1.xml"], held["xl/worksheets/sheet1.xml"]);
     EXPECT_EQ(streamed["xl/styles.xml"], held["xl/styles.xml"]);
+    // A book named as long as the system allows (255 bytes, the name cut for the scratch
+    // file falls inside a two-byte letter) is saved all the same.
+    std::string longName;
+    while (longName.size() < 250) longName += "ж";
+    longName += ".xlsx";
+    ASSERT_EQ(longName.size(), 255u);
+    auto named = make(true, longName);
+    EXPECT_EQ(named["xl/worksheets/sheet1.xml"], held["xl/worksheets/sheet1.xml"]);
     EXPECT_TRUE(Contains(held["xl/worksheets/sheet1.xml"], R"(<dimension ref="A1:D7"/>)"));
     int files = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-    EXPECT_EQ(files, 2);  // no scratch file left beside them
+    EXPECT_EQ(files, 3);  // no scratch file left beside them
 }
 
 TEST(XlsxTemplate, OpenKeepsTheTemplateAndDropsStaleCalculation) {
