@@ -1,6 +1,7 @@
 #include "data/archread.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -182,6 +183,9 @@ private:
     DstSwitchRule winter_;
 };
 
+// Status text of an answer refused because it repeats another request's.
+constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
+
 // The number of records of a reply frame; kMalformedReply when the count the controller
 // gives does not fit the frame it came in.
 constexpr unsigned kMalformedReply = ~0u;
@@ -320,7 +324,6 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     CtlMinuteTime expected = start;
     bool startSentAgain = false;
     KeptRecords kept(t.recordSize);
-    ReplyHistory replies;
     std::vector<CtlMinuteTime> repeatSlots;  // slots kept in the hour the clock goes back over
     bool havePrevious = false;
     CtlMinuteTime previousSlot;
@@ -331,7 +334,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     const std::string tmpPath = TempDataFilePath(kArchiveTempFile);
     FilePtr file(CreateWorkingFile(tmpPath));
     if (!file) {
-        Show(kQuesNotice, "Ошибка открытия файла", "");
+        Show(kQuesNotice, "Ошибка открытия файла", FileFailureText(tmpPath, errno));
         return false;
     }
     if (!g_Hgc) return false;
@@ -348,14 +351,11 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            // A copy of an earlier reply that only repeats records kept already may be a
-            // late reply to an earlier request: the engine puts it aside while the right
-            // one may still come.
-            const auto repeatsKept = [&](const uint8_t* rx) {
-                const unsigned count = RecordsInFrame(rx, t.recordSize);
-                return count != kMalformedReply && kept.AllOf(rx + kReplyRecords, count);
-            };
-            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, repeatsKept, replies);
+            // Requests from the same start get the same records whatever their end.
+            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, {}, 3 + size_t(t.dateWidth));
+            // An answer the engine took only because the controller gave it again although
+            // it copies the answer to another request.
+            const bool givenAgain = ok && g_Hgc->AnswerGivenAgain();
             std::string failText;
             unsigned n = 0;
             if (ok) {
@@ -363,6 +363,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 if (n == kMalformedReply) {
                     ok = false;
                     failText = CommandText(t.function, g_Hgc->ExchangeResultMessages[11]);
+                } else if (n == 0 && givenAgain && received > 0) {
+                    // "No more records" is no answer when it only repeats another request's.
+                    ok = false;
+                    failText = CommandText(t.function, kRepeatedAnswer);
                 }
             } else {
                 failText = g_Hgc->ResultText();
@@ -420,13 +424,15 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 expected = slots.ResumeAfter(slot, repeatSlots);
             }
             if (failed) break;
-            // A full reply of records kept already, not one of which lies where this
-            // request asked: the controller does not answer from the start it is given.
-            // It is asked about at once, not walked through slot by slot in silence.
-            if (!keptAny && check && int(n) >= t.fullReply) {
+            // A full reply of records kept already, not one of which lies where this request
+            // asked (kept records are never the hour the clock repeats), or one the controller
+            // insisted on although it is another request's answer: the controller does not
+            // answer from the start it is given. It is asked about at once, not walked
+            // through slot by slot in silence.
+            if (!keptAny && check && (givenAgain || int(n) >= t.fullReply)) {
                 bool outside = true;
-                for (unsigned i = 0; i < n && outside; ++i)
-                    outside = mismatch(g_Hgc->RxBuf + kReplyRecords + i * t.recordSize);
+                for (unsigned i = 0; i < n && outside && !givenAgain; ++i)
+                    outside = slots.Mismatch(g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, expected, end);
                 if (outside) ask();
             }
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
@@ -456,8 +462,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         }
         blocks = 0;
         g_AbortAllowed = 0;
-        const bool closed = std::fclose(file.release()) == 0;
-        if (!closed && !failed) {
+        const bool flushed = std::fflush(file.get()) == 0;
+        if (!flushed && !failed) {
             Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
             failed = true;
         }
@@ -472,24 +478,21 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         if (ui.closeWait) ui.closeWait();
     }
 
-    FilePtr in(OpenRegularFile(tmpPath));
-    if (!in) {
-        Show(kQuesNotice, "Ошибка открытия файла", "");
+    // Read back through the handle that wrote it, whatever stands at its name by now.
+    std::vector<uint8_t> written;
+    if (!ReadBackWorkingFile(file.get(), written)) {
+        Show(kQuesNotice, "Ошибка открытия файла", FileFailureText(tmpPath, errno));
         return false;
     }
-    const long long length = FileSize(tmpPath);
-    uint64_t count = length > 0 ? uint64_t(length) / t.recordSize : 0;
+    file.reset();
+    uint64_t count = written.size() / t.recordSize;
     if (!fiveMin && received < count) count = received;
     if (fiveMin && count == 0) {
         Show(kQuesNotice, "Нет данных за указанный период", "");
         return false;
     }
-    out.records.resize(size_t(count) * t.recordSize);
-    if (std::fread(out.records.data(), 1, out.records.size(), in.get()) != out.records.size()) {
-        out = ArchiveData{};
-        Show(kQuesNotice, "Ошибка открытия файла", "");
-        return false;
-    }
+    written.resize(size_t(count) * t.recordSize);
+    out.records = std::move(written);
     out.header = BuildArchiveFileHeader(kind, start, end, uint32_t(count));
     return true;
 }

@@ -1,10 +1,13 @@
 #include "data/logread.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
+#include <string>
 
 #include "common/bytes.h"
 #include "common/fileutil.h"
@@ -37,19 +40,51 @@ void Notice(const std::string& line1, const std::string& line2) {
     ShowQues(line1, line2);
 }
 
+std::string CommandText(uint8_t function, const char* reason) {
+    char text[160];
+    std::snprintf(text, sizeof text, "Команда %d.  %s", int(function), reason ? reason : "");
+    return text;
+}
+
+// Requests of the same log from the same index get the same records, however many they ask.
+constexpr size_t kIndexRequestKey = 6;
+
+// Status text of an answer refused because it repeats what the controller answered before.
+constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
+
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
-// Log records carry no index, and their times can go back when the controller's clock is
-// set back: a reply that repeats the block just kept, record for record, may be a late
-// copy of the reply to the previous request; the engine puts it aside when it is byte for
-// byte a reply taken before, and takes it only when the controller gives it again (two
-// events alike, one per reply).
-hgcbox::StaleCheck RepeatsTheBlockJustKept(const std::vector<uint8_t>& last, size_t countAt, size_t dataAt,
-                                           size_t recordSize) {
-    return [&last, countAt, dataAt, recordSize](const uint8_t* rx) {
-        const size_t bytes = size_t(RecordsInReply(rx, countAt, dataAt, recordSize)) * recordSize;
-        return bytes != 0 && last.size() == bytes && std::memcmp(last.data(), rx + dataAt, bytes) == 0;
-    };
+// The blocks of records one read has kept, by their bytes. Log records carry no index and
+// their times can go back when the controller's clock is set back, so a reply is checked
+// against every block of the read: one that repeats a block is doubtful, and the engine
+// puts it aside until the controller gives it again with no copy on its way. Even then a
+// repeated block of more than one record is not new events (the controller does not answer
+// the index or period asked); two events alike, one per reply, are.
+class KeptBlocks {
+public:
+    KeptBlocks(size_t countAt, size_t dataAt, size_t recordSize)
+        : countAt_(countAt), dataAt_(dataAt), recordSize_(recordSize) {}
+    bool Repeats(const uint8_t* rx) const { return blocks_.count(Block(rx)) != 0; }
+    bool Empty() const { return blocks_.empty(); }
+    void Add(const uint8_t* rx) { blocks_.insert(Block(rx)); }
+    hgcbox::StaleCheck Check() const {
+        return [this](const uint8_t* rx) { return Repeats(rx); };
+    }
+
+private:
+    std::string Block(const uint8_t* rx) const {
+        const size_t bytes = size_t(RecordsInReply(rx, countAt_, dataAt_, recordSize_)) * recordSize_;
+        return std::string(reinterpret_cast<const char*>(rx + dataAt_), bytes);
+    }
+    size_t countAt_, dataAt_, recordSize_;
+    std::set<std::string> blocks_;
+};
+
+// An answer that is no new block of records: "no more records" only because the controller
+// gave another request's answer again, or a block of more than one record the read has kept.
+bool RepeatsAnAnswer(const KeptBlocks& kept, uint32_t records) {
+    if (records == 0) return !kept.Empty() && g_Hgc->AnswerGivenAgain();
+    return records > 1 && kept.Repeats(g_Hgc->RxBuf);
 }
 
 // The state one read shares between its steps: the temporary file, the waiting window,
@@ -64,7 +99,7 @@ public:
         path_ = TempDataFilePath(t_.tempFile);
         file_.reset(CreateWorkingFile(path_));
         if (!file_) {
-            Notice("Ошибка открытия файла", "");
+            Notice("Ошибка открытия файла", FileFailureText(path_, errno));
             return false;
         }
         g_Abort = 0;
@@ -78,10 +113,8 @@ public:
     // the retry question. true: send the same request again; false: the read ends, how much
     // was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
-        char text[160];
-        std::snprintf(text, sizeof text, "Команда %d.  %s", int(function), reason ? reason : "");
         if (ui_.statusBar) {
-            ui_.statusBar->SetPanelText(2, text);
+            ui_.statusBar->SetPanelText(2, CommandText(function, reason));
             ui_.statusBar->Repaint();
         }
         g_QuesKind = kQuesRetry;
@@ -92,10 +125,11 @@ public:
         return false;
     }
 
-    // A request failed: the result text in status panel 2, then how much was read.
-    void RequestFailed() {
+    // A request failed, or its answer was refused for `reason`: the result text (or the
+    // reason) in status panel 2, then how much was read.
+    void RequestFailed(uint8_t function = 0, const char* reason = nullptr) {
         if (g_Hgc && ui_.statusBar) {
-            ui_.statusBar->SetPanelText(2, g_Hgc->ResultText());
+            ui_.statusBar->SetPanelText(2, reason ? CommandText(function, reason) : std::string(g_Hgc->ResultText()));
             ui_.statusBar->Repaint();
         }
         if (ui_.startMessageTimer) ui_.startMessageTimer();
@@ -126,28 +160,27 @@ public:
         return true;
     }
 
-    // Ends the exchange part: abort off, file closed, status panel 2 cleared, waiting
-    // window gone. Runs once, also on every early way out.
+    // Ends the exchange part: abort off, status panel 2 cleared, waiting window gone. Runs
+    // once, also on every early way out. The file stays open for the read-back.
     void Finish() {
-        if (!waiting_ && !file_) return;
+        if (!waiting_) return;
         g_AbortAllowed = 0;
-        file_.reset();
-        if (waiting_) {
-            if (ui_.statusBar) ui_.statusBar->SetPanelText(2, "");
-            if (ui_.closeWait) ui_.closeWait();
-            waiting_ = false;
-        }
+        if (ui_.statusBar) ui_.statusBar->SetPanelText(2, "");
+        if (ui_.closeWait) ui_.closeWait();
+        waiting_ = false;
         progress_ = nullptr;
     }
 
-    // Reads the temporary file back: whole records only. false with the message when it
-    // cannot be read or holds no record.
+    // Reads the temporary file back through the handle that wrote it (whatever stands at
+    // its name by now): whole records only. false with the message when it cannot be read
+    // or holds no record.
     bool ReadBack(std::vector<uint8_t>& rows) {
         Finish();
-        if (!ReadWholeFile(path_, rows)) {
-            Notice("Ошибка открытия файла", "");
+        if (!file_ || !ReadBackWorkingFile(file_.get(), rows)) {
+            Notice("Ошибка открытия файла", FileFailureText(path_, errno));
             return false;
         }
+        file_.reset();
         rows.resize(rows.size() / t_.recordSize * t_.recordSize);
         return !rows.empty();
     }
@@ -222,25 +255,25 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
 
     uint64_t total = 0;
     uint32_t index = first, left = count;
-    std::vector<uint8_t> lastBlock;
-    ReplyHistory replies;
+    KeptBlocks kept(kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
     for (;;) {
         LogIndexRequest rq;
         rq.log = log;
         rq.first = index;
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0,
-                                      RepeatsTheBlockJustKept(lastBlock, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize), replies)) {
+        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0, kept.Check(), kIndexRequestKey)) {
             s.RequestFailed();
             break;
         }
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
-        const uint8_t* records = g_Hgc->RxBuf + kIndexReplyDataAt;
-        const size_t bytes = size_t(r) * t->recordSize;
         // Records beyond those asked for lie outside the chosen range.
         if (r > rq.count) {
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
+            break;
+        }
+        if (RepeatsAnAnswer(kept, r)) {
+            s.RequestFailed(7, kRepeatedAnswer);
             break;
         }
         total += r;
@@ -250,7 +283,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             break;
         }
         if (!s.Append(kIndexReplyDataAt, r)) break;
-        lastBlock.assign(records, records + bytes);
+        kept.Add(g_Hgc->RxBuf);
         if (s.Aborted()) break;
         if (r >= left) break;
         left -= r;
@@ -283,8 +316,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
 
     bool errorFlag = false;
     uint8_t block = 0;
-    std::vector<uint8_t> lastBlock;
-    ReplyHistory replies;
+    KeptBlocks kept(kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;
@@ -292,14 +324,16 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0,
-                                      RepeatsTheBlockJustKept(lastBlock, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize), replies)) {
+        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0, kept.Check())) {
             s.RequestFailed();
             break;
         }
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        const size_t bytes = size_t(r) * t->recordSize;
+        if (RepeatsAnAnswer(kept, r)) {
+            s.RequestFailed(8, kRepeatedAnswer);
+            break;
+        }
         if (r == 0) {
             if (s.NothingRead()) Notice("Нет данных за указанный период", "");
             break;
@@ -309,7 +343,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         s.SetProgress(HoursBetween(start, last), std::max(progressMax, 1));
         const bool more = rx[kPeriodReplyMoreAt] != 0;
         if (!s.Append(kPeriodReplyDataAt, r)) break;
-        lastBlock.assign(rx + kPeriodReplyDataAt, rx + kPeriodReplyDataAt + bytes);
+        kept.Add(rx);
         if (s.Aborted()) break;
         if (!more) break;
         block = NextLogBlockNumber(block);

@@ -170,6 +170,36 @@ constexpr Layout kLayouts[] = {
     {33, 0, 0, true, 22},
 };
 
+// Gathers a reply frame byte by byte into buf, as the reply check takes one: the start
+// byte 0x33, an address the caller accepts (else the search starts again), a length of 6 or
+// more (else again), then the rest. Feed is true when the byte completed the frame.
+class FrameGatherer {
+public:
+    explicit FrameGatherer(uint8_t* buf) : buf_(buf) {}
+    template <class AddressOk>
+    bool Feed(uint8_t b, AddressOk&& addressOk) {
+        bool accept = true;
+        if (k_ == 0)
+            accept = b == kReplyStart;
+        else if (k_ == 1)
+            accept = addressOk(b);
+        else if (k_ == 2)
+            accept = b >= 6;
+        if (!accept) {
+            k_ = 0;
+            return false;
+        }
+        buf_[k_++] = b;
+        return k_ > 2 && buf_[2] <= k_;
+    }
+    uint32_t Have() const { return k_; }
+    void Restart() { k_ = 0; }
+
+private:
+    uint8_t* buf_;
+    uint32_t k_ = 0;
+};
+
 // Marks the engine busy for the life of a request, so a request started from inside one of
 // its waits is refused instead of interleaved.
 class BusyScope {
@@ -247,6 +277,11 @@ bool hgcbox::ReopenPortLocked() {
     }
     SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
     SetDtr(PortHandle, true);
+    // A port opened anew has nothing on its way.
+    m_Account.Clear();
+    m_AccountLink = LinkKind;
+    m_AccountPort = PortHandle;
+    m_AccountSocket = Socket;
     PumpedWait(100);
     return true;
 }
@@ -255,21 +290,32 @@ void hgcbox::Purge() {
     if (PortHandle >= 0) PurgePort(PortHandle);
 }
 
+// The running request's doubtful replies. A reply put aside belongs to the request that
+// put it aside and goes with it; what the line still owes is the account's.
+struct hgcbox::RequestState {
+    uint64_t frame = 0;                  // hash of the request frame
+    uint8_t function = 0;
+    const StaleCheck* doubtful = nullptr;  // the caller's repeat check, if any
+    bool data = false;                   // the reply carries records: a copy is no answer
+    int send = 0;                        // sends of this request so far
+    std::vector<uint8_t> aside;          // the reply put aside ...
+    int asideSend = 0;                   // ... the send it came to ...
+    bool asideIsCopy = false;            // ... and whether it copies another request's answer
+};
+
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param,
-                     const StaleCheck& isStale, ReplyHistory& history) {
+                     const StaleCheck& isDoubtful, size_t keyBytes) {
     if (m_Busy) return Request(function, body, bodyLen, param);
     struct Installed {
         hgcbox& box;
         ~Installed() {
-            box.m_IsStale = nullptr;
-            box.m_History = nullptr;
+            box.m_Doubtful = nullptr;
+            box.m_KeyBytes = 0;
         }
     } installed{*this};
-    m_IsStale = &isStale;
-    m_History = &history;
-    if (!Request(function, body, bodyLen, param)) return false;
-    history.Add(RxBuf);
-    return true;
+    m_Doubtful = &isDoubtful;
+    m_KeyBytes = body ? std::min<size_t>(keyBytes, bodyLen) : 0;
+    return Request(function, body, bodyLen, param);
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param) {
@@ -333,31 +379,41 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
 
     if (StatusPanel) StatusPanel.SetText("Обмен...");
     uint32_t res = kResultOk;
-    int tries = std::max<int>(Tries, 1);
+    const int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
-    // A repeat put aside counts as given again only to a new send of the same request.
-    if (m_PutAsideFor.size() != length || std::memcmp(m_PutAsideFor.data(), TxBuf, length) != 0) {
-        m_PutAside.clear();
-        m_PutAsideFor.assign(TxBuf, TxBuf + length);
+    m_GivenAgain = false;
+    AccountForLine();
+    RequestState state;
+    if (m_KeyBytes) {
+        std::vector<uint8_t> key{function};
+        key.insert(key.end(), src, src + m_KeyBytes);
+        state.frame = ReplyAccount::Hash(key.data(), key.size());
+    } else {
+        // Function and body: the same request to a learnt address is the same request.
+        state.frame = ReplyAccount::Hash(TxBuf + 3, length - 5);
     }
+    state.function = function;
+    state.doubtful = m_Doubtful && *m_Doubtful ? m_Doubtful : nullptr;
+    state.data = m_Doubtful != nullptr;
+    struct Running {
+        hgcbox& box;
+        ~Running() { box.m_Request = nullptr; }
+    } running{*this};
+    m_Request = &state;
     int attempts = tries;
     for (int i = 0; i < attempts; ++i) {
         if (Abort) {
             res = kResultAborted;
             break;
         }
-        m_PutAsideThisTry = false;
         Transact(length);
         res = Result;
-        // A request answered at its first try with nothing thrown away before it or put
-        // aside while it waited: no late reply is on its way any more.
-        if (res == kResultOk && i == 0 && !m_Drained && !m_PutAsideThisTry) m_StaleReplyPossible = false;
         // An abort inside a try ends the request, not just that try; so does a line that
         // hung up (another try would only fail the same way).
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
         // A reply put aside is no failure of the controller: once more, so that it can
         // give that reply again, which then is the answer.
-        if (i == attempts - 1 && attempts == tries && !m_PutAside.empty()) ++attempts;
+        if (i == attempts - 1 && attempts == tries && !state.aside.empty()) ++attempts;
     }
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
@@ -475,24 +531,26 @@ bool hgcbox::WaitForInput(int timeoutMs) {
     return true;
 }
 
-// Throws away what the line still delivers before a frame goes out, so that a reply that
-// came too late for an earlier try is not taken for this one's. Reads what waits; after a
-// try that gave up on its reply, reads on until the line has been quiet for InterByteMs.
+// Takes in what the line still delivers before a frame goes out, so that a reply that came
+// too late for an earlier try is not taken for this one's: its frames go to the account as
+// replies that no request waits for. What waits is read; when something came, the line is
+// read on until it has been quiet for InterByteMs, so a reply in progress is taken whole.
 // Never longer than ReplyMs plus the time of a longest frame at the line rate, and the
 // window is kept alive. false when Abort was found set (res 19).
 bool hgcbox::DrainLine(uint32_t& res) {
-    m_Drained = false;
     const bool tcp = LinkKind == 2;
     const int fd = tcp ? Socket : PortHandle;
     if (fd < 0) return true;
-    const bool waitQuiet = m_StaleReplyPossible;
     const auto quiet = Ms(std::max<uint32_t>(InterByteMs, 1));
     auto limit = Ms(ReplyMs);
     if (!tcp) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
     const auto start = Clock::now();
     const auto end = start + limit;
     auto last = start;
+    bool drained = false;
     uint8_t junk[256];
+    uint8_t frame[256] = {};
+    FrameGatherer gather(frame);
     for (;;) {
         qvr::ProcessMessages();
         if (Abort) {
@@ -503,10 +561,12 @@ bool hgcbox::DrainLine(uint32_t& res) {
         ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
         const auto now = Clock::now();
         if (got > 0) {
-            m_Drained = true;
+            drained = true;
             last = now;
+            for (ssize_t i = 0; i < got; ++i)
+                if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(frame);
         }
-        if (now >= end || (waitQuiet && now - last >= quiet)) return true;
+        if (now >= end || (drained && now - last >= quiet)) return true;
         if (got > 0) continue;
         // A TCP peer that closed the connection: the request ends at once.
         if (tcp && got == 0) {
@@ -514,14 +574,84 @@ bool hgcbox::DrainLine(uint32_t& res) {
             m_LineDown = true;
             return false;
         }
-        // Nothing waits and no late reply is expected.
-        if (!waitQuiet) return true;
+        if (!drained) return true;  // nothing waits
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (!tcp) m_LineDown = true;
             return true;
         }
     }
+}
+
+// The account belongs to one line: another port handle or socket, or another kind of link,
+// is a new line with nothing on its way yet.
+void hgcbox::AccountForLine() {
+    if (m_AccountLink == LinkKind && m_AccountPort == PortHandle && m_AccountSocket == Socket) return;
+    m_Account.Clear();
+    m_AccountLink = LinkKind;
+    m_AccountPort = PortHandle;
+    m_AccountSocket = Socket;
+}
+
+// A whole frame that came while no request waited for it: a late reply to an earlier send,
+// or a copy. It settles what it answers; one that nothing was owed is uninvited.
+void hgcbox::AccountStray(const uint8_t* frame) {
+    m_Account.CountReply();
+    if (Crc16(frame, frame[2]) != 0) return;
+    const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
+    uint64_t answered = m_Account.CopyOf(h, 0);
+    if (answered) {
+        if (!m_Account.Settle(answered)) m_Account.NoteUninvited();
+    } else if (m_Account.SettleOldest(answered)) {
+        m_Account.Record(h, answered);
+    } else {
+        m_Account.NoteUninvited();
+        m_Account.Record(h, 0);
+    }
+}
+
+// What a whole good reply to the running request is: its answer, or a copy, a late reply to
+// another request or a doubtful repeat that the wait goes on past.
+hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
+    m_Account.CountReply();
+    RequestState* st = m_Request;
+    if (!st) return Verdict::Take;
+    const uint8_t fn = st->function;
+    // A positive reply to another function answers another request.
+    if ((frame[3] & 0x80) && frame[3] != uint8_t(fn + 0x80)) {
+        AccountStray(frame);
+        return Verdict::Drop;
+    }
+    const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
+    auto take = [&](int settles) {
+        for (int i = 0; i < settles; ++i) m_Account.Settle(st->frame);
+        m_Account.Record(h, st->frame);
+        return Verdict::Take;
+    };
+    // A negative reply, or the acknowledgement of a command, carries no data: it is the
+    // controller's word on this request.
+    if (frame[3] != uint8_t(fn + 0x80) || !st->data) return take(1);
+    const std::vector<uint8_t> bytes(frame, frame + frame[2]);
+    const bool same = bytes == st->aside;
+    const uint64_t copyOf = m_Account.CopyOf(h, st->frame);
+    const bool doubtful = copyOf || (st->doubtful && (*st->doubtful)(frame));
+    if (!doubtful) return take(1);
+    // A late reply to the request it copies, still owed one.
+    if (copyOf && m_Account.Settle(copyOf)) return Verdict::Drop;
+    // The same reply twice to one send, or a controller that sends copies: not an answer.
+    if ((same && st->asideSend == st->send) || m_Account.SendsCopies()) {
+        m_Account.NoteUninvited();
+        return Verdict::Drop;
+    }
+    // Given again to a later send, with no copy on its way: what the controller answers.
+    if (same) {
+        m_GivenAgain = true;
+        return take(2);
+    }
+    st->aside = bytes;
+    st->asideSend = st->send;
+    st->asideIsCopy = copyOf != 0;
+    return Verdict::Drop;
 }
 
 bool hgcbox::Transact(uint32_t length) {
@@ -544,29 +674,38 @@ bool hgcbox::Transact(uint32_t length) {
         Result = res;
         return false;
     }
+    if (m_Request) {
+        ++m_Request->send;
+        m_Account.Sent(m_Request->frame, ReplyMs);
+    }
 
     std::memset(RxBuf, 0, 255);
     const auto deadline = Clock::now() + Ms(ReplyMs);
     const auto gap = Ms(InterByteMs);
     Clock::time_point lastByte = Clock::now();
-    uint32_t k = 0;
     bool learning = false;
     uint8_t learned = 0;
     const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
-    bool hungUp = false;
-    // A whole good reply to this function that only repeats what the caller has kept.
-    auto staleFrame = [&] {
-        return m_IsStale && *m_IsStale && Crc16(RxBuf, RxBuf[2]) == 0 && RxBuf[3] == uint8_t(TxBuf[3] + 0x80) &&
-               m_History->Has(RxBuf) && (*m_IsStale)(RxBuf);
+    // The address byte of a reply: this controller's, any while the address is learnt (taken
+    // once the CRC proves the frame), or the new one after a write of the controller's own.
+    auto addressOk = [&](uint8_t b) {
+        learning = false;
+        if (b == Address) return true;
+        if (TxBuf[1] == 0xFF) {
+            learning = true;
+            learned = b;
+            return true;
+        }
+        return addressWrite && b == TxBuf[24];
     };
-    std::vector<uint8_t> aside;  // a repeat put aside by this try
+    FrameGatherer gather(RxBuf);
+    bool hungUp = false;
 
     for (;;) {
         qvr::ProcessMessages();
         if (Abort) {
             Abort = 0;
             Result = kResultAborted;
-            m_StaleReplyPossible = true;
             return false;
         }
         uint8_t b = 0;
@@ -577,50 +716,23 @@ bool hgcbox::Transact(uint32_t length) {
             return false;
         }
         if (got == 1) {
-            bool accept = false;
-            if (k == 0) {
-                accept = b == kReplyStart;
-            } else if (k == 1) {
-                if (b == Address) {
-                    accept = true;
-                    learning = false;
-                } else if (TxBuf[1] == 0xFF) {
-                    accept = true;  // address learning, taken once the CRC proves the frame
-                    learning = true;
-                    learned = b;
-                } else if (addressWrite && b == TxBuf[24]) {
-                    accept = true;  // the controller answers from the address just written
-                    learning = false;
-                } else {
-                    k = 0;
+            if (gather.Feed(b, addressOk)) {
+                if (Crc16(RxBuf, RxBuf[2]) != 0) {
+                    // Most likely this request's reply, broken on the line.
+                    m_Account.CountReply();
+                    if (m_Request) m_Account.Settle(m_Request->frame);
+                    res = kResultBadCrc;
+                    break;
                 }
-            } else if (k == 2) {
-                accept = b >= 6;
-                if (!accept) k = 0;
-            } else {
-                accept = true;
+                if (Judge(RxBuf) == Verdict::Take) break;
+                // Not this request's answer: the wait goes on, within this try's time.
+                gather.Restart();
+                std::memset(RxBuf, 0, 255);
             }
-            if (accept) {
-                RxBuf[k++] = b;
-                if (k > 2 && RxBuf[2] <= k) {
-                    if (!staleFrame()) break;
-                    // The same repeat again, after an earlier try's wait and the drain
-                    // before this send: it is what the controller answers this request.
-                    std::vector<uint8_t> frame(RxBuf, RxBuf + RxBuf[2]);
-                    if (frame == m_PutAside) break;
-                    // Perhaps a late reply to an earlier request: put aside while the
-                    // right one may still come within this try's time.
-                    aside = std::move(frame);
-                    m_PutAsideThisTry = true;
-                    learning = false;
-                    k = 0;
-                    std::memset(RxBuf, 0, 255);
-                }
-                lastByte = Clock::now();
-            }
+            if (gather.Have() > 0) lastByte = Clock::now();
         }
         auto now = Clock::now();
-        if (k < 2) {
+        if (gather.Have() < 2) {
             if (now > deadline) {
                 res = kResultNoReply;
                 break;
@@ -633,26 +745,21 @@ bool hgcbox::Transact(uint32_t length) {
             // The line hung up and nothing more is buffered: the wait ends now with the
             // outcome its time-out would have given (a TCP peer gone: the receive failed).
             if (hungUp) {
-                res = LinkKind == 2 ? kResultRecvFailed : k < 2 ? kResultNoReply : kResultGap;
+                res = LinkKind == 2 ? kResultRecvFailed : gather.Have() < 2 ? kResultNoReply : kResultGap;
                 m_LineDown = true;
                 break;
             }
-            auto until = k < 2 ? deadline : lastByte + gap;
+            auto until = gather.Have() < 2 ? deadline : lastByte + gap;
             int ms = int(std::chrono::duration_cast<Ms>(until - now).count()) + 1;
             if (!WaitForInput(ms)) hungUp = true;
         }
     }
 
-    if (res == kResultOk && Crc16(RxBuf, RxBuf[2]) != 0) res = kResultBadCrc;
     if (res == kResultOk && learning) Address = learned;
     if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
         res = kResultNegative;
         SetControllerError(RxBuf[4]);
     }
-    // A try that gave up on its reply (none in time, a gap, a bad CRC) may see it arrive
-    // later: the following sends wait for a quiet line first.
-    if (res != kResultOk && res != kResultNegative) m_StaleReplyPossible = true;
-    if (!aside.empty()) m_PutAside = std::move(aside);
     Purge();
     Result = res;
     return res == kResultOk;

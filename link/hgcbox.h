@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "common/uihooks.h"
+#include "link/replyaccount.h"
 
 // Result codes. 0..22 are the engine's own outcomes, 23..86 the controller's error codes
 // 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry.
@@ -31,20 +31,6 @@ enum : uint32_t {
     kResultFrameTooLong = 87,   // the body would make the frame longer than 255 bytes
     kResultBusy = 88,           // another request is still waiting for its reply
     kResultCount = 89,
-};
-
-// The whole replies one read has taken, by their bytes. A reply that only repeats records
-// the read has kept can be a stale copy (a late reply to an earlier try, or a copy the
-// controller sent twice) only when it is byte for byte one of them; any other such reply
-// is the controller's answer, taken at once.
-class ReplyHistory {
-public:
-    void Add(const uint8_t* frame) { frames_.insert(Key(frame)); }
-    bool Has(const uint8_t* frame) const { return frames_.count(Key(frame)) != 0; }
-
-private:
-    static std::string Key(const uint8_t* frame) { return std::string(reinterpret_cast<const char*>(frame), frame[2]); }
-    std::unordered_set<std::string> frames_;
 };
 
 class hgcbox {
@@ -85,17 +71,26 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, for a request of a read whose reply may repeat what the read has kept
-    // already: a whole good reply to the request's function that isStale(frame) calls a
-    // repeat and that is byte for byte a reply in history (perhaps a late reply to an
-    // earlier request, or a copy the controller sent twice) is put aside and the wait goes
-    // on for another. The reply taken is added to history. It is this request's answer after all when the
-    // controller gives it again to a later try or a new send of the same request, after the
-    // line was drained. A try that put a reply aside has not failed: when the tries run out
-    // with a reply put aside, the request gets one more try.
+    // The same, for a request of a read, whose reply carries records. Such a reply that is
+    // byte for byte a recent answer to another request is never taken on its own word, nor
+    // one that isDoubtful(frame) calls a repeat of what the read has kept. While a copy of
+    // it may still be on its way (that request is still owed a reply, or the controller has
+    // lately sent replies nobody asked for) it is thrown away; otherwise it is put aside. A
+    // put-aside reply is the answer only when the controller gives it again to a later send
+    // of this request; a try that put one aside has not failed, so when the tries run out
+    // with one put aside the request gets one more. In doubt the request fails, as one
+    // without a reply does. Requests are told apart by the function and the first keyBytes
+    // bytes of the body (0: the whole body): requests that differ only in the end of a
+    // period get the same records from the same start.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
-    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isStale,
-                 ReplyHistory& history);
+    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isDoubtful,
+                 size_t keyBytes = 0);
+    // The last request's answer was a reply put aside and given again: a copy of another
+    // request's answer or a repeat its caller doubted, which the controller insists on.
+    bool AnswerGivenAgain() const { return m_GivenAgain; }
+    // Forgets what the engine knows of replies on their way: the line was closed or another
+    // one opened. (A reopened port or another socket is noticed by the engine itself.)
+    void ForgetLine() { m_Account.Clear(); }
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -122,13 +117,18 @@ private:
 
     bool m_Busy = false;
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
-    bool m_StaleReplyPossible = false;  // a try gave up on its reply, which may still come
-    bool m_Drained = false;             // the drain before the last send threw bytes away
-    const StaleCheck* m_IsStale = nullptr;  // the running request's repeat check, if any ...
-    const ReplyHistory* m_History = nullptr;  // ... and the replies its read has taken
-    std::vector<uint8_t> m_PutAside;        // the last repeat put aside ...
-    std::vector<uint8_t> m_PutAsideFor;     // ... and the request frame it came to
-    bool m_PutAsideThisTry = false;         // the running try put a repeat aside
+    bool m_GivenAgain = false;
+    // The running request's doubtful replies: the one put aside and what the request owes.
+    struct RequestState;
+    RequestState* m_Request = nullptr;
+    const StaleCheck* m_Doubtful = nullptr;  // the next request's repeat check, if any ...
+    size_t m_KeyBytes = 0;                   // ... and the body bytes that tell it apart
+    ReplyAccount m_Account;  // the replies on their way over the line ...
+    int m_AccountLink = -1, m_AccountPort = -1, m_AccountSocket = -1;  // ... and which line that is
+    void AccountForLine();
+    enum class Verdict { Take, Drop };
+    Verdict Judge(const uint8_t* frame);
+    void AccountStray(const uint8_t* frame);
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

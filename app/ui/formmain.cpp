@@ -392,6 +392,7 @@ void TFormMain::Disconnect() {
         CloseComPort(g_Hgc->PortHandle);
         g_Hgc->PortHandle = -1;
     }
+    g_Hgc->ForgetLine();
     g_Connected = 0;
     TimerMoney->stop();
     pnmodem->hide();

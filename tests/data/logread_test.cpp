@@ -435,7 +435,10 @@ TEST_F(LogReadTest, TemporaryFileThatCannotBeCreated) {
     LogData d;
     EXPECT_FALSE(qvr::ReadLogByIndex(0, 1, 5, ui.Make(), d));
     EXPECT_FALSE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 1, 1, 0, 0, 0), CtlDateTime(26, 12, 1, 0, 0, 0), ui.Make(), d));
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Ошибка открытия файла", ""}, {"Ошибка открытия файла", ""}}));
+    // The notice names the file and why it could not be made.
+    const Box failed{"Ошибка открытия файла", qvr::FileFailureText(g_ProgDir + "datafile.ala", ENOENT)};
+    EXPECT_EQ(failed.second.substr(failed.second.size() - 32), ": папка не найдена");
+    EXPECT_EQ(Boxes(), (std::vector<Box>{failed, failed}));
     EXPECT_TRUE(logs.Requests().empty());
     EXPECT_EQ(ui.opened, 0);
 }
