@@ -363,8 +363,9 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 if (n == kMalformedReply) {
                     ok = false;
                     failText = CommandText(t.function, g_Hgc->ExchangeResultMessages[11]);
-                } else if (n == 0 && givenAgain && received > 0) {
-                    // "No more records" is no answer when it only repeats another request's.
+                } else if (givenAgain && (n == 0 ? received > 0 : !kept.AllOf(g_Hgc->RxBuf + kReplyRecords, n))) {
+                    // An answer the controller insisted on although it is another request's
+                    // brings no records: neither "no more records" nor records not kept yet.
                     ok = false;
                     failText = CommandText(t.function, kRepeatedAnswer);
                 }

@@ -81,10 +81,12 @@ private:
 };
 
 // An answer that is no new block of records: "no more records" only because the controller
-// gave another request's answer again, or a block of more than one record the read has kept.
+// gave another request's answer again, or a block of more than one record that the read has
+// kept or that the controller insists on although it is another request's answer. (Two
+// events alike, one per reply, are new.)
 bool RepeatsAnAnswer(const KeptBlocks& kept, uint32_t records) {
     if (records == 0) return !kept.Empty() && g_Hgc->AnswerGivenAgain();
-    return records > 1 && kept.Repeats(g_Hgc->RxBuf);
+    return records > 1 && (kept.Repeats(g_Hgc->RxBuf) || g_Hgc->AnswerGivenAgain());
 }
 
 // The state one read shares between its steps: the temporary file, the waiting window,

@@ -172,7 +172,8 @@ constexpr Layout kLayouts[] = {
 
 // Gathers a reply frame byte by byte into buf, as the reply check takes one: the start
 // byte 0x33, an address the caller accepts (else the search starts again), a length of 6 or
-// more (else again), then the rest. Feed is true when the byte completed the frame.
+// more (else again), then the rest. Feed is true when the byte completed the frame, which
+// stays in buf until the next byte is fed.
 class FrameGatherer {
 public:
     explicit FrameGatherer(uint8_t* buf) : buf_(buf) {}
@@ -190,10 +191,11 @@ public:
             return false;
         }
         buf_[k_++] = b;
-        return k_ > 2 && buf_[2] <= k_;
+        if (k_ < 3 || buf_[2] > k_) return false;
+        k_ = 0;  // the next byte starts the search for the next frame
+        return true;
     }
     uint32_t Have() const { return k_; }
-    void Restart() { k_ = 0; }
 
 private:
     uint8_t* buf_;
@@ -401,6 +403,9 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     } running{*this};
     m_Request = &state;
     int attempts = tries;
+    // A reply still owed to a request of this kind that ended unanswered would be taken for
+    // this one's: it is awaited first (or written off), the line read meanwhile.
+    if (state.data && !AwaitUnanswered(res)) attempts = 0;
     for (int i = 0; i < attempts; ++i) {
         if (Abort) {
             res = kResultAborted;
@@ -415,6 +420,7 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         // give that reply again, which then is the answer.
         if (i == attempts - 1 && attempts == tries && !state.aside.empty()) ++attempts;
     }
+    if (res != kResultOk || m_GivenAgain) m_Account.Unanswered(state.frame);
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
@@ -583,6 +589,44 @@ bool hgcbox::DrainLine(uint32_t& res) {
     }
 }
 
+// Reads the line while a send of another request with this function, one that ended
+// unanswered, is still owed a reply (a frame that comes settles one), at most until the last
+// of them is written off. Nothing of this request is on its way yet, so whatever comes is
+// the late reply it seems. false when Abort was found set or the peer closed (res set).
+bool hgcbox::AwaitUnanswered(uint32_t& res) {
+    const uint64_t key = m_Request->frame;
+    const uint8_t fn = m_Request->function;
+    Clock::time_point until;
+    const bool tcp = LinkKind == 2;
+    const int fd = tcp ? Socket : PortHandle;
+    if (fd < 0) return true;
+    uint8_t junk[256];
+    uint8_t frame[256] = {};
+    FrameGatherer gather(frame);
+    while (m_Account.AwaitsUnanswered(key, fn, until)) {
+        qvr::ProcessMessages();
+        if (Abort) {
+            Abort = 0;
+            res = kResultAborted;
+            return false;
+        }
+        const ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
+        if (got > 0) {
+            for (ssize_t i = 0; i < got; ++i)
+                if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(frame);
+            continue;
+        }
+        if (tcp && got == 0) {
+            res = kResultRecvFailed;
+            m_LineDown = true;
+            return false;
+        }
+        const auto left = std::chrono::duration_cast<Ms>(until - Clock::now()).count();
+        if (left <= 0 || !WaitForInput(int(left) + 1)) return true;
+    }
+    return true;
+}
+
 // The account belongs to one line: another port handle or socket, or another kind of link,
 // is a new line with nothing on its way yet.
 void hgcbox::AccountForLine() {
@@ -602,7 +646,7 @@ void hgcbox::AccountStray(const uint8_t* frame) {
     uint64_t answered = m_Account.CopyOf(h, 0);
     if (answered) {
         if (!m_Account.Settle(answered)) m_Account.NoteUninvited();
-    } else if (m_Account.SettleOldest(answered)) {
+    } else if (m_Account.SettleFirstArrival(frame[3] & 0x7F, answered)) {
         m_Account.Record(h, answered);
     } else {
         m_Account.NoteUninvited();
@@ -635,18 +679,24 @@ hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
     const bool same = bytes == st->aside;
     const uint64_t copyOf = m_Account.CopyOf(h, st->frame);
     const bool doubtful = copyOf || (st->doubtful && (*st->doubtful)(frame));
-    if (!doubtful) return take(1);
+    if (!doubtful) {
+        // A copy put aside while this send waited was one reply too many for it.
+        if (st->asideIsCopy && st->asideSend == st->send) m_Account.NoteUninvited();
+        return take(1);
+    }
     // A late reply to the request it copies, still owed one.
     if (copyOf && m_Account.Settle(copyOf)) return Verdict::Drop;
-    // The same reply twice to one send, or a controller that sends copies: not an answer.
-    if ((same && st->asideSend == st->send) || m_Account.SendsCopies()) {
+    // A second doubtful reply to one send, or a controller that sends copies: no answer.
+    if ((!st->aside.empty() && st->asideSend == st->send) || m_Account.SendsCopies()) {
         m_Account.NoteUninvited();
         return Verdict::Drop;
     }
     // Given again to a later send, with no copy on its way: what the controller answers.
+    // It settles nothing: were they copies after all, the replies to this request's sends
+    // are still to come, and are awaited as those of a request left unanswered.
     if (same) {
         m_GivenAgain = true;
-        return take(2);
+        return take(0);
     }
     st->aside = bytes;
     st->asideSend = st->send;
@@ -676,7 +726,7 @@ bool hgcbox::Transact(uint32_t length) {
     }
     if (m_Request) {
         ++m_Request->send;
-        m_Account.Sent(m_Request->frame, ReplyMs);
+        m_Account.Sent(m_Request->frame, TxBuf[3], ReplyMs);
     }
 
     std::memset(RxBuf, 0, 255);
@@ -726,7 +776,6 @@ bool hgcbox::Transact(uint32_t length) {
                 }
                 if (Judge(RxBuf) == Verdict::Take) break;
                 // Not this request's answer: the wait goes on, within this try's time.
-                gather.Restart();
                 std::memset(RxBuf, 0, 255);
             }
             if (gather.Have() > 0) lastByte = Clock::now();

@@ -129,6 +129,7 @@ private:
     enum class Verdict { Take, Drop };
     Verdict Judge(const uint8_t* frame);
     void AccountStray(const uint8_t* frame);
+    bool AwaitUnanswered(uint32_t& res);
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

@@ -20,9 +20,10 @@ void ReplyAccount::Expire() {
     std::erase_if(owed_, [&](const Owed& o) { return o.until <= now; });
 }
 
-void ReplyAccount::Sent(uint64_t request, uint32_t waitMs) {
+void ReplyAccount::Sent(uint64_t request, uint8_t function, uint32_t waitMs) {
     Expire();
-    owed_.push_back({request, Clock::now() + std::chrono::milliseconds(uint64_t(waitMs) * kOwedWaits)});
+    owed_.push_back({request, function, false,
+                     Clock::now() + std::chrono::milliseconds(uint64_t(waitMs) * kOwedWaits)});
 }
 
 bool ReplyAccount::Settle(uint64_t request) {
@@ -33,12 +34,32 @@ bool ReplyAccount::Settle(uint64_t request) {
     return true;
 }
 
-bool ReplyAccount::SettleOldest(uint64_t& request) {
+bool ReplyAccount::SettleFirstArrival(uint8_t function, uint64_t& request) {
     Expire();
-    if (owed_.empty()) return false;
-    request = owed_.front().request;
-    owed_.pop_front();
+    auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.unanswered && o.function == function; });
+    if (it == owed_.end())
+        it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.function == function; });
+    if (it == owed_.end()) it = owed_.begin();
+    if (it == owed_.end()) return false;
+    request = it->request;
+    owed_.erase(it);
     return true;
+}
+
+void ReplyAccount::Unanswered(uint64_t request) {
+    for (Owed& o : owed_)
+        if (o.request == request) o.unanswered = true;
+}
+
+bool ReplyAccount::AwaitsUnanswered(uint64_t request, uint8_t function, Clock::time_point& until) {
+    Expire();
+    bool any = false;
+    for (const Owed& o : owed_) {
+        if (!o.unanswered || o.function != function || o.request == request) continue;
+        until = any ? std::max(until, o.until) : o.until;
+        any = true;
+    }
+    return any;
 }
 
 uint64_t ReplyAccount::CopyOf(uint64_t reply, uint64_t request) const {

@@ -22,7 +22,7 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // A send that has not been answered after this many of its waits will not be answered.
-    static constexpr int kOwedWaits = 8;
+    static constexpr int kOwedWaits = 6;
     // Replies remembered, and how many replies after an uninvited one the controller is still
     // taken to send copies.
     static constexpr size_t kRecent = 48;
@@ -33,12 +33,19 @@ public:
     void Clear();
 
     // A request frame went out; its reply is owed for kOwedWaits times waitMs.
-    void Sent(uint64_t request, uint32_t waitMs);
+    void Sent(uint64_t request, uint8_t function, uint32_t waitMs);
     // Settles the oldest owed send of this request frame; false when none is owed.
     bool Settle(uint64_t request);
-    // Settles the oldest owed send of any request frame (a reply that came while no request
-    // waited); false when none is owed.
-    bool SettleOldest(uint64_t& request);
+    // A reply with this function that is no copy came while no request waited: it settles
+    // the oldest send owed a reply whose request ended unanswered, else the oldest one of
+    // the function, else the oldest of all. false when none is owed.
+    bool SettleFirstArrival(uint8_t function, uint64_t& request);
+    // A request ended without an answer: its sends' replies, when they come, are no copies
+    // of anything, so nothing but the account can tell them from another request's answer.
+    void Unanswered(uint64_t request);
+    // Sends of another request with this function that ended unanswered are still owed a
+    // reply; until: when the last of them is written off.
+    bool AwaitsUnanswered(uint64_t request, uint8_t function, Clock::time_point& until);
 
     // The request frame a reply with these bytes answered recently, when that was another
     // frame than `request` and this one has not been answered with the same bytes: the reply
@@ -58,6 +65,8 @@ public:
 private:
     struct Owed {
         uint64_t request;
+        uint8_t function;
+        bool unanswered;
         Clock::time_point until;
     };
     struct Seen {
