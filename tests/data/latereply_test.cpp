@@ -81,7 +81,7 @@ protected:
         box->Baud = 115200;
         box->DoClosePort = 0;
         box->PortHandle = port;
-        box->ReplyMs = 1000;
+        box->ReplyMs = 2000;
         box->InterByteMs = 40;
         box->Tries = 2;
         g_Hgc = box.get();
@@ -115,13 +115,14 @@ protected:
         MakeEngine(1, port);
     }
     // Every reply a few milliseconds after the request, as a controller answers; every
-    // `every`-th one 0.6 ReplyMs past the try's time, which is as long before the repeat's
-    // time runs out: it is the repeat's answer, the reply to the repeat comes late.
+    // `every`-th one half a wait (a whole second) past the try's time, which is as long
+    // before the repeat's time runs out: it is the repeat's answer, the reply to the repeat
+    // comes late.
     void LateEvery(int every) {
         ctlsim::Faults f;
         f.firstByteDelayMs = 3;
         f.lateEvery = every;
-        f.lateMs = int(box->ReplyMs) * 8 / 5;
+        f.lateMs = int(box->ReplyMs) * 3 / 2;
         sim.SetFaults(f);
     }
     // An hourly chromatograph read (2 records a block) and a diagnostic log read by index

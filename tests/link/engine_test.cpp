@@ -600,6 +600,30 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     }));
     ASSERT_TRUE(Read(5)) << box->ResultText();
     EXPECT_EQ(box->RxBuf[5], 5);
+
+    // A reply put aside belongs to its request: a copy of the answer about table 0 comes
+    // ahead of the answer about table 5 and is put aside; the same request sent again to a
+    // controller now silent gets its one try and no more.
+    box->Tries = 1;
+    box->TcpSendDelayMs = 0;
+    box->ReplyMs = 300;
+    const hgcbox::StaleCheck none;
+    TableRequest t0{0, 0, 1}, t5{5, 0, 1};
+    sim.SetFatePlan([](int i) {
+        ctlsim::ReplyFate fate;
+        fate.staleOf = i == 2 ? 1 : 0;
+        return fate;
+    });
+    ASSERT_TRUE(box->Request(1, &t0, 3, 0, none)) << box->ResultText();
+    ASSERT_TRUE(box->Request(1, &t5, 3, 0, none)) << box->ResultText();
+    EXPECT_EQ(box->RxBuf[5], 5);
+    sim.SetFatePlan(nullptr);
+    ctlsim::Faults silent;
+    silent.silent = true;
+    sim.SetFaults(silent);
+    sim.ClearLog();
+    EXPECT_FALSE(box->Request(1, &t5, 3, 0, none));
+    EXPECT_EQ(sim.Requests().size(), 1u);
 }
 
 // The pause before a send keeps the window alive through the pump.

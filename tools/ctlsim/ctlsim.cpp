@@ -83,6 +83,70 @@ void CtlSim::SetFaults(const Faults& f) {
     faultRequests_ = 0;
 }
 
+void CtlSim::SetFatePlan(FatePlan plan) {
+    std::lock_guard<std::mutex> lk(mu_);
+    plan_ = std::move(plan);
+    planReplies_ = 0;
+    planSent_.clear();
+    planLast_ = {};
+    queue_.clear();
+}
+
+// Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
+void CtlSim::Schedule(Conn& c, std::vector<uint8_t> out) {
+    std::lock_guard<std::mutex> lk(mu_);
+    const int n = ++planReplies_;
+    const ReplyFate fate = plan_(n);
+    if (fate.broken) out.back() ^= 0x5A;
+    planSent_.erase(planSent_.begin(), planSent_.lower_bound(n - 16));
+    const auto now = Clock::now();
+    auto due = std::max(now + std::chrono::milliseconds(fate.delayMs), planLast_);
+    auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes) {
+        queue_.push_back({at, &c, c.fd, bytes});
+        std::stable_sort(queue_.begin(), queue_.end(), [](const Timed& a, const Timed& b) { return a.at < b.at; });
+    };
+    // A copy of what went out for an earlier request, just before this reply or in its
+    // place (a reply that never went out is not copied).
+    const auto stale = fate.staleOf > 0 ? planSent_.find(fate.staleOf) : planSent_.end();
+    if (stale != planSent_.end()) {
+        const std::vector<uint8_t> copy = stale->second;
+        push(fate.staleInstead ? due : std::max(now, planLast_), copy);
+        if (fate.staleInstead) {
+            planSent_[n] = copy;
+            planLast_ = due;
+            return;
+        }
+    }
+    planSent_[n] = out;
+    push(due, out);
+    planLast_ = due;
+    if (fate.copyAfterMs >= 0) push(due + std::chrono::milliseconds(fate.copyAfterMs), out);
+}
+
+int CtlSim::FlushDue() {
+    std::vector<Timed> due;
+    int next = -1;
+    {
+        std::lock_guard<std::mutex> lk(mu_);
+        const auto now = Clock::now();
+        auto it = queue_.begin();
+        while (it != queue_.end() && it->at <= now) ++it;
+        due.assign(std::make_move_iterator(queue_.begin()), std::make_move_iterator(it));
+        queue_.erase(queue_.begin(), it);
+        if (!queue_.empty())
+            next = int(std::chrono::duration_cast<std::chrono::milliseconds>(queue_.front().at - now).count()) + 1;
+    }
+    for (Timed& t : due) {
+        // A reply to a connection that has gone since goes nowhere.
+        if (t.conn->fd != t.fd || t.fd < 0) continue;
+        if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
+            std::lock_guard<std::mutex> lk(mu_);
+            ++replies_;
+        }
+    }
+    return next;
+}
+
 void CtlSim::SetPassword(const std::string& pw) {
     std::lock_guard<std::mutex> lk(mu_);
     password = pw;
@@ -267,7 +331,9 @@ bool CtlSim::Pause(int ms) {
 bool CtlSim::WriteAll(int fd, const uint8_t* p, size_t n) {
     size_t done = 0;
     while (done < n && running_) {
-        ssize_t w = write(fd, p + done, n - done);
+        // A socket whose peer has gone must not end the process with SIGPIPE.
+        ssize_t w = send(fd, p + done, n - done, MSG_NOSIGNAL);
+        if (w < 0 && errno == ENOTSOCK) w = write(fd, p + done, n - done);
         if (w > 0) {
             done += size_t(w);
         } else if (w < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -290,7 +356,9 @@ void CtlSim::Run() {
         if (listenFd_ >= 0) iListen = n, fds[n++] = {listenFd_, POLLIN, 0};
         if (tcp_.fd >= 0) iTcp = n, fds[n++] = {tcp_.fd, POLLIN, 0};
         if (pty_.fd >= 0) iPty = n, fds[n++] = {pty_.fd, POLLIN, 0};
-        int r = poll(fds, nfds_t(n), 50);
+        const int next = FlushDue();
+        int r = poll(fds, nfds_t(n), next >= 0 ? std::min(next, 50) : 50);
+        FlushDue();
         if (!running_ || (fds[0].revents & POLLIN)) break;
         if (r <= 0) {
             // Drop a partial frame that stopped arriving.
@@ -418,6 +486,15 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     else
         out = Frame(from, uint8_t(fn + 0x80), r.data);
     if (f.badCrc) out.back() ^= 0x5A;
+    bool planned;
+    {
+        std::lock_guard<std::mutex> lk(mu_);
+        planned = bool(plan_);
+    }
+    if (planned) {
+        Schedule(c, std::move(out));
+        return;
+    }
 
     if (!Pause(f.firstByteDelayMs)) return;
     if (!f.noise.empty() && !WriteAll(c.fd, f.noise.data(), f.noise.size())) return;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
@@ -45,6 +46,20 @@ struct Faults {
     int count = -1;
 };
 
+// What becomes of one reply under a fault plan: when it goes out, broken or not, whether a
+// copy of it follows, and whether a copy of an earlier reply goes out instead of it or just
+// before it. The controller answers in order: a reply never goes out before the one to the
+// request before it.
+struct ReplyFate {
+    int delayMs = 0;           // after the request came
+    bool broken = false;       // a wrong CRC (and so its copies)
+    int copyAfterMs = -1;      // >= 0: the same reply once more, this long after it
+    int staleOf = 0;           // > 0: a copy of the reply to the staleOf-th request ...
+    bool staleInstead = false; // ... instead of this reply (else just before it)
+};
+// The fate of the reply to the index-th request since the plan was set (1 = the first).
+using FatePlan = std::function<ReplyFate(int index)>;
+
 // What a handler answers.
 struct Reply {
     bool silent = false;          // no reply
@@ -78,6 +93,9 @@ public:
     // expectedLength 0: any length (the handler checks it). A null handler removes the function.
     void SetHandler(uint8_t function, Handler handler, int expectedLength = 0);
     void SetFaults(const Faults& f);
+    // Replies go out as the plan draws them, from a queue, so that the simulator goes on
+    // taking requests while late replies and copies wait; null: at once, as before.
+    void SetFatePlan(FatePlan plan);
     void ClearFaults() { SetFaults(Faults{}); }
     // A write (function 2) must carry this password; empty: any password.
     void SetPassword(const std::string& password12);
@@ -115,7 +133,16 @@ private:
         std::chrono::steady_clock::time_point lastByte;
     };
 
+    // A reply waiting in the queue of a fate plan.
+    struct Timed {
+        std::chrono::steady_clock::time_point at;
+        Conn* conn;
+        int fd;
+        std::vector<uint8_t> bytes;
+    };
     void Run();
+    void Schedule(Conn& c, std::vector<uint8_t> out);
+    int FlushDue();  // writes what is due; ms until the next one (-1: none)
     void Feed(Conn& c, const uint8_t* p, size_t n);
     void Parse(Conn& c);
     void Answer(Conn& c, const std::vector<uint8_t>& frame);
@@ -125,6 +152,11 @@ private:
     std::mutex mu_;
     std::map<uint8_t, std::pair<Handler, int>> handlers_;
     Faults faults_;
+    FatePlan plan_;
+    int planReplies_ = 0;                                // requests answered under the plan
+    std::map<int, std::vector<uint8_t>> planSent_;       // their replies, by number
+    std::chrono::steady_clock::time_point planLast_{};   // when the last reply is due
+    std::vector<Timed> queue_;
     int faultRequests_ = 0;  // requests answered since SetFaults
     std::vector<std::vector<uint8_t>> requests_;
     std::vector<uint8_t> raw_;

@@ -112,6 +112,11 @@ void LogSim::SetErrorFlag(bool on) {
     errorFlag_ = on;
 }
 
+void LogSim::SetIgnoreIndex(bool on) {
+    std::lock_guard<std::mutex> lock(mu_);
+    ignoreIndex_ = on;
+}
+
 void LogSim::SetReplyHook(ReplyHook hook) {
     std::lock_guard<std::mutex> lock(mu_);
     hook_ = std::move(hook);
@@ -136,12 +141,16 @@ Reply LogSim::AnswerIndex(const std::vector<uint8_t>& frame) {
     const uint8_t* body = frame.data() + 4;
     const int log = body[1];
     if (body[0] != 0 || log > 1) return Negative(3);
-    const uint32_t first = qvr::GetU32(body + 2);
+    uint32_t first = qvr::GetU32(body + 2);
     const uint32_t wanted = body[6];
 
     std::lock_guard<std::mutex> lock(mu_);
     const int index = int(requests_.size());
     requests_.push_back({7, std::vector<uint8_t>(body, body + 7)});
+    if (ignoreIndex_) {
+        const auto firstAsked = std::find_if(requests_.begin(), requests_.end(), [](const Request& r) { return r.function == 7; });
+        first = qvr::GetU32(firstAsked->body.data() + 2);
+    }
     const auto& recs = records_[log];
     int limit = kIndexFit[log];
     if (maxPerReply_ > 0) limit = std::min(limit, maxPerReply_);

@@ -38,6 +38,9 @@ public:
     void SetMaxPerReply(int n);
     // Sets bit 7 of byte 4 in the by-period replies (the controller found a log error).
     void SetErrorFlag(bool on);
+    // A controller that answers every request by index from the index of the first one since
+    // the last ClearLog, whatever index it asks for.
+    void SetIgnoreIndex(bool on);
 
     // Changes the data of a reply (bytes 4.. before the CRC) before it goes out; index
     // counts the log requests since the last ClearLog.
@@ -70,6 +73,7 @@ private:
     int lastBlock_[2] = {-1, -1};    // its block number
     int maxPerReply_ = 0;
     bool errorFlag_ = false;
+    bool ignoreIndex_ = false;
     ReplyHook hook_;
     std::vector<Request> requests_;
 };
