@@ -295,7 +295,7 @@ void hgcbox::Purge() {
 // The running request's doubtful replies. A reply put aside belongs to the request that
 // put it aside and goes with it; what the line still owes is the account's.
 struct hgcbox::RequestState {
-    uint64_t frame = 0;                  // hash of the request frame
+    uint64_t key = 0;                    // what tells this request from others (a hash)
     uint8_t function = 0;
     const StaleCheck* doubtful = nullptr;  // the caller's repeat check, if any
     bool data = false;                   // the reply carries records: a copy is no answer
@@ -389,10 +389,10 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     if (m_KeyBytes) {
         std::vector<uint8_t> key{function};
         key.insert(key.end(), src, src + m_KeyBytes);
-        state.frame = ReplyAccount::Hash(key.data(), key.size());
+        state.key = ReplyAccount::Hash(key.data(), key.size());
     } else {
         // Function and body: the same request to a learnt address is the same request.
-        state.frame = ReplyAccount::Hash(TxBuf + 3, length - 5);
+        state.key = ReplyAccount::Hash(TxBuf + 3, length - 5);
     }
     state.function = function;
     state.doubtful = m_Doubtful && *m_Doubtful ? m_Doubtful : nullptr;
@@ -420,7 +420,7 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
         // give that reply again, which then is the answer.
         if (i == attempts - 1 && attempts == tries && !state.aside.empty()) ++attempts;
     }
-    if (res != kResultOk || m_GivenAgain) m_Account.Unanswered(state.frame);
+    if (res != kResultOk || m_GivenAgain) m_Account.Unanswered(state.key);
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
@@ -594,7 +594,7 @@ bool hgcbox::DrainLine(uint32_t& res) {
 // of them is written off. Nothing of this request is on its way yet, so whatever comes is
 // the late reply it seems. false when Abort was found set or the peer closed (res set).
 bool hgcbox::AwaitUnanswered(uint32_t& res) {
-    const uint64_t key = m_Request->frame;
+    const uint64_t key = m_Request->key;
     const uint8_t fn = m_Request->function;
     Clock::time_point until;
     const bool tcp = LinkKind == 2;
@@ -668,8 +668,8 @@ hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
     }
     const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
     auto take = [&](int settles) {
-        for (int i = 0; i < settles; ++i) m_Account.Settle(st->frame);
-        m_Account.Record(h, st->frame);
+        for (int i = 0; i < settles; ++i) m_Account.Settle(st->key);
+        m_Account.Record(h, st->key);
         return Verdict::Take;
     };
     // A negative reply, or the acknowledgement of a command, carries no data: it is the
@@ -677,7 +677,7 @@ hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
     if (frame[3] != uint8_t(fn + 0x80) || !st->data) return take(1);
     const std::vector<uint8_t> bytes(frame, frame + frame[2]);
     const bool same = bytes == st->aside;
-    const uint64_t copyOf = m_Account.CopyOf(h, st->frame);
+    const uint64_t copyOf = m_Account.CopyOf(h, st->key);
     const bool doubtful = copyOf || (st->doubtful && (*st->doubtful)(frame));
     if (!doubtful) {
         // A copy put aside while this send waited was one reply too many for it.
@@ -726,7 +726,7 @@ bool hgcbox::Transact(uint32_t length) {
     }
     if (m_Request) {
         ++m_Request->send;
-        m_Account.Sent(m_Request->frame, TxBuf[3], ReplyMs);
+        m_Account.Sent(m_Request->key, TxBuf[3], ReplyMs);
     }
 
     std::memset(RxBuf, 0, 255);
@@ -770,7 +770,7 @@ bool hgcbox::Transact(uint32_t length) {
                 if (Crc16(RxBuf, RxBuf[2]) != 0) {
                     // Most likely this request's reply, broken on the line.
                     m_Account.CountReply();
-                    if (m_Request) m_Account.Settle(m_Request->frame);
+                    if (m_Request) m_Account.Settle(m_Request->key);
                     res = kResultBadCrc;
                     break;
                 }

@@ -23,7 +23,6 @@
 #include "link/comportfunctions.h"
 #include "link/conffun.h"
 #include "link/hgcbox.h"
-#include "support/loopback.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -558,7 +557,7 @@ TEST_F(TableLayer, Table3RateMovesOnlyADirectLine) {
     ctlsim::CtlSim tcpSim{5};
     const int port = tcpSim.StartTcp(0);
     ASSERT_GT(port, 0);
-    const int s = ConnectLoopback(port);
+    const int s = ctlsim::ConnectLoopback(port);
     ASSERT_GE(s, 0);
     CloseComPort(box->PortHandle);
     box->PortHandle = -1;

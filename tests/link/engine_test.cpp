@@ -21,7 +21,6 @@
 #include "ctlsim/ctlsim.h"
 #include "link/comportfunctions.h"
 #include "link/hgcbox.h"
-#include "support/loopback.h"
 #include "support/timing.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -555,7 +554,7 @@ protected:
     void SetUp() override {
         port = sim.StartTcp(0);
         ASSERT_GT(port, 0);
-        const int s = ConnectLoopback(port);
+        const int s = ctlsim::ConnectLoopback(port);
         ASSERT_GE(s, 0);
         box = std::make_unique<hgcbox>(5);
         box->LinkKind = 2;

@@ -216,6 +216,20 @@ Reply Negative(int code) {
     return r;
 }
 
+int ConnectLoopback(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0) return -1;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
 Reply CtlSim::ReadFields(const std::vector<uint8_t>& f) {
     Reply r;
     int t = f[5], first = f[6], count = f[7];

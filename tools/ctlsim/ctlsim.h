@@ -72,6 +72,9 @@ struct Reply {
 // A negative reply with this error code.
 Reply Negative(int code);
 
+// A TCP client socket connected to port on 127.0.0.1 (a program's side of StartTcp), or -1.
+int ConnectLoopback(int port);
+
 class CtlSim {
 public:
     // Called on the simulator's thread with the simulator locked: use the unlocked members

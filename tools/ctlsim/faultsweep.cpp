@@ -1,9 +1,6 @@
 #include "ctlsim/faultsweep.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -39,20 +36,6 @@ uint64_t Mix(uint64_t x) {  // splitmix64
 
 // Uniform in [lo, hi) from 64 random bits.
 double Between(uint64_t bits, double lo, double hi) { return lo + (hi - lo) * double(bits >> 11) / double(1ull << 53); }
-
-int ConnectTo(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return -1;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(uint16_t(port));
-    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(s);
-        return -1;
-    }
-    return s;
-}
 
 struct Shown {
     std::vector<std::string> texts;  // "line 1 / line 2" of every box
@@ -189,7 +172,7 @@ std::unique_ptr<hgcbox> Engine(int port, const SweepCase& c) {
     auto box = std::make_unique<hgcbox>(7);
     box->LinkKind = 2;
     box->DoClosePort = 0;
-    box->Socket = ConnectTo(port);
+    box->Socket = ConnectLoopback(port);
     box->TcpSendDelayMs = uint32_t(c.sendDelayMs);
     box->ReplyMs = uint32_t(c.replyMs);
     box->InterByteMs = 50;

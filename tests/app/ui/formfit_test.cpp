@@ -31,6 +31,7 @@
 #include "common/bytes.h"
 #include "common/codepage.h"
 #include "common/globals.h"
+#include "common/fileutil.h"
 #include "common/question.h"
 #include "common/stringi.h"
 #include "common/suplfunc.h"
@@ -287,6 +288,12 @@ std::vector<FormCase> AllForms(const QString& dir) {
             f->Fill(MakeQuesBox(kind, "Коммуникационный порт СОМ12 недоступен", "Параметр вне допустимого диапазона"));
             return f;
         });
+    add("FormQues file failure", [] {
+        auto f = std::make_unique<TFormQues>();
+        const std::string path = "/home/оператор/Документы/Служебная программа КВР/datafile.hdm";
+        f->Fill(MakeQuesBox(kQuesNotice, "Ошибка открытия файла", qvr::FileFailureText(path, EIO)));
+        return f;
+    });
     for (uint8_t mode = 0; mode <= 6; ++mode)
         add(QStringLiteral("FormWait mode %1").arg(mode), [mode] {
             auto f = std::make_unique<TFormWait>();
