@@ -638,7 +638,10 @@ void hgcbox::AccountForLine() {
 }
 
 // A whole frame that came while no request waited for it: a late reply to an earlier send,
-// or a copy. It settles what it answers; one that nothing was owed is uninvited.
+// or a copy. It settles what it answers; one that nothing was owed is uninvited. A reply
+// seen for the first time is remembered as the answer to its request only when every send
+// still owed belongs to that request; otherwise its request is not known, and no request
+// will take the same bytes on their own word.
 void hgcbox::AccountStray(const uint8_t* frame) {
     m_Account.CountReply();
     if (Crc16(frame, frame[2]) != 0) return;
@@ -646,12 +649,16 @@ void hgcbox::AccountStray(const uint8_t* frame) {
     uint64_t answered = m_Account.CopyOf(h, 0);
     if (answered) {
         if (!m_Account.Settle(answered)) m_Account.NoteUninvited();
-    } else if (m_Account.SettleFirstArrival(frame[3] & 0x7F, answered)) {
-        m_Account.Record(h, answered);
-    } else {
-        m_Account.NoteUninvited();
-        m_Account.Record(h, 0);
+        return;
     }
+    uint64_t sole = 0;
+    const bool known = m_Account.SoleOwner(sole);
+    // Between the tries of a request, most likely the reply to one of its earlier sends.
+    if (m_Request && m_Account.Settle(m_Request->key))
+        answered = m_Request->key;
+    else if (!m_Account.SettleFirstArrival(frame[3] & 0x7F, answered))
+        m_Account.NoteUninvited();
+    m_Account.Record(h, known && sole == answered ? answered : 0);
 }
 
 // What a whole good reply to the running request is: its answer, or a copy, a late reply to
@@ -768,9 +775,9 @@ bool hgcbox::Transact(uint32_t length) {
         if (got == 1) {
             if (gather.Feed(b, addressOk)) {
                 if (Crc16(RxBuf, RxBuf[2]) != 0) {
-                    // Most likely this request's reply, broken on the line.
+                    // Perhaps this request's reply, broken on the line, perhaps a broken copy:
+                    // it settles nothing.
                     m_Account.CountReply();
-                    if (m_Request) m_Account.Settle(m_Request->key);
                     res = kResultBadCrc;
                     break;
                 }

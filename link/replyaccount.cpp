@@ -46,6 +46,13 @@ bool ReplyAccount::SettleFirstArrival(uint8_t function, uint64_t& request) {
     return true;
 }
 
+bool ReplyAccount::SoleOwner(uint64_t& request) {
+    Expire();
+    if (owed_.empty()) return false;
+    request = owed_.front().request;
+    return std::all_of(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.request == request; });
+}
+
 void ReplyAccount::Unanswered(uint64_t request) {
     for (Owed& o : owed_)
         if (o.request == request) o.unanswered = true;

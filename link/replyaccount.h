@@ -40,6 +40,8 @@ public:
     // the oldest send owed a reply whose request ended unanswered, else the oldest one of
     // the function, else the oldest of all. false when none is owed.
     bool SettleFirstArrival(uint8_t function, uint64_t& request);
+    // Every send still owed a reply belongs to one request frame (then in `request`).
+    bool SoleOwner(uint64_t& request);
     // A request ended without an answer: its sends' replies, when they come, are no copies
     // of anything, so nothing but the account can tell them from another request's answer.
     void Unanswered(uint64_t request);
