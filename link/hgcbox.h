@@ -79,9 +79,12 @@ public:
     // put-aside reply is the answer only when the controller gives it again to a later send
     // of this request; a try that put one aside has not failed, so when the tries run out
     // with one put aside the request gets one more. In doubt the request fails, as one
-    // without a reply does. Requests are told apart by the function and the first keyBytes
-    // bytes of the body (0: the whole body): requests that differ only in the end of a
-    // period get the same records from the same start.
+    // without a reply does. Before its first send, the replies still owed to an earlier
+    // request of the same function that ended unanswered (or on an answer given again) are
+    // awaited, at most until they are written off, so that none is taken for this one's.
+    // Requests are told apart by the function and the first keyBytes bytes of the body (0:
+    // the whole body): requests that differ only in the end of a period get the same
+    // records from the same start.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isDoubtful,
                  size_t keyBytes = 0);
