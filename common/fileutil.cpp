@@ -240,41 +240,50 @@ int CreateTempFileBeside(const std::string& path, std::string& tmp) {
     return CreateTempBeside(folder, name, tmp);
 }
 
+// Reads an open regular file of `size` bytes from its start by position (the descriptor's
+// own place stays where it was): a whole file, or at most its first `limit` bytes. A whole
+// file is read one byte past the limit, which tells a file that grew past it while being
+// read from one that ends there. false (errno set, data empty) on a failed read or a whole
+// file over the limit (EFBIG).
+template <typename Buf>
+static bool ReadFromStart(int fd, off_t size, Buf& data, size_t limit, bool whole) {
+    data.clear();
+    const uint64_t bytes = size > 0 ? uint64_t(size) : 0;
+    if (whole && bytes > limit) {
+        errno = EFBIG;
+        return false;
+    }
+    data.reserve(size_t(std::min<uint64_t>(bytes, limit)));
+    const size_t want = whole && limit < SIZE_MAX ? limit + 1 : limit;
+    char buf[65536];
+    while (data.size() < want) {
+        const ssize_t n = ::pread(fd, buf, std::min(sizeof buf, want - data.size()), off_t(data.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            data.clear();
+            return false;
+        }
+        if (n == 0) break;
+        data.insert(data.end(), buf, buf + n);
+    }
+    if (data.size() > limit) {
+        data.clear();
+        errno = EFBIG;
+        return false;
+    }
+    return true;
+}
+
 template <typename Buf>
 static bool ReadInto(const std::string& path, Buf& data, size_t limit, bool whole) {
     data.clear();
     struct stat st;
     const int fd = OpenRegular(path, st);
     if (fd < 0) return false;
-    const uint64_t size = st.st_size > 0 ? uint64_t(st.st_size) : 0;
-    if (whole && size > limit) {
-        ::close(fd);
-        errno = EFBIG;
-        return false;
-    }
-    data.reserve(size_t(std::min<uint64_t>(size, limit)));
-    // A whole file is read one byte past the limit, which tells a file that grew past it
-    // while being read from one that ends there.
-    const size_t want = whole && limit < SIZE_MAX ? limit + 1 : limit;
-    char buf[65536];
-    bool ok = true;
-    while (data.size() < want) {
-        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, want - data.size()));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        data.insert(data.end(), buf, buf + n);
-    }
+    const bool ok = ReadFromStart(fd, st.st_size, data, limit, whole);
     const int saved = errno;
     ::close(fd);
     errno = saved;
-    if (ok && data.size() > limit) {
-        ok = false;
-        errno = EFBIG;
-    }
-    if (!ok) data.clear();
     return ok;
 }
 
@@ -324,31 +333,7 @@ bool ReadBackWorkingFile(std::FILE* f, std::vector<uint8_t>& data, size_t maxSiz
     const int fd = ::fileno(f);
     struct stat st;
     if (fd < 0 || ::fstat(fd, &st) != 0) return false;
-    if (st.st_size > 0 && uint64_t(st.st_size) > maxSize) {
-        errno = EFBIG;
-        return false;
-    }
-    data.reserve(size_t(std::max<off_t>(st.st_size, 0)));
-    // Read from the start by position, so that the handle's own place (where writing goes
-    // on) stays where it was. One byte past the limit tells a file that grew past it.
-    const size_t want = maxSize < SIZE_MAX ? maxSize + 1 : maxSize;
-    char buf[65536];
-    while (data.size() < want) {
-        const ssize_t n = ::pread(fd, buf, std::min(sizeof buf, want - data.size()), off_t(data.size()));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            data.clear();
-            return false;
-        }
-        if (n == 0) break;
-        data.insert(data.end(), buf, buf + n);
-    }
-    if (data.size() > maxSize) {
-        data.clear();
-        errno = EFBIG;
-        return false;
-    }
-    return true;
+    return ReadFromStart(fd, st.st_size, data, maxSize, true);
 }
 
 namespace {

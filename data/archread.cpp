@@ -102,13 +102,6 @@ CtlMinuteTime RoundDown5(CtlMinuteTime t) {
     return t;
 }
 
-// Status-panel text of a refused reply: "Команда N.  " and the reason.
-std::string CommandText(uint8_t function, const char* reason) {
-    char buf[160];
-    std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(function), reason ? reason : "");
-    return buf;
-}
-
 // How the records of one archive follow each other: the slot of a record (its 5-minute
 // slot, hour or day, the finer bytes zero), the slots before and after, and the hour the
 // controller's clock goes back over when winter time begins (table 6, bytes 3..5, from the
@@ -182,9 +175,6 @@ private:
     bool daily_;
     DstSwitchRule winter_;
 };
-
-// Status text of an answer refused because it repeats another request's.
-constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
 
 // The number of records of a reply frame; kMalformedReply when the count the controller
 // gives does not fit the frame it came in.
@@ -362,12 +352,12 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 n = RecordsInFrame(g_Hgc->RxBuf, t.recordSize);
                 if (n == kMalformedReply) {
                     ok = false;
-                    failText = CommandText(t.function, g_Hgc->ExchangeResultMessages[11]);
+                    failText = RefusedReplyText(t.function, g_Hgc->ExchangeResultMessages[11]);
                 } else if (givenAgain && (n == 0 ? received > 0 : !kept.AllOf(g_Hgc->RxBuf + kReplyRecords, n))) {
                     // An answer the controller insisted on although it is another request's
                     // brings no records: neither "no more records" nor records not kept yet.
                     ok = false;
-                    failText = CommandText(t.function, kRepeatedAnswer);
+                    failText = RefusedReplyText(t.function, kRepeatedAnswer);
                 }
             } else {
                 failText = g_Hgc->ResultText();

@@ -40,17 +40,8 @@ void Notice(const std::string& line1, const std::string& line2) {
     ShowQues(line1, line2);
 }
 
-std::string CommandText(uint8_t function, const char* reason) {
-    char text[160];
-    std::snprintf(text, sizeof text, "Команда %d.  %s", int(function), reason ? reason : "");
-    return text;
-}
-
 // Requests of the same log from the same index get the same records, however many they ask.
 constexpr size_t kIndexRequestKey = 6;
-
-// Status text of an answer refused because it repeats what the controller answered before.
-constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
 
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
@@ -116,7 +107,7 @@ public:
     // was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         if (ui_.statusBar) {
-            ui_.statusBar->SetPanelText(2, CommandText(function, reason));
+            ui_.statusBar->SetPanelText(2, RefusedReplyText(function, reason));
             ui_.statusBar->Repaint();
         }
         g_QuesKind = kQuesRetry;
@@ -131,7 +122,7 @@ public:
     // reason) in status panel 2, then how much was read.
     void RequestFailed(uint8_t function = 0, const char* reason = nullptr) {
         if (g_Hgc && ui_.statusBar) {
-            ui_.statusBar->SetPanelText(2, reason ? CommandText(function, reason) : std::string(g_Hgc->ResultText()));
+            ui_.statusBar->SetPanelText(2, reason ? RefusedReplyText(function, reason) : std::string(g_Hgc->ResultText()));
             ui_.statusBar->Repaint();
         }
         if (ui_.startMessageTimer) ui_.startMessageTimer();

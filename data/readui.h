@@ -1,7 +1,10 @@
 // How a controller read (archives, logs, report data) reaches the window around it: the
 // status bar, the waiting window and the timer that clears the status bar's message.
 #pragma once
+#include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <string>
 
 #include "common/uihooks.h"
 
@@ -18,5 +21,16 @@ struct ReadUi {
     // Starts the timer that clears status panel 2 three seconds later.
     std::function<void()> startMessageTimer;
 };
+
+// Status-panel text of a reply a read refused: "Команда N.  " and the reason.
+inline std::string RefusedReplyText(uint8_t function, const char* reason) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(function), reason ? reason : "");
+    return buf;
+}
+
+// The reason for refusing an answer the controller insisted on although it is another
+// request's.
+inline constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
 
 }  // namespace qvr

@@ -170,6 +170,19 @@ constexpr Layout kLayouts[] = {
     {33, 0, 0, true, 22},
 };
 
+// Marks the engine busy for the life of a request, so a request started from inside one of
+// its waits is refused instead of interleaved.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
 // Gathers a reply frame byte by byte into buf, as the reply check takes one: the start
 // byte 0x33, an address the caller accepts (else the search starts again), a length of 6 or
 // more (else again), then the rest. Feed is true when the byte completed the frame, which
@@ -196,24 +209,12 @@ public:
         return true;
     }
     uint32_t Have() const { return k_; }
+    const uint8_t* Frame() const { return buf_; }
 
 private:
     uint8_t* buf_;
     uint32_t k_ = 0;
 };
-
-// Marks the engine busy for the life of a request, so a request started from inside one of
-// its waits is refused instead of interleaved.
-class BusyScope {
-public:
-    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyScope() { flag_ = false; }
-
-private:
-    bool& flag_;
-};
-
-}  // namespace
 
 hgcbox::hgcbox(uint8_t address) : Address(address) {
     std::memset(Password, ' ', sizeof Password);
@@ -279,11 +280,7 @@ bool hgcbox::ReopenPortLocked() {
     }
     SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
     SetDtr(PortHandle, true);
-    // A port opened anew has nothing on its way.
-    m_Account.Clear();
-    m_AccountLink = LinkKind;
-    m_AccountPort = PortHandle;
-    m_AccountSocket = Socket;
+    NewLine();  // a port opened anew has nothing on its way
     PumpedWait(100);
     return true;
 }
@@ -544,46 +541,31 @@ bool hgcbox::WaitForInput(int timeoutMs) {
 // Never longer than ReplyMs plus the time of a longest frame at the line rate, and the
 // window is kept alive. false when Abort was found set (res 19).
 bool hgcbox::DrainLine(uint32_t& res) {
-    const bool tcp = LinkKind == 2;
-    const int fd = tcp ? Socket : PortHandle;
+    const int fd = LinkKind == 2 ? Socket : PortHandle;
     if (fd < 0) return true;
     const auto quiet = Ms(std::max<uint32_t>(InterByteMs, 1));
     auto limit = Ms(ReplyMs);
-    if (!tcp) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
+    if (LinkKind != 2) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
     const auto start = Clock::now();
     const auto end = start + limit;
     auto last = start;
     bool drained = false;
-    uint8_t junk[256];
     uint8_t frame[256] = {};
     FrameGatherer gather(frame);
     for (;;) {
-        qvr::ProcessMessages();
-        if (Abort) {
-            Abort = 0;
-            res = kResultAborted;
-            return false;
-        }
-        ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
+        const int got = TakeInStrays(gather, res);
+        if (got < 0) return false;
         const auto now = Clock::now();
         if (got > 0) {
             drained = true;
             last = now;
-            for (ssize_t i = 0; i < got; ++i)
-                if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(frame);
         }
         if (now >= end || (drained && now - last >= quiet)) return true;
         if (got > 0) continue;
-        // A TCP peer that closed the connection: the request ends at once.
-        if (tcp && got == 0) {
-            res = kResultRecvFailed;
-            m_LineDown = true;
-            return false;
-        }
         if (!drained) return true;  // nothing waits
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
-            if (!tcp) m_LineDown = true;
+            if (LinkKind != 2) m_LineDown = true;
             return true;
         }
     }
@@ -597,40 +579,53 @@ bool hgcbox::AwaitUnanswered(uint32_t& res) {
     const uint64_t key = m_Request->key;
     const uint8_t fn = m_Request->function;
     Clock::time_point until;
-    const bool tcp = LinkKind == 2;
-    const int fd = tcp ? Socket : PortHandle;
-    if (fd < 0) return true;
-    uint8_t junk[256];
+    if ((LinkKind == 2 ? Socket : PortHandle) < 0) return true;
     uint8_t frame[256] = {};
     FrameGatherer gather(frame);
     while (m_Account.AwaitsUnanswered(key, fn, until)) {
-        qvr::ProcessMessages();
-        if (Abort) {
-            Abort = 0;
-            res = kResultAborted;
-            return false;
-        }
-        const ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
-        if (got > 0) {
-            for (ssize_t i = 0; i < got; ++i)
-                if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(frame);
-            continue;
-        }
-        if (tcp && got == 0) {
-            res = kResultRecvFailed;
-            m_LineDown = true;
-            return false;
-        }
+        const int got = TakeInStrays(gather, res);
+        if (got < 0) return false;
+        if (got > 0) continue;
         const auto left = std::chrono::duration_cast<Ms>(until - Clock::now()).count();
         if (left <= 0 || !WaitForInput(int(left) + 1)) return true;
     }
     return true;
 }
 
+// One look at the line while no reply of the running try is awaited: the window messages,
+// then what waits is read and its whole frames go to the account. 1: bytes came; 0: none
+// wait; -1: Abort was found set, or the TCP peer closed the connection (res set).
+int hgcbox::TakeInStrays(FrameGatherer& gather, uint32_t& res) {
+    qvr::ProcessMessages();
+    if (Abort) {
+        Abort = 0;
+        res = kResultAborted;
+        return -1;
+    }
+    const bool tcp = LinkKind == 2;
+    const int fd = tcp ? Socket : PortHandle;
+    uint8_t junk[256];
+    const ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
+    if (got > 0) {
+        for (ssize_t i = 0; i < got; ++i)
+            if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(gather.Frame());
+        return 1;
+    }
+    if (tcp && got == 0) {
+        res = kResultRecvFailed;
+        m_LineDown = true;
+        return -1;
+    }
+    return 0;
+}
+
 // The account belongs to one line: another port handle or socket, or another kind of link,
 // is a new line with nothing on its way yet.
 void hgcbox::AccountForLine() {
-    if (m_AccountLink == LinkKind && m_AccountPort == PortHandle && m_AccountSocket == Socket) return;
+    if (m_AccountLink != LinkKind || m_AccountPort != PortHandle || m_AccountSocket != Socket) NewLine();
+}
+
+void hgcbox::NewLine() {
     m_Account.Clear();
     m_AccountLink = LinkKind;
     m_AccountPort = PortHandle;
@@ -664,7 +659,6 @@ void hgcbox::AccountStray(const uint8_t* frame) {
 // What a whole good reply to the running request is: its answer, or a copy, a late reply to
 // another request or a doubtful repeat that the wait goes on past.
 hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
-    m_Account.CountReply();
     RequestState* st = m_Request;
     if (!st) return Verdict::Take;
     const uint8_t fn = st->function;
@@ -673,6 +667,7 @@ hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
         AccountStray(frame);
         return Verdict::Drop;
     }
+    m_Account.CountReply();
     const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
     auto take = [&](int settles) {
         for (int i = 0; i < settles; ++i) m_Account.Settle(st->key);

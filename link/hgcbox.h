@@ -133,6 +133,8 @@ private:
     Verdict Judge(const uint8_t* frame);
     void AccountStray(const uint8_t* frame);
     bool AwaitUnanswered(uint32_t& res);
+    int TakeInStrays(class FrameGatherer& gather, uint32_t& res);
+    void NewLine();
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

@@ -76,7 +76,7 @@ uint64_t ReplyAccount::CopyOf(uint64_t reply, uint64_t request) const {
         const Seen& s = recent_[(next_ + kRecent - 1 - i) % kRecent];
         if (!s.used || s.reply != reply) continue;
         if (s.request == request) return 0;  // the same request answered alike: no copy
-        if (!other) other = s.request ? s.request : 1;
+        if (!other) other = s.request ? s.request : kUnknownRequest;
     }
     return other;
 }

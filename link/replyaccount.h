@@ -51,7 +51,9 @@ public:
 
     // The request frame a reply with these bytes answered recently, when that was another
     // frame than `request` and this one has not been answered with the same bytes: the reply
-    // is then a copy of an answer to another request. 0 when it is not.
+    // is then a copy of an answer to another request (kUnknownRequest when that request is
+    // not known). 0 when it is not.
+    static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
     uint64_t CopyOf(uint64_t reply, uint64_t request) const;
     // Remembers a reply and the request frame it answered (0: not known).
     void Record(uint64_t reply, uint64_t request);
