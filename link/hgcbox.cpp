@@ -228,6 +228,11 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 
+uint32_t hgcbox::HorizonMs() const {
+    const uint32_t send = LinkKind == 2 ? TcpSendDelayMs : 256u * 10u * 1000u / std::max<uint32_t>(Baud, 1);
+    return ReplyAccount::kHorizonWaits * (ReplyMs + send);
+}
+
 double hgcbox::RtsHoldSeconds(uint32_t n, uint32_t baud) {
     float bitTime = 1.0f / float(baud ? baud : 1);
     return double(float(n + 1) * 10.0f * bitTime);

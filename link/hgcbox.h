@@ -65,6 +65,9 @@ public:
     char ResultBuf[408] = {};   // text of hgcbox::ResultText (UTF-8)
     uint8_t LastFunction = 0;   // function code of the last request
     uint32_t TcpSendDelayMs = 500;  // pause before every TCP send
+    // A test tool: every good reply to a send is taken on its own word, as the plain
+    // send-wait-take loop does; nothing is doubted, confirmed or awaited.
+    bool Plain = false;
 
     // Builds, sends and checks one request; true when Result is 0. For the fixed-length
     // functions the body must hold the size of the layout (function 1: a TableRequest);
@@ -103,6 +106,12 @@ public:
     // Forms the message of result 8 from the controller's error code.
     void SetControllerError(uint8_t code);
 
+    // Confirming sends made since the engine was created (a reply in doubt asked again).
+    uint32_t ConfirmingSends() const { return m_Confirms; }
+    // How long the engine remembers a reply and owes a send its reply, ms: kHorizonWaits
+    // waits, a wait being the reply time and what one send costs on the line.
+    uint32_t HorizonMs() const;
+
     // true while a request runs (a window message handled inside its waits sees this).
     bool Busy() const { return m_Busy; }
 
@@ -118,6 +127,7 @@ private:
     bool WaitForInput(int timeoutMs);
     void Purge();
 
+    uint32_t m_Confirms = 0;
     bool m_Busy = false;
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_GivenAgain = false;

@@ -23,6 +23,7 @@ public:
 
     // A send that has not been answered after this many of its waits will not be answered.
     static constexpr int kOwedWaits = 6;
+    static constexpr int kHorizonWaits = 2;
     // Replies remembered, and how many replies after an uninvited one the controller is still
     // taken to send copies.
     static constexpr size_t kRecent = 48;
