@@ -306,18 +306,42 @@ std::FILE* OpenRegularFile(const std::string& path) {
     return f;
 }
 
-std::FILE* CreateWorkingFile(const std::string& path) {
+namespace {
+// What refused a removal or creation of `path` that failed with errno: its folder (with a
+// trailing '/') when the folder is missing, on a read-only disk or not open to this user
+// for changes; else the file. A refused access is the folder's when the system's access
+// check for writing and searching it fails too; otherwise the entry itself is protected
+// (another user's file in a sticky folder, an immutable file). errno is kept.
+std::string RefusedBy(const std::string& path) {
+    const int err = errno;
+    std::string folder, name;
+    SplitPath(path, folder, name);
+    if (folder.empty()) folder = "./";
+    bool folderRefused = err == EROFS || err == ENOENT || err == ENOTDIR;
+    if (err == EACCES || err == EPERM)
+        folderRefused = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0;
+    errno = err;
+    return folderRefused ? folder : path;
+}
+}  // namespace
+
+std::FILE* CreateWorkingFile(const std::string& path, std::string* failedAt) {
     // A working file holds what one read received and is read back only by this program,
     // so nobody else needs to read it: 0600. It is opened for reading too, so that it is
     // read back through this handle and not through its name, which anyone who may write
     // to the folder could by then have given to another file.
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return nullptr;
+    const auto fail = [&]() -> std::FILE* {
+        if (failedAt) *failedAt = RefusedBy(path);
+        return nullptr;
+    };
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return fail();
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return fail();
     std::FILE* f = ::fdopen(fd, "w+b");
     if (!f) {
         const int saved = errno;
         ::close(fd);
+        if (failedAt) *failedAt = path;
         errno = saved;
     }
     return f;
@@ -354,10 +378,10 @@ std::string LastChars(const std::string& s, size_t chars) {
 }
 
 // Why a file operation failed, in the program's words; the number for the rare rest.
-std::string FailureReason(int err) {
+std::string FailureReason(int err, bool folder) {
     switch (err) {
     case EACCES:
-    case EPERM: return "нет доступа";
+    case EPERM: return folder ? "нет доступа к папке" : "нет доступа";
     case ENOSPC:
     case EDQUOT: return "нет места на диске";
     case EROFS: return "диск только для чтения";
@@ -377,8 +401,10 @@ std::string FailureReason(int err) {
 }
 }  // namespace
 
-std::string FileFailureText(const std::string& path, int err) {
-    const std::string reason = FailureReason(err);
+std::string FileFailureText(const std::string& shownPath, int err) {
+    const bool folder = shownPath.size() > 1 && shownPath.back() == '/';
+    const std::string path = folder ? shownPath.substr(0, shownPath.size() - 1) : shownPath;
+    const std::string reason = FailureReason(err, folder);
     const std::string ellipsis = "…";
     const size_t used = CharCount(reason) + 2;  // the reason and ": "
     const size_t room = kFailureTextChars > used ? kFailureTextChars - used : 1;

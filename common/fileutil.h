@@ -47,8 +47,11 @@ std::FILE* OpenRegularFile(const std::string& path);
 // Opens the working file of a read, made new each time: whatever stands at the path is
 // removed (a symbolic link itself, never what it leads to), then a regular file is created
 // exclusively, without following a link, readable and writable by this user only, and
-// opened for writing and reading ("w+b"). nullptr (errno set) when either step fails.
-std::FILE* CreateWorkingFile(const std::string& path);
+// opened for writing and reading ("w+b"). nullptr (errno set) when either step fails; then
+// `failedAt`, when given, names what refused, for FileFailureText(*failedAt, errno): the
+// folder, with a trailing '/', when it is missing, on a read-only disk or this user may not
+// change what it holds; else the file itself.
+std::FILE* CreateWorkingFile(const std::string& path, std::string* failedAt = nullptr);
 
 // Reads back the whole content of a file through the handle that wrote it (one from
 // CreateWorkingFile), never through its name, which may lead to another file by then:
@@ -72,7 +75,8 @@ int CreateTempFileBeside(const std::string& path, std::string& tmp);
 // as much of the path's end as fits, from a folder boundary, after "…"; by its name when
 // even "…/name" is too long, and by the end of the name after "…" when the name is. `err`
 // is the errno value of the failure; ENOENT and ENOTDIR are read as a missing folder, as
-// they are for a file being made.
+// they are for a file being made. A path that ends in '/' names a folder: it is shown
+// without that slash, and a refused access reads "нет доступа к папке".
 constexpr size_t kFailureTextChars = 60;
 std::string FileFailureText(const std::string& path, int err);
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,12 +166,51 @@ TEST(FileUtil, WorkingFileIsMadeNewEachTime) {
         EXPECT_TRUE(tooBig.empty());
     }
 
-    // A working file that cannot be made is named in the notice with the reason, in one
-    // line that fits the message box.
-    const std::FILE* none = CreateWorkingFile(dir.path() + "/no/datafile.hdm");
-    const std::string missing = FileFailureText(dir.path() + "/no/datafile.hdm", errno);
-    EXPECT_EQ(none, nullptr);
-    EXPECT_TRUE(missing.ends_with("/no/datafile.hdm: папка не найдена")) << missing;
+    // A working file that cannot be made: the notice names what refused, the folder or the
+    // file, and why. The folder's permissions bind root only through another user's
+    // eyes, so those rows run as one under root; a file of another user needs root.
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    for (const char* folder : {"/ro", "/sticky"}) ASSERT_TRUE(MakeDir(dir.path() + folder));
+    for (const char* file : {"/ro/datafile.hdm", "/sticky/datafile.hdm"}) {
+        ASSERT_TRUE(WriteFileAtomic(dir.path() + file, std::string("old")));
+        ASSERT_EQ(::chmod((dir.path() + file).c_str(), 0666), 0);
+    }
+    ASSERT_EQ(::chmod((dir.path() + "/ro").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod((dir.path() + "/sticky").c_str(), 01777), 0);
+    const bool root = ::geteuid() == 0;
+    const struct {
+        std::string folder;
+        bool asUser;    // refused to a user, not to root
+        bool rootOnly;  // the file must be another user's
+        std::string shown;
+    } refused[] = {
+        {"/no", false, false, "/no: папка не найдена"},
+        {"/ro", true, false, "/ro: нет доступа к папке"},
+        {"/sticky", true, true, "/sticky/datafile.hdm: нет доступа"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.folder);
+        if (c.rootOnly && !root) {
+            std::printf("[ SKIPPED  ] %s: needs a file of another user (run as root)\n", c.folder.c_str());
+            continue;
+        }
+        std::string failedAt;
+        std::FILE* f;
+        int err;
+        {
+            std::optional<AsUser> user;
+            if (root && c.asUser) {
+                ASSERT_TRUE(user.emplace(65534, 65534).ok());
+            }
+            f = CreateWorkingFile(dir.path() + c.folder + "/datafile.hdm", &failedAt);
+            err = errno;
+        }
+        EXPECT_EQ(f, nullptr);
+        if (f) std::fclose(f);
+        const std::string line = FileFailureText(failedAt, err);
+        EXPECT_TRUE(line.ends_with(c.shown)) << line;
+    }
+    ASSERT_EQ(::chmod((dir.path() + "/ro").c_str(), 0755), 0);
     std::string longName;
     while (longName.size() < 140) longName += "я";
     const struct {
