@@ -88,39 +88,61 @@ void CtlSim::SetFatePlan(FatePlan plan) {
     plan_ = std::move(plan);
     planReplies_ = 0;
     planSent_.clear();
+    planAsked_.clear();
     planLast_ = {};
     queue_.clear();
 }
 
 // Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
-void CtlSim::Schedule(Conn& c, std::vector<uint8_t> out) {
+void CtlSim::Schedule(Conn& c, std::vector<uint8_t> out, Clock::time_point asked) {
     std::lock_guard<std::mutex> lk(mu_);
     const int n = ++planReplies_;
     const ReplyFate fate = plan_(n);
     if (fate.broken) out.back() ^= 0x5A;
     planSent_.erase(planSent_.begin(), planSent_.lower_bound(n - 16));
+    planAsked_.erase(planAsked_.begin(), planAsked_.lower_bound(n - 16));
+    planAsked_[n] = asked;
     const auto now = Clock::now();
     auto due = std::max(now + std::chrono::milliseconds(fate.delayMs), planLast_);
-    auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes) {
-        queue_.push_back({at, &c, c.fd, bytes});
+    auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of) {
+        queue_.push_back({at, &c, c.fd, bytes, of});
         std::stable_sort(queue_.begin(), queue_.end(), [](const Timed& a, const Timed& b) { return a.at < b.at; });
+    };
+    // A copy goes only while it is young enough, when the fate says so.
+    auto young = [&](Clock::time_point at, Clock::time_point of) {
+        return fate.copiesWithinMs < 0 || at - of <= std::chrono::milliseconds(fate.copiesWithinMs);
     };
     // A copy of what went out for an earlier request, just before this reply or in its
     // place (a reply that never went out is not copied).
     const auto stale = fate.staleOf > 0 ? planSent_.find(fate.staleOf) : planSent_.end();
     if (stale != planSent_.end()) {
         const std::vector<uint8_t> copy = stale->second;
-        push(fate.staleInstead ? due : std::max(now, planLast_), copy);
-        if (fate.staleInstead) {
-            planSent_[n] = copy;
-            planLast_ = due;
-            return;
+        const auto at = fate.staleInstead ? due : std::max(now, planLast_);
+        const auto of = planAsked_.count(fate.staleOf) ? planAsked_[fate.staleOf] : asked;
+        if (young(at, of)) {
+            push(at, copy, of);
+            if (fate.staleInstead) {
+                planSent_[n] = copy;
+                planAsked_[n] = of;
+                planLast_ = due;
+                return;
+            }
         }
     }
     planSent_[n] = out;
-    push(due, out);
+    push(due, out, asked);
     planLast_ = due;
-    if (fate.copyAfterMs >= 0) push(due + std::chrono::milliseconds(fate.copyAfterMs), out);
+    const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
+    if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked);
+}
+
+void CtlSim::NoteAge(Clock::time_point asked) { oldestReply_ = std::max(oldestReply_, Clock::now() - asked); }
+
+int CtlSim::TakeOldestReplyMs() {
+    std::lock_guard<std::mutex> lk(mu_);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(oldestReply_).count();
+    oldestReply_ = {};
+    return int(ms);
 }
 
 int CtlSim::FlushDue() {
@@ -142,6 +164,7 @@ int CtlSim::FlushDue() {
         if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
             std::lock_guard<std::mutex> lk(mu_);
             ++replies_;
+            NoteAge(t.asked);
         }
     }
     return next;
@@ -454,6 +477,7 @@ void CtlSim::Parse(Conn& c) {
 }
 
 void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
+    const auto asked = Clock::now();
     const uint8_t fn = frame[3];
     Faults f;
     Reply r;
@@ -506,7 +530,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         planned = bool(plan_);
     }
     if (planned) {
-        Schedule(c, std::move(out));
+        Schedule(c, std::move(out), asked);
         return;
     }
 
@@ -521,6 +545,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     if (f.duplicateReply && Pause(f.duplicateDelayMs)) WriteAll(c.fd, out.data(), out.size());
     std::lock_guard<std::mutex> lk(mu_);
     ++replies_;
+    NoteAge(asked);
 }
 
 }  // namespace ctlsim

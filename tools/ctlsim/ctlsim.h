@@ -56,6 +56,8 @@ struct ReplyFate {
     int copyAfterMs = -1;      // >= 0: the same reply once more, this long after it
     int staleOf = 0;           // > 0: a copy of the reply to the staleOf-th request ...
     bool staleInstead = false; // ... instead of this reply (else just before it)
+    int copiesWithinMs = -1;   // >= 0: a copy (sent twice or stale) goes out only while it is
+                               // at most this old, counted from the request it answers
 };
 // The fate of the reply to the index-th request since the plan was set (1 = the first).
 using FatePlan = std::function<ReplyFate(int index)>;
@@ -112,6 +114,9 @@ public:
     std::vector<uint8_t> RawReceived();            // every byte received, preambles included
     int RepliesSent();
     void ClearLog();
+    // The oldest any reply or copy was when it went out since the last call: the time from
+    // the request it answers coming in to its last byte written, ms.
+    int TakeOldestReplyMs();
     // Waits up to timeoutMs until at least n requests have been accepted.
     bool WaitForRequests(size_t n, int timeoutMs);
 
@@ -142,9 +147,11 @@ private:
         Conn* conn;
         int fd;
         std::vector<uint8_t> bytes;
+        std::chrono::steady_clock::time_point asked;  // when the request it answers came
     };
     void Run();
-    void Schedule(Conn& c, std::vector<uint8_t> out);
+    void Schedule(Conn& c, std::vector<uint8_t> out, std::chrono::steady_clock::time_point asked);
+    void NoteAge(std::chrono::steady_clock::time_point asked);  // a reply went out (locked)
     int FlushDue();  // writes what is due; ms until the next one (-1: none)
     void Feed(Conn& c, const uint8_t* p, size_t n);
     void Parse(Conn& c);
@@ -157,13 +164,15 @@ private:
     Faults faults_;
     FatePlan plan_;
     int planReplies_ = 0;                                // requests answered under the plan
-    std::map<int, std::vector<uint8_t>> planSent_;       // their replies, by number
+    std::map<int, std::vector<uint8_t>> planSent_;       // their replies, by number ...
+    std::map<int, std::chrono::steady_clock::time_point> planAsked_;  // ... and when they were asked
     std::chrono::steady_clock::time_point planLast_{};   // when the last reply is due
     std::vector<Timed> queue_;
     int faultRequests_ = 0;  // requests answered since SetFaults
     std::vector<std::vector<uint8_t>> requests_;
     std::vector<uint8_t> raw_;
     int replies_ = 0;
+    std::chrono::steady_clock::duration oldestReply_{};
 
     std::thread thread_;
     std::atomic<bool> running_{false};

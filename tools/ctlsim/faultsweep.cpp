@@ -3,15 +3,21 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
+#include "common/uihooks.h"
 #include "ctlsim/logs.h"
 #include "data/archread.h"
 #include "data/logread.h"
+#include "link/comportfunctions.h"
 #include "link/hgcbox.h"
 #include "link/tabledir.h"
 
@@ -20,12 +26,20 @@ namespace ctlsim {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+using Style = ArchiveSim::Style;
 
 // Summer time from the last Sunday of March at 3 h, winter time from the last Sunday of
 // October at 4 h: in 2026 the clock goes back over 25.10 03:00..03:59.
 const uint8_t kSwitchRules[6] = {3, 0xC9, 3, 10, 0xC9, 4};
 
 const char* const kDateQuestion = "Передаваемые контроллером данные не соответствуют";
+const char* const kRetryQuestion = "Не выполнено чтение";
+constexpr int kCom = 96;             // the COM port of the pseudo-terminal lines
+constexpr uint32_t kBaud = 115200;   // short RTS keying
+constexpr int kYesAnswers = 4;       // "Да" to at most this many questions of a read
+constexpr uint32_t kLogOldest = 500; // index of the first log record
+constexpr int kAttempts = 3;         // healthy runs: pairs run when the time does not hold
 
 uint64_t Mix(uint64_t x) {  // splitmix64
     x += 0x9E3779B97F4A7C15ull;
@@ -37,104 +51,225 @@ uint64_t Mix(uint64_t x) {  // splitmix64
 // Uniform in [lo, hi) from 64 random bits.
 double Between(uint64_t bits, double lo, double hi) { return lo + (hi - lo) * double(bits >> 11) / double(1ull << 53); }
 
-struct Shown {
-    std::vector<std::string> texts;  // "line 1 / line 2" of every box
-    bool dateQuestion = false;
+bool IsArchive(SweepKind k) { return k <= SweepKind::FiveMinute; }
+bool IsByIndex(SweepKind k) { return k == SweepKind::DiagByIndex || k == SweepKind::AuditByIndex; }
+int LogOf(SweepKind k) { return k == SweepKind::DiagByIndex || k == SweepKind::DiagByPeriod ? 0 : 1; }
+
+qvr::DataKind DataKindOf(SweepKind k) {
+    switch (k) {
+    case SweepKind::ChromHourly: return qvr::DataKind::ChromHour;
+    case SweepKind::WmtHourly: return qvr::DataKind::WmtHour;
+    case SweepKind::Daily: return qvr::DataKind::ChromDay;
+    default: return qvr::DataKind::Wmt5Min;
+    }
+}
+
+size_t RecordSize(SweepKind k) {
+    switch (k) {
+    case SweepKind::ChromHourly:
+    case SweepKind::Daily: return qvr::kChromHourDayRecordSize;
+    case SweepKind::WmtHourly: return qvr::kMoistureHourDayRecordSize;
+    case SweepKind::FiveMinute: return qvr::kMoisture5MinRecordSize;
+    default: return LogOf(k) == 0 ? qvr::kDiagRecordSize : qvr::kAuditRecordSize;
+    }
+}
+
+const char* KindName(SweepKind k) {
+    static const char* const kNames[] = {"hourly chromatograph", "hourly moisture", "daily", "5-minute",
+                                         "diagnostic by index", "intervention by index", "diagnostic by period",
+                                         "intervention by period"};
+    return kNames[int(k)];
+}
+
+CtlDateTime Shift(const CtlDateTime& t, double minutes) {
+    CtlDateTime r;
+    DateTimeToCtl(CtlToDateTime(t) + minutes / 1440.0 + (minutes >= 0 ? 1e-7 : -1e-7), r);
+    return r;
+}
+
+std::string Text(const CtlDateTime& t) {
+    char b[40];
+    std::snprintf(b, sizeof b, "%02d.%02d %02d:%02d", t.day, t.month, t.hour, t.minute);
+    return b;
+}
+
+// An archive's slots, span and gap in the sweep's content.
+struct ArchiveShape {
+    int unitMinutes;
+    CtlDateTime oldest, newest;  // slots of the first and the last record (before any growth)
+    CtlDateTime gap;             // the first slot of the gap ...
+    int gapUnits;                // ... and its length
+    int maxLength;               // the longest period a read asks, in slots
 };
 
-// What the user was shown; questions answered "Да" tell nothing when yesNotTold.
-Shown TakeShown(bool yesNotTold = false) {
-    Shown s;
-    for (const auto& q : qvr::ShownQues()) {
-        if (yesNotTold && q.question) continue;
-        s.texts.push_back(q.text1 + " / " + q.text2);
-        if (q.text1 == kDateQuestion) s.dateQuestion = true;
-    }
-    qvr::ClearQuesRecord();
-    return s;
+ArchiveShape ShapeOf(SweepKind k) {
+    if (k == SweepKind::Daily)
+        return {1440, CtlDateTime(26, 2, 27, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0), CtlDateTime(26, 3, 6, 0, 0, 0),
+                3, 12};
+    if (k == SweepKind::FiveMinute)
+        return {5, CtlDateTime(26, 10, 24, 0, 0, 0), CtlDateTime(26, 10, 26, 0, 0, 0), CtlDateTime(26, 10, 25, 6, 0, 0),
+                12, 30};
+    return {60, CtlDateTime(26, 10, 24, 0, 0, 0), CtlDateTime(26, 10, 26, 0, 0, 0), CtlDateTime(26, 10, 25, 6, 0, 0), 3,
+            14};
 }
 
-bool IsArchive(SweepRead r) { return r == SweepRead::Hourly || r == SweepRead::Daily || r == SweepRead::FiveMinute; }
-
-qvr::DataKind KindOf(SweepRead r) {
-    return r == SweepRead::Hourly ? qvr::DataKind::ChromHour
-           : r == SweepRead::Daily ? qvr::DataKind::ChromDay
-                                   : qvr::DataKind::Wmt5Min;
+// The time of log record i.
+CtlDateTime LogTime(int i) {
+    return CtlDateTime(26, 12, uint8_t(1 + i / 24), uint8_t(i % 24), uint8_t(i * 7 % 60), uint8_t(i % 60));
 }
 
-int LogOf(SweepRead r) { return r == SweepRead::DiagByIndex || r == SweepRead::DiagByPeriod ? 0 : 1; }
+int LogSize(const SweepContent& content, int log) { return log == 0 ? content.diagRecords : content.auditRecords; }
 
-// The controller's content: archives a day either side of the periods read; logs of
-// distinct events whose last reply holds more than one record.
-void Fill(SweepRead r, ArchiveSim& arch, LogSim& logs) {
-    switch (r) {
-    case SweepRead::Hourly:
-        arch.Generate(SimArchive::ChromHour, CtlDateTime(26, 10, 24, 0, 0, 0), CtlDateTime(26, 10, 26, 0, 0, 0),
-                      kSwitchRules);
-        break;
-    case SweepRead::Daily:
-        arch.Generate(SimArchive::ChromDay, CtlDateTime(26, 2, 27, 0, 0, 0), CtlDateTime(26, 3, 20, 0, 0, 0));
-        break;
-    case SweepRead::FiveMinute:
-        arch.Generate(SimArchive::Wmt5Min, CtlDateTime(26, 10, 24, 0, 0, 0), CtlDateTime(26, 10, 26, 0, 0, 0),
-                      kSwitchRules);
-        break;
-    default: {
-        const int log = LogOf(r);
-        std::vector<Bytes> recs;
-        const int n = log == 0 ? 60 : 44;
-        for (int i = 0; i < n; ++i) {
-            const CtlDateTime t(26, 12, uint8_t(1 + i / 24), uint8_t(i % 24), uint8_t(i * 7 % 60), uint8_t(i % 60));
-            recs.push_back(log == 0 ? MakeDiagRecord(t, uint8_t(10 + i % 50), uint32_t(i))
-                                    : MakeAuditRecord(t, uint8_t(i % 38), uint8_t(i % 7), uint32_t(i)));
-        }
-        logs.SetRecords(log, 500, recs);
-        break;
+// A read with the kind's usual period or the whole log filled in.
+SweepRead Resolved(SweepRead r, const SweepContent& content, int grown) {
+    if (IsByIndex(r.kind)) {
+        if (r.first == 0) r.first = kLogOldest;
+        if (r.count == 0) r.count = LogSize(content, LogOf(r.kind)) + grown;
+        return r;
     }
-    }
-}
-
-// One read of the case's kind: the records kept (empty when nothing is shown).
-Bytes Read(const SweepCase& c) {
-    const SweepRead r = c.read;
-    qvr::ReadUi ui;
-    if (IsArchive(r)) {
-        CtlDateTime from = c.from, to = c.to;
-        if (from.year == 0 && r == SweepRead::Hourly)
-            from = CtlDateTime(26, 10, 25, 0, 0, 0), to = CtlDateTime(26, 10, 25, 13, 0, 0);
-        if (from.year == 0 && r == SweepRead::Daily)
-            from = CtlDateTime(26, 3, 1, 0, 0, 0), to = CtlDateTime(26, 3, 16, 0, 0, 0);
-        if (from.year == 0 && r == SweepRead::FiveMinute)
-            from = CtlDateTime(26, 10, 25, 2, 0, 0), to = CtlDateTime(26, 10, 25, 5, 0, 0);
-        qvr::ArchiveData data;
-        return qvr::ReadArchivePeriod(KindOf(r), from, to, ui, data) ? data.records : Bytes{};
-    }
-    qvr::LogData d;
-    const uint8_t log = uint8_t(LogOf(r));
-    bool ok;
-    if (r == SweepRead::DiagByIndex || r == SweepRead::AuditByIndex)
-        ok = qvr::ReadLogByIndex(log, 500, log == 0 ? 60 : 44, ui, d);
-    else
-        ok = qvr::ReadLogByPeriod(log, CtlDateTime(26, 12, 1, 0, 0, 0), CtlDateTime(26, 12, 3, 23, 59, 59), ui, d);
-    return ok ? d.rows : Bytes{};
-}
-
-size_t RecordSize(SweepRead r) {
-    switch (r) {
-    case SweepRead::Hourly:
-    case SweepRead::Daily:
-        return qvr::kChromHourDayRecordSize;
-    case SweepRead::FiveMinute:
-        return qvr::kMoisture5MinRecordSize;
-    case SweepRead::DiagByIndex:
-    case SweepRead::DiagByPeriod:
-        return qvr::kDiagRecordSize;
+    if (r.from.year != 0) return r;
+    switch (r.kind) {
+    case SweepKind::ChromHourly:
+    case SweepKind::WmtHourly:
+        r.from = CtlDateTime(26, 10, 25, 0, 0, 0), r.to = CtlDateTime(26, 10, 25, 13, 0, 0);
+        break;
+    case SweepKind::Daily:
+        r.from = CtlDateTime(26, 3, 1, 0, 0, 0), r.to = CtlDateTime(26, 3, 16, 0, 0, 0);
+        break;
+    case SweepKind::FiveMinute:
+        r.from = CtlDateTime(26, 10, 25, 2, 0, 0), r.to = CtlDateTime(26, 10, 25, 5, 0, 0);
+        break;
     default:
-        return qvr::kAuditRecordSize;
+        r.from = CtlDateTime(26, 12, 1, 0, 0, 0), r.to = CtlDateTime(26, 12, 3, 23, 59, 59);
+        break;
     }
+    return r;
 }
 
-// The program's globals a read uses, set for a run and put back after it.
+std::string Describe(const SweepRead& r) {
+    std::string s = KindName(r.kind);
+    if (IsByIndex(r.kind))
+        s += r.count ? " " + std::to_string(r.first) + "+" + std::to_string(r.count) : " whole log";
+    else if (r.from.year)
+        s += " " + Text(r.from) + ".." + Text(r.to);
+    if (r.grow) s += " after " + std::to_string(r.grow) + " new";
+    return s + (r.yes ? " Да" : " Нет");
+}
+
+// ------------------------------------------------------------------ what a read showed
+
+struct Box {
+    std::string text;
+    bool question = false;
+    bool yes = false;       // answered "Да"
+    bool date = false;      // the date question
+    int keptBefore = 0;     // archive reads: records kept before it (as far as the progress tells)
+};
+
+struct Outcome {
+    Bytes records;
+    size_t size = 1;
+    std::vector<Box> boxes;
+    std::vector<std::string> status;  // texts of failed requests in status panel 2
+    double seconds = 0;
+    size_t requests = 0;  // frames the controller took
+
+    size_t Count() const { return records.size() / size; }
+    bool Told() const {  // a notice, or a question answered "Нет"
+        return std::any_of(boxes.begin(), boxes.end(), [](const Box& b) { return !b.yes; });
+    }
+    bool Failed() const {
+        return !status.empty() || std::any_of(boxes.begin(), boxes.end(), [](const Box& b) {
+                   return b.text.rfind(kRetryQuestion, 0) == 0;
+               });
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> t;
+        for (const Box& b : boxes) t.push_back(b.text);
+        return t;
+    }
+    // The records by their stamps (day.month hour:minute), the boxes and the failures.
+    std::string Story() const {
+        std::string s = std::to_string(Count()) + " records";
+        for (size_t i = 0; i < Count(); ++i) {
+            const uint8_t* r = &records[i * size];
+            char b[24];
+            std::snprintf(b, sizeof b, "%s%02d.%02d %02d:%02d", i ? " " : " (", r[2], r[1], r[3], r[4]);
+            s += b;
+        }
+        s += std::string(Count() ? ")" : "") + ", " + std::to_string(requests) + " requests";
+        for (const Box& b : boxes) {
+            s += "; [" + b.text + (b.question ? (b.yes ? " -> Да" : " -> Нет") : "");
+            if (b.date) s += " after " + std::to_string(b.keptBefore) + " kept";
+            s += "]";
+        }
+        for (const std::string& t : status) s += "; status \"" + t + "\"";
+        return s;
+    }
+};
+
+// The user in front of the read: answers by the read's choice and notes every box, with how
+// far the progress had come.
+class User : public qvr::IProgress, public qvr::IStatusBar {
+public:
+    void Begin(bool yes) {
+        yes_ = yes;
+        left_ = kYesAnswers;
+        position_ = 0;
+        boxes_.clear();
+        status_.clear();
+    }
+    uint8_t Answer(const qvr::QuesBox& q) {
+        Box b;
+        b.text = q.text1 + " / " + q.text2;
+        b.question = q.question;
+        b.date = q.text1 == kDateQuestion;
+        b.keptBefore = std::max(position_ - 1, 0);
+        if (q.question && yes_ && left_ > 0) {
+            --left_;
+            b.yes = true;
+        }
+        boxes_.push_back(b);
+        return b.yes ? 1 : 0;
+    }
+    void SetMax(int) override {}
+    void SetPosition(int pos) override { position_ = pos; }
+    void SetPanelText(int panel, const std::string& text) override {
+        if (panel == 2 && !text.empty()) status_.push_back(text);
+    }
+    std::string PanelText(int) const override { return {}; }
+
+    std::vector<Box> boxes_;
+    std::vector<std::string> status_;
+
+private:
+    bool yes_ = false;
+    int left_ = 0;
+    int position_ = 0;
+};
+
+// The longest stretch between two looks of the engine's waits at the window messages: how
+// long the process was kept from running them.
+class Pump {
+public:
+    void Beat() {
+        const auto now = Clock::now();
+        if (last_ != Clock::time_point{}) longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    void Pause() { last_ = {}; }
+    int TakeLongestMs() {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(longest_).count();
+        longest_ = {};
+        return int(ms);
+    }
+
+private:
+    Clock::time_point last_{};
+    Clock::duration longest_{};
+};
+
+// The program's globals a run uses, set for it and put back after it.
 class Stage {
 public:
     Stage() : savedDir_(g_ProgDir) {
@@ -148,9 +283,13 @@ public:
         *FieldPtr(14, 6) = 9;
         qvr::g_ArchiveEndPauseMs = 0;
         qvr::ClearQuesRecord();
+        qvr::SetQuesHandler([this](const qvr::QuesBox& q) { return user.Answer(q); });
+        qvr::SetMessagePump([this] { pump.Beat(); });
     }
     ~Stage() {
         g_Hgc = nullptr;
+        qvr::SetQuesHandler(nullptr);
+        qvr::SetMessagePump(nullptr);
         for (const char* f : {"datafile.hdm", "datafile.ala", "datafile.aud"}) qvr::RemoveFile(g_ProgDir + f);
         rmdir(dir_.c_str());
         g_ProgDir = savedDir_;
@@ -162,141 +301,592 @@ public:
     }
     bool Ok() const { return !dir_.empty(); }
 
+    User user;
+    Pump pump;
+
 private:
     std::string savedDir_, dir_;
     uint8_t savedMemory_[kTableMemorySize];
 };
 
-// An engine on a new TCP connection to the simulator.
-std::unique_ptr<hgcbox> Engine(int port, const SweepCase& c) {
-    auto box = std::make_unique<hgcbox>(7);
-    box->LinkKind = 2;
-    box->DoClosePort = 0;
-    box->Socket = ConnectLoopback(port);
-    box->TcpSendDelayMs = uint32_t(c.sendDelayMs);
-    box->ReplyMs = uint32_t(c.replyMs);
-    box->InterByteMs = 50;
-    box->Tries = uint8_t(c.tries);
-    return box;
+// The engine's settings for a case's line (the port or socket not yet given).
+void Configure(hgcbox& box, const SweepCase& c, bool plain) {
+    box.Plain = plain;
+    box.ReplyMs = uint32_t(c.replyMs);
+    box.InterByteMs = 50;
+    box.Tries = uint8_t(c.tries);
+    if (c.line == SweepLine::Tcp) {
+        box.LinkKind = 2;
+        box.DoClosePort = 0;
+        box.TcpSendDelayMs = uint32_t(c.sendDelayMs);
+    } else {
+        box.LinkKind = 0;
+        box.ComPort = kCom;
+        box.Baud = kBaud;
+        box.FreePortWait = 1;
+        box.DoClosePort = c.line == SweepLine::PtyClosing ? 1 : 0;
+    }
 }
 
-}  // namespace
-
-SweepCase DrawSweepCase(uint64_t seed, bool mild) {
-    uint64_t s = Mix(seed);
-    auto next = [&s] { return s = Mix(s); };
-    SweepCase c;
-    c.read = SweepRead(next() % kSweepReadCount);
-    static const ArchiveSim::Style kStyles[] = {ArchiveSim::Style::Filter, ArchiveSim::Style::ReadOn,
-                                               ArchiveSim::Style::SlotBefore, ArchiveSim::Style::PastEnd};
-    if (IsArchive(c.read)) c.style = kStyles[next() % 4];
-    static const int kTries[] = {1, 2, 2, 3, 3};
-    c.tries = mild ? 2 + int(next() % 2) : kTries[next() % 5];
-    c.reads = next() % 5 < 2 ? 2 : 1;
-    c.replyMs = 150;
-    static const char* const kReads[] = {"hourly", "daily", "5-minute", "diagnostic by index", "intervention by index",
-                                         "diagnostic by period", "intervention by period"};
-    static const char* const kStyleNames[] = {"filter", "read on", "slot before", "past the end", "ignore start"};
-    c.name = "seed " + std::to_string(seed) + ": " + kReads[int(c.read)] +
-             (IsArchive(c.read) ? std::string(", ") + kStyleNames[int(c.style)] : std::string()) + ", tries " +
-             std::to_string(c.tries) + ", reads " + std::to_string(c.reads) + (mild ? ", mild" : "");
-    // The fate of each reply follows from the seed and its number alone.
-    const uint64_t planSeed = next();
-    const double wait = c.replyMs;
-    c.plan = [planSeed, wait, mild](int index) {
-        const uint64_t r = Mix(planSeed ^ Mix(uint64_t(index)));
-        const uint64_t a = Mix(r), b = Mix(a);
-        ReplyFate f;
-        if (mild) {
-            f.delayMs = int(Between(a, 0, 0.9) * wait);
-            return f;
-        }
-        const int pick = int(r % 100);
-        if (pick < 40) {
-            f.delayMs = int(Between(a, 0, 0.3) * wait);  // in time
-        } else if (pick < 60) {
-            f.delayMs = int(Between(a, 0.5, 4) * wait);  // late
-        } else if (pick < 75) {
-            f.copyAfterMs = int(Between(a, 0.2, 1.5) * wait);  // sent twice
-        } else if (pick < 83) {
-            f.staleOf = index - 1 - int(b % 3);  // a copy of one of the last few instead
-            f.staleInstead = true;
-        } else if (pick < 90) {
-            f.staleOf = index - 1 - int(b % 3);  // ... or before it
+// One simulated controller with its content on one line, and the engine on the other end.
+class Line {
+public:
+    Line(Stage& stage, const SweepCase& c, bool plainEngine) : stage_(stage), c_(c) {
+        sim.SetTableBytes(6, 0, Bytes(kSwitchRules, kSwitchRules + sizeof kSwitchRules));
+        sim.SetTableBytes(6, 6, {10});
+        logs.SetMaxPerReply(c.content.maxPerReply);
+        box = std::make_unique<hgcbox>(7);
+        Configure(*box, c, plainEngine);
+        if (c.line == SweepLine::Tcp) {
+            const int port = sim.StartTcp(0);
+            box->Socket = port > 0 ? ConnectLoopback(port) : -1;
+            if (box->Socket < 0) error = "no TCP line to the simulator";
         } else {
-            f.broken = true;
+            const std::string path = sim.StartPty();
+            if (path.empty()) {
+                error = "no pseudo-terminal";
+            } else {
+                setenv(("QVR_COM" + std::to_string(kCom)).c_str(), path.c_str(), 1);
+                if (c.line == SweepLine::Pty && !box->ReopenPort())
+                    error = "the port of the pseudo-terminal does not open";
+            }
         }
-        return f;
-    };
-    return c;
+        g_Hgc = box.get();
+    }
+    ~Line() {
+        g_Hgc = nullptr;
+        if (box->Socket >= 0) close(box->Socket);
+        if (box->PortHandle >= 0) CloseComPort(box->PortHandle);
+        sim.Stop();
+        unsetenv(("QVR_COM" + std::to_string(kCom)).c_str());
+    }
+
+    // The case's controller, or (plain) the same heeding the start and the index it is asked.
+    void Controller(bool plain) {
+        arch.SetStyle(plain && c_.style == Style::IgnoreStart ? Style::Filter : c_.style);
+        logs.SetIgnoreIndex(!plain && c_.ignoreIndex);
+    }
+
+    // The content after `grown` records came to every archive and log.
+    void Content(int grown) {
+        if (grown == grown_) return;
+        grown_ = grown;
+        const SweepContent& ct = c_.content;
+        for (SweepKind k : {SweepKind::ChromHourly, SweepKind::WmtHourly, SweepKind::Daily, SweepKind::FiveMinute}) {
+            const ArchiveShape s = ShapeOf(k);
+            const SimArchive a = k == SweepKind::ChromHourly ? SimArchive::ChromHour
+                                 : k == SweepKind::WmtHourly ? SimArchive::WmtHour
+                                 : k == SweepKind::Daily     ? SimArchive::ChromDay
+                                                             : SimArchive::Wmt5Min;
+            arch.Generate(a, s.oldest, Shift(s.newest, double(grown) * s.unitMinutes),
+                          k == SweepKind::Daily ? nullptr : kSwitchRules);
+            if (ct.gap) arch.DropRecords(a, s.gap, Shift(s.gap, double(s.gapUnits - 1) * s.unitMinutes));
+        }
+        for (int log = 0; log < 2; ++log) {
+            std::vector<Bytes> recs;
+            for (int i = 0; i < LogSize(ct, log) + grown; ++i) {
+                if (ct.twinAt >= 0 && i == ct.twinAt + 1) {
+                    recs.push_back(recs.back());  // the same event again, alike byte for byte
+                    continue;
+                }
+                const CtlDateTime t = LogTime(i);
+                recs.push_back(log == 0 ? MakeDiagRecord(t, uint8_t(10 + i % 50), uint32_t(i))
+                                        : MakeAuditRecord(t, uint8_t(i % 38), uint8_t(i % 7), uint32_t(i)));
+            }
+            logs.SetRecords(log, kLogOldest, recs);
+        }
+    }
+
+    Outcome Read(const SweepRead& r) {
+        arch.ClearLog();
+        logs.ClearLog();
+        const size_t before = sim.Requests().size();
+        User& user = stage_.user;
+        user.Begin(r.yes);
+        qvr::ReadUi ui;
+        ui.statusBar = &user;
+        ui.openWait = [&user](int) -> qvr::IProgress* { return &user; };
+        Outcome o;
+        o.size = RecordSize(r.kind);
+        stage_.pump.Beat();
+        const auto t0 = Clock::now();
+        if (IsArchive(r.kind)) {
+            qvr::ArchiveData data;
+            if (qvr::ReadArchivePeriod(DataKindOf(r.kind), r.from, r.to, ui, data)) o.records = data.records;
+        } else {
+            qvr::LogData d;
+            const uint8_t log = uint8_t(LogOf(r.kind));
+            const bool ok = IsByIndex(r.kind) ? qvr::ReadLogByIndex(log, r.first, uint32_t(r.count), ui, d)
+                                              : qvr::ReadLogByPeriod(log, r.from, r.to, ui, d);
+            if (ok) o.records = d.rows;
+        }
+        o.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        stage_.pump.Beat();
+        stage_.pump.Pause();
+        o.boxes = user.boxes_;
+        o.status = user.status_;
+        o.requests = sim.Requests().size() - before;
+        return o;
+    }
+
+    // The case's reads one after the other, each with the content grown as it says.
+    std::vector<Outcome> Pass() {
+        std::vector<Outcome> out;
+        int grown = 0;
+        Content(0);
+        for (const SweepRead& r : c_.reads) {
+            grown += r.grow;
+            Content(grown);
+            out.push_back(Read(Resolved(r, c_.content, grown)));
+        }
+        return out;
+    }
+
+    // The oldest reply plus the longest stall of the engine since the last call, ms.
+    int TakeLateMs() { return sim.TakeOldestReplyMs() + stage_.pump.TakeLongestMs(); }
+
+    std::string error;
+    CtlSim sim{7};
+    ArchiveSim arch{sim};
+    LogSim logs{sim};
+    std::unique_ptr<hgcbox> box;
+
+private:
+    Stage& stage_;
+    const SweepCase& c_;
+    int grown_ = -1;
+};
+
+std::string ReadName(const SweepCase& c, size_t i) {
+    return "read " + std::to_string(i + 1) + " (" + Describe(c.reads[i]) + ")";
 }
 
-SweepResult RunSweepCase(const SweepCase& c) {
+// A faulty read against the clean read of the same read; what broke, or "".
+std::string Judge(const Outcome& k, const Outcome& clean, bool& complete, bool& told, bool& caught) {
+    const size_t size = k.size, n = k.Count(), m = clean.Count();
+    size_t same = 0;
+    while (same < n && same < m && std::memcmp(&k.records[same * size], &clean.records[same * size], size) == 0)
+        ++same;
+    const std::string at = "kept " + std::to_string(n) + " of " + std::to_string(m) + ": ";
+    // The first date question answered "Да" that the clean read did not ask at that record.
+    const Box* own = nullptr;
+    for (const Box& b : k.boxes) {
+        if (!b.date || !b.yes) continue;
+        const bool asked = std::any_of(clean.boxes.begin(), clean.boxes.end(), [&](const Box& x) {
+            return x.date && x.yes && x.keptBefore == b.keptBefore;
+        });
+        if (!asked) {
+            own = &b;
+            break;
+        }
+    }
+    std::string wrong;
+    caught = own != nullptr;
+    if (own) {
+        if (size_t(own->keptBefore) > same)
+            wrong = at + "record " + std::to_string(same + 1) +
+                    " is not the clean read's, kept before the date question";
+        std::set<std::string> seen;
+        for (size_t i = 0; i < n && wrong.empty(); ++i)
+            if (!seen.insert(std::string(k.records.begin() + long(i * size), k.records.begin() + long((i + 1) * size)))
+                     .second)
+                wrong = at + "record " + std::to_string(i + 1) + " is kept twice";
+    } else {
+        const bool dateNo = std::any_of(k.boxes.begin(), k.boxes.end(), [](const Box& b) { return b.date && !b.yes; });
+        const size_t extra = n - same;
+        if (extra > 1 || (extra == 1 && !dateNo))
+            wrong = at + "record " + std::to_string(same + 1) + " is not the clean read's";
+    }
+    const bool all = n == m && same == m;
+    complete = all && k.Texts() == clean.Texts();
+    // After a date question of its own answered "Да" the records need not be the clean
+    // read's, but fewer of them must still be said.
+    told = all || k.Told() || (own && n >= m);
+    if (wrong.empty() && !told) wrong = at + "the user was not told";
+    return wrong;
+}
+
+// ------------------------------------------------------------------ the modes
+
+SweepResult RunFaulty(const SweepCase& c) {
     SweepResult res;
     Stage stage;
     if (!stage.Ok()) {
         res.wrong = "no temporary folder";
         return res;
     }
-    CtlSim sim(7);
-    ArchiveSim arch(sim);
-    LogSim logs(sim);
-    sim.SetTableBytes(6, 0, Bytes(kSwitchRules, kSwitchRules + sizeof kSwitchRules));
-    sim.SetTableBytes(6, 6, {10});
-    Fill(c.read, arch, logs);
-    arch.SetStyle(c.plainReference ? ArchiveSim::Style::Filter : c.style);
-    logs.SetIgnoreIndex(c.ignoreIndex && !c.plainReference);
-    const int port = sim.StartTcp(0);
-    if (port <= 0) {
-        res.wrong = "no simulator";
+    Line line(stage, c, false);
+    if (!line.error.empty()) {
+        res.wrong = line.error;
         return res;
     }
-    const size_t size = RecordSize(c.read);
+    res.horizonMs = int(line.box->HorizonMs());
+    const int wait = SweepWaitMs(c);
 
-    // The clean read.
-    auto box = Engine(port, c);
-    g_Hgc = box.get();
-    arch.ClearLog();
-    logs.ClearLog();
-    const Bytes clean = Read(c);
-    const Shown cleanShown = TakeShown();
-    close(box->Socket);
-    res.clean = clean.size() / size;
-    arch.SetStyle(c.style);
-    logs.SetIgnoreIndex(c.ignoreIndex);
+    line.Controller(c.plainReference);
+    line.TakeLateMs();
+    const std::vector<Outcome> clean = line.Pass();
+    const int cleanLateMs = line.TakeLateMs();
+    for (size_t i = 0; i < clean.size(); ++i) res.clean.push_back(clean[i].Count());
 
-    // The faulty reads, one after the other on a new line.
-    box = Engine(port, c);
-    g_Hgc = box.get();
-    sim.SetFatePlan(c.plan);
-    for (int i = 0; i < c.reads && res.wrong.empty(); ++i) {
-        arch.ClearLog();
-        logs.ClearLog();
-        for (int k = 0; k < 64 && c.answerYes; ++k) qvr::QueueQuesAnswers({1});
-        const Bytes kept = Read(c);
-        const Shown shown = TakeShown(c.answerYes);
-        const size_t n = kept.size() / size;
-        res.kept.push_back(n);
-        size_t same = 0;
-        while (same < n && same < res.clean &&
-               std::memcmp(kept.data() + same * size, clean.data() + same * size, size) == 0)
-            ++same;
-        const std::string at = "read " + std::to_string(i + 1) + " kept " + std::to_string(n) + " of " +
-                               std::to_string(res.clean) + ": ";
-        const size_t extra = n - same;
-        if (extra > 1 || (extra == 1 && !shown.dateQuestion))
-            res.wrong = at + "record " + std::to_string(same + 1) + " is not the clean read's";
-        const bool complete = extra == 0 && same == res.clean && shown.texts == cleanShown.texts;
-        if (!complete) res.complete = false;
-        if (!complete && shown.texts.empty()) {
-            res.told = false;
-            if (res.wrong.empty()) res.wrong = at + "the user was not told";
+    line.Controller(false);
+    line.sim.SetFatePlan(c.plan);
+    const std::vector<Outcome> faulty = line.Pass();
+    line.sim.SetFatePlan(nullptr);
+    res.lateMs = line.TakeLateMs();
+    res.beyond = c.mode == SweepMode::Faults && res.lateMs > res.horizonMs;
+    res.disturbed = cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= wait);
+
+    for (size_t i = 0; i < faulty.size(); ++i) {
+        res.kept.push_back(faulty[i].Count());
+        if (clean[i].Failed() && res.wrong.empty()) {
+            // A failure with nothing amiss on the line, unless the process was kept from running.
+            if (cleanLateMs < wait)
+                res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + clean[i].Story();
+            continue;
+        }
+        bool complete = true, told = true, caught = false;
+        const std::string w = Judge(faulty[i], clean[i], complete, told, caught);
+        if (caught && res.caught.empty()) res.caught = ReadName(c, i);
+        res.complete = res.complete && complete;
+        res.told = res.told && told;
+        if (!w.empty() && res.wrong.empty())
+            res.wrong = ReadName(c, i) + " " + w + "; clean: " + clean[i].Story() + "; faulty: " + faulty[i].Story();
+        if (c.mode == SweepMode::Mild && !complete && !res.disturbed && res.wrong.empty())
+            res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + clean[i].Story() +
+                        "; faulty: " + faulty[i].Story();
+    }
+    if (!res.wrong.empty())
+        res.wrong += " (oldest reply and stall " + std::to_string(res.lateMs) + " ms, horizon " +
+                     std::to_string(res.horizonMs) + " ms, wait " + std::to_string(wait) + " ms)";
+    return res;
+}
+
+// One read of the healthy sequence by one engine on its own line.
+struct HealthyPass {
+    std::vector<Outcome> reads;
+    std::vector<Bytes> frames;  // every request the controller took
+    uint32_t confirms = 0;
+    double seconds = 0;
+    int lateMs = 0;
+    std::string error;
+};
+
+HealthyPass RunHealthyPass(Stage& stage, const SweepCase& c, bool plain) {
+    HealthyPass p;
+    Line line(stage, c, plain);
+    if (!line.error.empty()) {
+        p.error = line.error;
+        return p;
+    }
+    line.Controller(false);
+    line.TakeLateMs();
+    p.reads = line.Pass();
+    p.lateMs = line.TakeLateMs();
+    p.frames = line.sim.Requests();
+    p.confirms = line.box->ConfirmingSends();
+    for (const Outcome& o : p.reads) p.seconds += o.seconds;
+    return p;
+}
+
+std::string Hex(const Bytes& b) {
+    std::string s;
+    char x[4];
+    for (uint8_t v : b) std::snprintf(x, sizeof x, "%02X", v), s += x;
+    return s;
+}
+
+// The normal engine's frames against the plain loop's: the same, but for frames sent again
+// right after themselves, which are counted. What differs, or "".
+std::string Align(const std::vector<Bytes>& plain, const std::vector<Bytes>& normal, uint32_t& again) {
+    again = 0;
+    size_t i = 0, j = 0;
+    while (j < normal.size()) {
+        if (i < plain.size() && normal[j] == plain[i]) {
+            ++i, ++j;
+        } else if (j > 0 && normal[j] == normal[j - 1]) {
+            ++again, ++j;
+        } else {
+            return "request " + std::to_string(j + 1) + " " + Hex(normal[j]) + " where the plain loop sent " +
+                   (i < plain.size() ? Hex(plain[i]) : std::string("nothing more"));
         }
     }
-    sim.SetFatePlan(nullptr);
-    close(box->Socket);
-    sim.Stop();
+    if (i < plain.size()) return "the plain loop sent " + std::to_string(plain.size() - i) + " requests more";
+    return "";
+}
+
+SweepResult RunHealthy(const SweepCase& c) {
+    SweepResult res;
+    Stage stage;
+    if (!stage.Ok()) {
+        res.wrong = "no temporary folder";
+        return res;
+    }
+    const int wait = SweepWaitMs(c);
+    double best = 1e9, bestPlain = 1e9, rtt = 0;
+    std::string slow;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const HealthyPass plain = RunHealthyPass(stage, c, true);
+        const HealthyPass normal = RunHealthyPass(stage, c, false);
+        if (!plain.error.empty() || !normal.error.empty()) {
+            res.wrong = plain.error + normal.error;
+            return res;
+        }
+        res.lateMs = std::max(plain.lateMs, normal.lateMs);
+        res.disturbed = res.lateMs >= wait;
+        res.confirms = normal.confirms;
+        res.clean.clear();
+        res.kept.clear();
+        std::string wrong;
+        for (size_t i = 0; i < c.reads.size(); ++i) {
+            const Outcome &p = plain.reads[i], &n = normal.reads[i];
+            res.clean.push_back(p.Count());
+            res.kept.push_back(n.Count());
+            const bool same = n.records == p.records;
+            if (!same || n.Texts() != p.Texts()) res.complete = false;
+            if (!same && !n.Told()) res.told = false;
+            if (wrong.empty() && (!same || n.Texts() != p.Texts()))
+                wrong = ReadName(c, i) + (same ? " shows other boxes" : " keeps other records") +
+                        "; plain: " + p.Story() + "; normal: " + n.Story();
+        }
+        uint32_t again = 0;
+        const std::string frames = Align(plain.frames, normal.frames, again);
+        if (wrong.empty() && !frames.empty()) wrong = "frames: " + frames;
+        if (wrong.empty() && again != normal.confirms)
+            wrong = std::to_string(again) + " frames sent again right after themselves, but " +
+                    std::to_string(normal.confirms) + " confirming sends counted";
+        // A read the process was kept from running may lose a try: run the pair again.
+        if (!wrong.empty() && res.disturbed && attempt + 1 < kAttempts) {
+            res.complete = res.told = true;
+            continue;
+        }
+        if (!wrong.empty()) {
+            res.wrong = wrong + " (stall " + std::to_string(res.lateMs) + " ms, wait " + std::to_string(wait) + " ms)";
+            return res;
+        }
+        // Time: the best of the tries of each, as the machine's load comes and goes.
+        best = std::min(best, normal.seconds);
+        bestPlain = std::min(bestPlain, plain.seconds);
+        const size_t requests = plain.frames.empty() ? 1 : plain.frames.size();
+        rtt = bestPlain / double(requests);
+        const double bound = bestPlain * 1.05 + 0.2 + normal.confirms * rtt;
+        res.seconds = best;
+        res.plainSeconds = bestPlain;
+        if (best <= bound) return res;
+        char b[200];
+        std::snprintf(b, sizeof b,
+                      "%.3f s where the plain loop took %.3f s (%zu requests, %u confirming sends: at most %.3f s)",
+                      best, bestPlain, requests, normal.confirms, bound);
+        slow = b;
+    }
+    res.wrong = "slow: " + slow;
     return res;
+}
+
+}  // namespace
+
+int SweepWaitMs(const SweepCase& c) {
+    hgcbox box(7);
+    Configure(box, c, false);
+    return int(box.HorizonMs() / ReplyAccount::kHorizonWaits);
+}
+
+SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
+    uint64_t s = Mix(seed * 4 + uint64_t(mode));
+    auto pick = [&s](int n) { return int((s = Mix(s)) % uint64_t(n)); };
+    const bool faulty = mode == SweepMode::Faults || mode == SweepMode::Late;
+    SweepCase c;
+    c.mode = mode;
+
+    const int line = pick(16);
+    c.line = line < 9 ? SweepLine::Tcp : line < 14 ? SweepLine::Pty : SweepLine::PtyClosing;
+    c.replyMs = 150 + 50 * pick(4);
+    if (c.line == SweepLine::Tcp) {
+        static const int kDelay[] = {0, 0, 50, -1};
+        const int d = kDelay[pick(4)];
+        c.sendDelayMs = d < 0 ? c.replyMs / 2 : d;
+    }
+    static const int kTries[] = {1, 2, 2, 3, 3};
+    c.tries = mode == SweepMode::Mild ? 2 + pick(2) : mode == SweepMode::Healthy ? 2 : kTries[pick(5)];
+
+    SweepContent& ct = c.content;
+    ct.gap = pick(3) == 0;
+    static const int kDiag[] = {12, 15, 21, 60}, kAudit[] = {12, 15, 21, 44};
+    ct.diagRecords = kDiag[pick(4)];
+    ct.auditRecords = kAudit[pick(4)];
+    if (pick(3) == 0) ct.twinAt = 2 + pick(8);
+    if (std::max(ct.diagRecords, ct.auditRecords) <= 21 && pick(2) == 0) ct.maxPerReply = 1;
+
+    static const Style kStyles[] = {Style::Filter, Style::ReadOn, Style::SlotBefore, Style::PastEnd};
+    c.style = kStyles[pick(4)];
+    if (faulty && pick(6) == 0) c.style = Style::IgnoreStart, c.plainReference = true;
+    // One record per reply from a controller that ignores the index looks, reply by reply,
+    // exactly like alike events in a row: no reader can tell them apart.
+    if (faulty && ct.maxPerReply == 0 && pick(6) == 0) c.ignoreIndex = c.plainReference = true;
+
+    // The reads: the same again, one overlapping the one before, or another of any kind and
+    // period, with starts before the oldest record, past the newest and in the gap drawn often.
+    const int count = c.line == SweepLine::PtyClosing ? 2 : 2 + pick(3);
+    for (int i = 0; i < count; ++i) {
+        const int how = pick(8);
+        SweepRead r;
+        if (i > 0 && how < 2) {
+            r = c.reads.back();
+            r.grow = pick(3) == 0 ? 2 : 0;
+        } else if (i > 0 && how < 4 && !IsByIndex(c.reads.back().kind)) {
+            const SweepRead& prev = c.reads.back();
+            r.kind = prev.kind;
+            const CtlDateTime from = prev.from.year ? prev.from : Resolved(prev, ct, 0).from;
+            const CtlDateTime to = prev.to.year ? prev.to : Resolved(prev, ct, 0).to;
+            if (IsArchive(r.kind)) {
+                const ArchiveShape sh = ShapeOf(r.kind);
+                r.from = Shift(from, double(pick(4)) * sh.unitMinutes);
+                r.to = Shift(r.from, double(1 + pick(sh.maxLength)) * sh.unitMinutes);
+            } else {
+                r.from = from;  // the same start, a later end
+                r.to = Shift(to, 60.0 * (1 + pick(10)));
+            }
+        } else {
+            r.kind = SweepKind(pick(8));
+            if (IsArchive(r.kind)) {
+                const ArchiveShape sh = ShapeOf(r.kind);
+                const double u = sh.unitMinutes;
+                const int span = int((CtlToDateTime(sh.newest) - CtlToDateTime(sh.oldest)) * 1440.0 / u + 0.5);
+                const int where = pick(20);
+                int len = 1 + pick(sh.maxLength);
+                if (where < 3) {
+                    r.from = Shift(sh.oldest, -u * (1 + pick(5)));  // before the oldest record
+                } else if (where < 6) {
+                    r.from = Shift(sh.newest, -u * pick(4));  // on past the newest
+                } else if (where < 7) {
+                    r.from = Shift(sh.newest, u * (1 + pick(3)));  // after the newest: nothing
+                    len = pick(4);
+                } else if (where < 10 && ct.gap) {
+                    r.from = Shift(sh.gap, u * pick(sh.gapUnits));  // inside the gap
+                } else if (where < 11 && ct.gap) {
+                    r.from = sh.gap;  // all of it in the gap: nothing
+                    len = sh.gapUnits - 1;
+                } else {
+                    r.from = Shift(sh.oldest, u * pick(span - 1));
+                }
+                r.to = Shift(r.from, u * len);
+            } else if (IsByIndex(r.kind)) {
+                const int size = LogSize(ct, LogOf(r.kind));
+                const int where = pick(10);
+                if (where < 5) {
+                    r.first = 0, r.count = 0;  // the whole log
+                } else if (where < 8) {
+                    r.first = kLogOldest + uint32_t(pick(size)), r.count = 1 + pick(size);
+                } else if (where < 9) {
+                    r.first = kLogOldest + uint32_t(size + pick(3)), r.count = 1 + pick(5);  // past the newest
+                } else {
+                    r.first = kLogOldest - 1 - uint32_t(pick(3)), r.count = 2 + pick(10);  // before the oldest
+                }
+            } else {
+                const int size = LogSize(ct, LogOf(r.kind));
+                const int where = pick(10);
+                if (where < 4) {
+                    const int a = pick(size);
+                    r.from = LogTime(a), r.to = LogTime(a + 1 + pick(size));
+                } else if (where < 6) {
+                    r.from = CtlDateTime{};  // the usual period
+                } else if (where < 7) {
+                    r.from = CtlDateTime(26, 11, 20, 0, 0, 0), r.to = CtlDateTime(26, 11, 30, 0, 0, 0);  // nothing
+                } else if (where < 8) {
+                    r.from = LogTime(size + 30), r.to = LogTime(size + 40);  // after the newest: nothing
+                } else {
+                    r.from = CtlDateTime(26, 11, 30, 12, 0, 0), r.to = LogTime(pick(size));
+                }
+            }
+        }
+        r.yes = pick(2) == 0;
+        c.reads.push_back(r);
+    }
+
+    static const char* const kModes[] = {"faults", "mild", "healthy", "late"};
+    static const char* const kLines[] = {"tcp", "pty", "pty closed after every request"};
+    static const char* const kStyleNames[] = {"filter", "read on", "slot before", "past the end", "ignore start"};
+    c.name = "seed " + std::to_string(seed) + " " + kModes[int(mode)] + ": " + kLines[int(c.line)] + ", reply " +
+             std::to_string(c.replyMs) + " ms" +
+             (c.sendDelayMs ? ", send pause " + std::to_string(c.sendDelayMs) + " ms" : std::string()) + ", tries " +
+             std::to_string(c.tries) + "; " + kStyleNames[int(c.style)] + (c.ignoreIndex ? ", ignores the index" : "") +
+             (ct.gap ? ", gap" : "") + ", logs " + std::to_string(ct.diagRecords) + "/" +
+             std::to_string(ct.auditRecords) +
+             (ct.twinAt >= 0 ? ", twins at " + std::to_string(ct.twinAt + 1) : std::string()) +
+             (ct.maxPerReply ? ", 1 per reply" : "") + "; reads:";
+    for (size_t i = 0; i < c.reads.size(); ++i) c.name += " " + std::to_string(i + 1) + ") " + Describe(c.reads[i]);
+
+    // The fate of each reply follows from the seed and its number alone.
+    const uint64_t planSeed = Mix(s);
+    const double w = SweepWaitMs(c);
+    const double h = w * ReplyAccount::kHorizonWaits;
+    switch (mode) {
+    case SweepMode::Healthy:
+        break;
+    case SweepMode::Mild:
+        c.plan = [planSeed, w](int index) {
+            ReplyFate f;
+            f.delayMs = int(Between(Mix(planSeed ^ Mix(uint64_t(index))), 0, 0.75) * w);
+            return f;
+        };
+        break;
+    case SweepMode::Faults:
+        // Late replies and copies at least 0.4 waits inside the horizon.
+        c.plan = [planSeed, w, h](int index) {
+            const uint64_t r = Mix(planSeed ^ Mix(uint64_t(index)));
+            const uint64_t a = Mix(r), b = Mix(a);
+            const double last = h - 0.4 * w;
+            ReplyFate f;
+            f.copiesWithinMs = int(last);
+            const int pick = int(r % 100);
+            if (pick < 40) {
+                f.delayMs = int(Between(a, 0, 0.3) * w);  // in time
+            } else if (pick < 58) {
+                f.delayMs = int(Between(a, 0.5 * w, last));  // late
+            } else if (pick < 73) {
+                f.delayMs = int(Between(b, 0, 0.2) * w);  // sent twice
+                f.copyAfterMs = int(Between(a, 0.2 * w, last - f.delayMs));
+            } else if (pick < 81) {
+                f.staleOf = index - 1 - int(b % 3);  // a copy of one of the last few instead
+                f.staleInstead = true;
+            } else if (pick < 88) {
+                f.staleOf = index - 1 - int(b % 3);  // ... or before it
+            } else {
+                f.broken = true;
+            }
+            return f;
+        };
+        break;
+    case SweepMode::Late:
+        // Late replies and copies past the horizon.
+        c.plan = [planSeed, w, h](int index) {
+            const uint64_t r = Mix(planSeed ^ Mix(uint64_t(index)));
+            const uint64_t a = Mix(r), b = Mix(a);
+            ReplyFate f;
+            const int pick = int(r % 100);
+            if (pick < 35) {
+                f.delayMs = int(Between(a, 0, 0.3) * w);
+            } else if (pick < 60) {
+                f.delayMs = int(Between(a, h + 0.2 * w, h + 2.5 * w));
+            } else if (pick < 75) {
+                f.copyAfterMs = int(Between(a, h + 0.2 * w, h + 2 * w));
+            } else if (pick < 85) {
+                f.staleOf = index - 2 - int(b % 4);
+                f.staleInstead = true;
+            } else if (pick < 92) {
+                f.staleOf = index - 2 - int(b % 4);
+            } else {
+                f.broken = true;
+            }
+            return f;
+        };
+        break;
+    }
+    return c;
+}
+
+SweepResult RunSweepCase(const SweepCase& c) {
+    return c.mode == SweepMode::Healthy ? RunHealthy(c) : RunFaulty(c);
 }
 
 }  // namespace ctlsim

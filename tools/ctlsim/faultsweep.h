@@ -1,54 +1,128 @@
-// A seeded fault sweep of the program's archive and log reads against the simulated
-// controller over TCP. Each run reads once with a clean line, then reads the same again
-// (once, or twice in a row on one line) while the controller's replies meet faults: late
-// by up to four waits, sent twice, replaced or preceded by a copy of an earlier reply, or
-// broken. Every question is answered "Нет" (or, where a case says so, "Да"). The invariant of every faulty read: it keeps
-// the clean read's records from the start, each once, in order, with no hole (the record
-// that raised a date question answered "Нет" is kept after them, as the reader keeps it),
-// and when that is not all of them the user was told with a question or a notice.
+// A seeded sweep of the program's archive and log reads against the simulated controller,
+// over TCP or a pseudo-terminal (a direct line at 115200 bit/s, the port kept open or opened
+// and closed for every request). A seed draws a case: a sequence of two to four reads of
+// different kinds and periods (overlapping ones, the same again, a start before the oldest
+// record, past the newest, inside a gap of the archive, empty periods, short logs, one log
+// record per reply with two alike events in a row), the controller's content and answer
+// style, the line, the tries and the reply time, the answer to every question, and the fate
+// of every reply. One engine on one line reads the whole case; nothing is cleared between
+// its reads.
+//
+// Modes:
+//  - Faults: the sequence is read once with every reply on time (the clean reads), then again
+//    on the same line and engine while replies come late, twice, as stale copies of earlier
+//    replies or broken, every copy and late reply within the engine's horizon
+//    (hgcbox::HorizonMs). A controller that ignores the index or the start is judged against
+//    the clean reads of one that heeds them.
+//  - Late: as Faults, with replies and copies later than the horizon: only the readers'
+//    content checks stand, so wrong runs are counted, not forbidden.
+//  - Mild: replies late by less than one wait only, two or three tries: every read is
+//    complete and shows what its clean read showed.
+//  - Healthy: no fault at all. The sequence is read by an engine in its plain mode (send,
+//    wait, take) and by the normal engine, each on its own line to a controller of the same
+//    content. The normal reads keep what the plain ones keep, show the same boxes, send the
+//    same frames save confirming sends (the same frame again right after, as many as
+//    hgcbox::ConfirmingSends counts), and take at most 5 % and 0.2 s longer, plus one round
+//    trip (the plain loop's time per request) per confirming send.
+//
+// The invariant of a faulty read, against the clean read of the same read: it keeps the clean
+// read's records from the start, each once, in order, with no hole; the record that raised a
+// date question answered "Нет" may follow them (the reader keeps it and stops); and when that
+// is not all of the clean records, the user was told by a notice or a question answered
+// "Нет". A date question answered "Да" turns the reader's date checks off for the rest of the
+// read. When the clean read asked that question at the same record, both reads go on
+// unchecked alike and the invariant stays as it is. When only the faulty read asked it, the
+// records kept before the questioned one must still be the clean read's first ones, and no
+// record may be kept twice, before or after it; what follows it is the user's choice to read
+// on unchecked, so it need not be the clean read's. Questions answered "Да" tell nothing;
+// a read that ends short after them must still say so.
+//
+// The sweep judges a run by what happened on the line, not by what was planned: the simulator
+// reports the oldest any reply was when it went out, and the engine's waits report the
+// longest stretch in which they were not run (the process was starved). A faulty run in which
+// the two add up to more than the horizon is judged as a Late one ("beyond"); a mild or
+// healthy run in which they add up to a wait or more is "disturbed": it must still keep no
+// wrong record, but is not held to completeness, frames or time.
 //
 // A run sets the program's globals it needs (engine, program folder, table image, the
-// question record) and puts them back afterwards; one run at a time per process.
+// question handler, the message pump, QVR_COM96) and puts them back afterwards; one run at a
+// time per process.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/dtfun.h"
 #include "ctlsim/archive.h"
 #include "ctlsim/ctlsim.h"
 
 namespace ctlsim {
 
-enum class SweepRead { Hourly, Daily, FiveMinute, DiagByIndex, AuditByIndex, DiagByPeriod, AuditByPeriod };
-constexpr int kSweepReadCount = 7;
+enum class SweepMode { Faults, Mild, Healthy, Late };
+
+enum class SweepKind {
+    ChromHourly, WmtHourly, Daily, FiveMinute, DiagByIndex, AuditByIndex, DiagByPeriod, AuditByPeriod
+};
+
+// One read of a sequence.
+struct SweepRead {
+    SweepKind kind = SweepKind::ChromHourly;
+    CtlDateTime from, to;  // archive and by-period reads; none: the kind's usual period
+    uint32_t first = 0;    // by-index reads: the first index and the number of records;
+    int count = 0;         // count 0: the whole log
+    bool yes = false;      // questions answered "Да" (the first four of the read), else "Нет"
+    int grow = 0;          // records every archive and log gains at its end before this read
+};
+
+enum class SweepLine { Tcp, Pty, PtyClosing };
+
+// The controller's content, the same for every read of a case (but for what the reads add).
+// Archives: hourly of both devices 24.10.26 00:00 .. 26.10.26 00:00 with the clock going
+// back over 25.10 03:00..03:59, daily of the chromatograph 27.02.26 .. 20.03.26, 5-minute
+// of the moisture analyser over the same two days as the hourly ones. Logs from index 500,
+// distinct events from 01.12.26 00:00.
+struct SweepContent {
+    bool gap = false;   // the archives miss 25.10 06:00..08:59 and 06.03 .. 08.03
+    int diagRecords = 60, auditRecords = 44;
+    int twinAt = -1;      // >= 0: log records twinAt and twinAt + 1 are alike, byte for byte
+    int maxPerReply = 0;  // log records per reply; 0: as many as a frame holds
+};
 
 struct SweepCase {
     std::string name;
-    SweepRead read = SweepRead::Hourly;
+    SweepMode mode = SweepMode::Faults;
+    std::vector<SweepRead> reads;
+    SweepContent content;
+    SweepLine line = SweepLine::Tcp;
     ArchiveSim::Style style = ArchiveSim::Style::Filter;
-    bool ignoreIndex = false;  // a log controller that answers every request from the first index
-    bool plainReference = false;  // the clean read from a controller that filters and heeds the index
-    CtlDateTime from, to;      // an archive read's period; none: the read's own
+    bool ignoreIndex = false;     // a log controller that answers every request of a read from its first index
+    bool plainReference = false;  // the clean reads from a controller that heeds the start and the index
     int tries = 2;
     int replyMs = 150;
-    int sendDelayMs = 0;       // the engine's pause before a TCP send
-    int reads = 1;             // faulty reads in a row on one line
-    bool answerYes = false;    // the faulty reads answer every question "Да" (then only a notice tells)
-    FatePlan plan;             // faults of the faulty reads (their replies counted from 1)
+    int sendDelayMs = 0;  // the engine's pause before a TCP send
+    FatePlan plan;        // faults of the faulty reads, their replies counted from 1
 };
 
 struct SweepResult {
-    size_t clean = 0;          // records the clean read keeps
-    std::vector<size_t> kept;  // records each faulty read keeps
-    bool complete = true;      // every faulty read kept what the clean one keeps, asking the same
-    bool told = true;          // every faulty read that did not was told so
-    std::string wrong;         // what broke the invariant; empty when it holds
+    std::vector<size_t> clean;  // records of each reference read (clean, or the plain loop's)
+    std::vector<size_t> kept;   // records of each read judged
+    bool complete = true;       // every read judged kept what its reference kept, showing the same
+    bool told = true;           // every read judged that fell short said so
+    bool beyond = false;        // faulty run: what happened went past the horizon (judged as Late)
+    bool disturbed = false;     // mild or healthy run: a reply or the engine came a wait late or more
+    int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
+    int horizonMs = 0;
+    uint32_t confirms = 0;      // healthy: confirming sends of the normal engine
+    double seconds = 0, plainSeconds = 0;
+    std::string caught;         // the first faulty read whose date check asked what the clean one did not
+    std::string wrong;          // what broke the invariant, with the reads' story; empty when none
 };
 
-// The case of a seed: a read, its answer style, tries, reads in a row and the faults, drawn
-// so that most reads meet several. mild: replies late by less than one wait only, and at
-// least two tries.
-SweepCase DrawSweepCase(uint64_t seed, bool mild);
+// The case of a seed in a mode.
+SweepCase DrawSweepCase(uint64_t seed, SweepMode mode);
+
+// The engine's wait for a case's line (reply time and what one send costs), ms.
+int SweepWaitMs(const SweepCase& c);
 
 SweepResult RunSweepCase(const SweepCase& c);
 

@@ -1,8 +1,13 @@
-// Runs the fault sweep of the archive and log reads over a range of seeds, in parallel
+// Runs the seeded sweep of the archive and log reads over a range of seeds, in parallel
 // worker processes, and counts the runs: complete, told (not all records, and the user was
-// told), wrong (the invariant broken; each one listed with its seed).
+// told), wrong (the invariant broken; each listed with its seed and what broke). Faulty runs
+// in which the replies and the engine's stalls went past the horizon are counted apart as
+// "beyond" (their wrong ones listed as BEYOND); mild and healthy runs kept from running on
+// time as "disturbed". --late counts what the readers catch (told) and what slips through
+// (wrong); --healthy also the confirming sends. Runs whose date check caught a reply the clean
+// read did not have (a question the clean read did not ask) are counted and their seeds listed.
 //
-//   faultsweep [--from N] [--count N] [--jobs N] [--mild]
+//   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late]
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,8 +23,25 @@
 namespace {
 
 void Usage() {
-    std::fprintf(stderr, "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild]\n");
+    std::fprintf(stderr, "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late]\n");
     std::exit(2);
+}
+
+// One run as a line: flags (c complete, w wrong, b beyond, d disturbed, q a date question
+// the clean read did not ask), confirming sends,
+// seconds of the normal and the plain reads, then the case and what broke.
+void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r) {
+    std::string flags = "-";
+    if (r.complete) flags += 'c';
+    if (!r.wrong.empty()) flags += 'w';
+    if (r.beyond) flags += 'b';
+    if (r.disturbed) flags += 'd';
+    if (!r.caught.empty()) flags += 'q';
+    std::string text = c.name + (r.wrong.empty() ? "" : "\n    " + r.wrong);
+    for (char& ch : text)
+        if (ch == '\t') ch = ' ';
+    std::fprintf(out, "%s\t%u\t%.3f\t%.3f\t%s\x1e", flags.c_str(), r.confirms, r.seconds, r.plainSeconds, text.c_str());
+    std::fflush(out);
 }
 
 }  // namespace
@@ -27,7 +49,7 @@ void Usage() {
 int main(int argc, char** argv) {
     uint64_t from = 1, count = 100;
     long jobs = sysconf(_SC_NPROCESSORS_ONLN);
-    bool mild = false;
+    ctlsim::SweepMode mode = ctlsim::SweepMode::Faults;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&] {
@@ -37,7 +59,9 @@ int main(int argc, char** argv) {
         if (a == "--from") from = value();
         else if (a == "--count") count = value();
         else if (a == "--jobs") jobs = long(value());
-        else if (a == "--mild") mild = true;
+        else if (a == "--mild") mode = ctlsim::SweepMode::Mild;
+        else if (a == "--healthy") mode = ctlsim::SweepMode::Healthy;
+        else if (a == "--late") mode = ctlsim::SweepMode::Late;
         else Usage();
     }
     if (jobs < 1) jobs = 1;
@@ -51,11 +75,8 @@ int main(int argc, char** argv) {
             close(p[0]);
             FILE* out = fdopen(p[1], "w");
             for (uint64_t s = from + uint64_t(j); s < from + count; s += uint64_t(jobs)) {
-                const ctlsim::SweepCase c = ctlsim::DrawSweepCase(s, mild);
-                const ctlsim::SweepResult r = ctlsim::RunSweepCase(c);
-                std::fprintf(out, "%d %d %s%s%s\n", int(r.complete), int(r.wrong.empty()), c.name.c_str(),
-                             r.wrong.empty() ? "" : ": ", r.wrong.c_str());
-                std::fflush(out);
+                const ctlsim::SweepCase c = ctlsim::DrawSweepCase(s, mode);
+                Put(out, c, ctlsim::RunSweepCase(c));
             }
             std::_Exit(0);
         }
@@ -63,7 +84,10 @@ int main(int argc, char** argv) {
         fds.push_back(p[0]);
         pids.push_back(pid);
     }
-    uint64_t runs = 0, complete = 0, told = 0, wrong = 0;
+    uint64_t runs = 0, complete = 0, told = 0, wrong = 0, beyond = 0, beyondWrong = 0, disturbed = 0, confirms = 0,
+             caught = 0;
+    std::string caughtSeeds;
+    double seconds = 0, plainSeconds = 0;
     std::vector<std::string> partial(fds.size());
     size_t open = fds.size();
     while (open > 0) {
@@ -81,25 +105,54 @@ int main(int argc, char** argv) {
                 continue;
             }
             partial[i].append(buf, size_t(n));
-            size_t nl;
-            while ((nl = partial[i].find('\n')) != std::string::npos) {
-                const std::string line = partial[i].substr(0, nl);
-                partial[i].erase(0, nl + 1);
+            size_t end;
+            while ((end = partial[i].find('\x1e')) != std::string::npos) {
+                const std::string line = partial[i].substr(0, end);
+                partial[i].erase(0, end + 1);
+                const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t3 = line.find('\t', t2 + 1),
+                             t4 = line.find('\t', t3 + 1);
+                const std::string flags = line.substr(0, t1);
+                const bool isWrong = flags.find('w') != std::string::npos;
+                const bool isBeyond = flags.find('b') != std::string::npos;
                 ++runs;
-                if (line[2] == '0') {
+                confirms += std::strtoull(line.c_str() + t1 + 1, nullptr, 10);
+                seconds += std::strtod(line.c_str() + t2 + 1, nullptr);
+                plainSeconds += std::strtod(line.c_str() + t3 + 1, nullptr);
+                if (flags.find('d') != std::string::npos) ++disturbed;
+                if (flags.find('q') != std::string::npos) {
+                    ++caught;
+                    caughtSeeds += " " + line.substr(t4 + 6, line.find(' ', t4 + 6) - t4 - 6);
+                }
+                if (isBeyond) {
+                    ++beyond;
+                    if (isWrong) ++beyondWrong, std::printf("BEYOND %s\n", line.c_str() + t4 + 1);
+                } else if (isWrong) {
                     ++wrong;
-                    std::printf("WRONG %s\n", line.c_str() + 4);
-                } else if (line[0] == '1') {
+                    std::printf("WRONG %s\n", line.c_str() + t4 + 1);
+                } else if (flags.find('c') != std::string::npos) {
                     ++complete;
                 } else {
                     ++told;
                 }
+                std::fflush(stdout);
                 if (runs % 100 == 0) std::fprintf(stderr, "%llu runs\n", (unsigned long long)runs);
             }
         }
     }
     for (pid_t pid : pids) waitpid(pid, nullptr, 0);
-    std::printf("runs %llu, complete %llu, told %llu, wrong %llu\n", (unsigned long long)runs,
-                (unsigned long long)complete, (unsigned long long)told, (unsigned long long)wrong);
-    return wrong == 0 && runs == count ? 0 : 1;
+    auto u = [](uint64_t v) { return (unsigned long long)v; };
+    std::printf("runs %llu, complete %llu, told %llu, wrong %llu", u(runs), u(complete), u(told), u(wrong));
+    if (mode == ctlsim::SweepMode::Faults)
+        std::printf(", beyond the horizon %llu (wrong %llu)", u(beyond), u(beyondWrong));
+    if (mode == ctlsim::SweepMode::Mild || mode == ctlsim::SweepMode::Healthy)
+        std::printf(", disturbed %llu", u(disturbed));
+    if (mode == ctlsim::SweepMode::Healthy)
+        std::printf(", confirming sends %llu, time %.1f s against the plain loop's %.1f s", u(confirms), seconds,
+                    plainSeconds);
+    if (mode == ctlsim::SweepMode::Late) std::printf(" (told: caught by the readers; wrong: slipped through)");
+    std::printf("\n");
+    if (caught)
+        std::printf("date questions the clean reads did not ask: %llu, seeds%s\n", u(caught), caughtSeeds.c_str());
+    const bool ok = runs == count && (wrong == 0 || mode == ctlsim::SweepMode::Late);
+    return ok ? 0 : 1;
 }
