@@ -29,7 +29,9 @@ public:
         box_->Baud = 115200;
         box_->DoClosePort = 0;
         box_->ReplyMs = 1500;
-        box_->InterByteMs = 50;
+        // A loaded machine (a sanitizer build beside busy loops) may stall the simulator for
+        // tens of milliseconds inside a reply: that is no gap between bytes of the line.
+        box_->InterByteMs = 1000;
         box_->Tries = 1;
         g_Hgc = box_.get();
         return box_->ReopenPort();
