@@ -182,11 +182,11 @@ constexpr int kRowShards = 4;
 
 // Seeds run per shard: a few minutes' worth in all, less under the sanitizers.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kSeedsPerShard = 3, kMildPerShard = 3, kHealthyPerShard = 2;
+constexpr int kSeedsPerShard = 2, kMildPerShard = 3, kHealthyPerShard = 3;
 #else
-constexpr int kSeedsPerShard = 10, kMildPerShard = 8, kHealthyPerShard = 6;
+constexpr int kSeedsPerShard = 6, kMildPerShard = 8, kHealthyPerShard = 8;
 #endif
-constexpr int kShards = 8, kMildShards = 2, kHealthyShards = 4;
+constexpr int kShards = 10, kMildShards = 2, kHealthyShards = 4;
 
 // A faulty run in which the replies and the engine's stalls went past the horizon is judged
 // as one with late replies: said, not failed.

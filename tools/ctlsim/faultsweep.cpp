@@ -535,7 +535,7 @@ SweepResult RunFaulty(const SweepCase& c) {
     line.sim.SetFatePlan(nullptr);
     res.lateMs = line.TakeLateMs();
     res.beyond = c.mode == SweepMode::Faults && res.lateMs > res.horizonMs;
-    res.disturbed = cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= wait);
+    res.disturbed = cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= c.replyMs);
 
     for (size_t i = 0; i < faulty.size(); ++i) {
         res.kept.push_back(faulty[i].Count());
@@ -824,9 +824,10 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
     case SweepMode::Healthy:
         break;
     case SweepMode::Mild:
-        c.plan = [planSeed, w](int index) {
+        // Within three quarters of the time the engine waits for a reply to begin.
+        c.plan = [planSeed, reply = double(c.replyMs)](int index) {
             ReplyFate f;
-            f.delayMs = int(Between(Mix(planSeed ^ Mix(uint64_t(index))), 0, 0.75) * w);
+            f.delayMs = int(Between(Mix(planSeed ^ Mix(uint64_t(index))), 0, 0.75) * reply);
             return f;
         };
         break;

@@ -16,8 +16,8 @@
 //    the clean reads of one that heeds them.
 //  - Late: as Faults, with replies and copies later than the horizon: only the readers'
 //    content checks stand, so wrong runs are counted, not forbidden.
-//  - Mild: replies late by less than one wait only, two or three tries: every read is
-//    complete and shows what its clean read showed.
+//  - Mild: replies late by less than the engine's reply time only, two or three tries: every
+//    read is complete and shows what its clean read showed.
 //  - Healthy: no fault at all. The sequence is read by an engine in its plain mode (send,
 //    wait, take) and by the normal engine, each on its own line to a controller of the same
 //    content. The normal reads keep what the plain ones keep, show the same boxes, send the
@@ -40,9 +40,10 @@
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out, and the engine's waits report the
 // longest stretch in which they were not run (the process was starved). A faulty run in which
-// the two add up to more than the horizon is judged as a Late one ("beyond"); a mild or
-// healthy run in which they add up to a wait or more is "disturbed": it must still keep no
-// wrong record, but is not held to completeness, frames or time.
+// the two add up to more than the horizon is judged as a Late one ("beyond"); a mild run in
+// which they reach the reply time is "disturbed": it must still keep no wrong record, but is
+// not held to completeness. A healthy pair that differs while they reach a wait, or whose time
+// does not hold, is run again (three times at most; the best time of each engine counts).
 //
 // A run sets the program's globals it needs (engine, program folder, table image, the
 // question handler, the message pump, QVR_COM96) and puts them back afterwards; one run at a
@@ -109,7 +110,7 @@ struct SweepResult {
     bool complete = true;       // every read judged kept what its reference kept, showing the same
     bool told = true;           // every read judged that fell short said so
     bool beyond = false;        // faulty run: what happened went past the horizon (judged as Late)
-    bool disturbed = false;     // mild or healthy run: a reply or the engine came a wait late or more
+    bool disturbed = false;     // mild or healthy run: not on time (see above)
     int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
     int horizonMs = 0;
     uint32_t confirms = 0;      // healthy: confirming sends of the normal engine
