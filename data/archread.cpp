@@ -109,11 +109,7 @@ CtlMinuteTime RoundDown5(CtlMinuteTime t) {
 // before it comes twice and its records are written twice.
 class ArchiveSlots {
 public:
-    explicit ArchiveSlots(DataKind kind)
-        : fiveMin_(IsFiveMinuteKind(kind)), daily_(IsDailyKind(kind)) {
-        const uint8_t* t6 = TablePtr(6);
-        if (t6) winter_ = DstSwitchRule::FromBytes(t6 + 3);
-    }
+    explicit ArchiveSlots(DataKind kind) : fiveMin_(IsFiveMinuteKind(kind)), daily_(IsDailyKind(kind)) {}
 
     CtlMinuteTime Cut(const CtlMinuteTime& t) const {
         if (fiveMin_) return RoundDown5(t);
@@ -140,10 +136,7 @@ public:
     }
 
     // The slot lies in the hour the clock goes back over (never for daily records).
-    bool InRepeatHour(const CtlMinuteTime& s) const {
-        if (daily_ || winter_.month < 1 || winter_.month > 12 || winter_.hour < 1) return false;
-        return s.hour == winter_.hour - 1 && DayOfYear(s.year + 2000, s.month, s.day) == DstRuleToDay(s.year, winter_);
-    }
+    bool InRepeatHour(const CtlMinuteTime& s) const { return !daily_ && InClockRepeatHour(s); }
     // The last slot before the clock goes back: a record in it may be followed by the
     // records of the same hour again.
     bool IsRepeatSlot(const CtlMinuteTime& s) const { return InRepeatHour(s) && (!fiveMin_ || s.minute == 55); }
@@ -173,7 +166,6 @@ public:
 private:
     bool fiveMin_;
     bool daily_;
-    DstSwitchRule winter_;
 };
 
 // The number of records of a reply frame; kMalformedReply when the count the controller
@@ -193,13 +185,6 @@ public:
     explicit KeptRecords(size_t recordSize) : size_(recordSize) {}
     bool Has(const uint8_t* rec) const { return set_.count(Key(rec)) != 0; }
     void Add(const uint8_t* rec) { set_.insert(Key(rec)); }
-    // A reply with records all of which are kept already: a late reply to an earlier
-    // request, or a controller that has nothing further from this start.
-    bool AllOf(const uint8_t* records, unsigned n) const {
-        for (unsigned i = 0; i < n; ++i)
-            if (!Has(records + size_t(i) * size_)) return false;
-        return n > 0;
-    }
 
 private:
     std::string Key(const uint8_t* rec) const { return std::string(reinterpret_cast<const char*>(rec), size_); }
@@ -208,6 +193,14 @@ private:
 };
 
 }  // namespace
+
+bool InClockRepeatHour(const CtlMinuteTime& t) {
+    const uint8_t* t6 = TablePtr(6);
+    if (!t6) return false;
+    const DstSwitchRule winter = DstSwitchRule::FromBytes(t6 + 3);
+    if (winter.month < 1 || winter.month > 12 || winter.hour < 1) return false;
+    return t.hour == winter.hour - 1 && DayOfYear(t.year + 2000, t.month, t.day) == DstRuleToDay(t.year, winter);
+}
 
 const ArchiveReadTraits& ReadTraits(DataKind kind) {
     const unsigned i = unsigned(kind);
@@ -318,13 +311,15 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     bool havePrevious = false;
     CtlMinuteTime previousSlot;
     uint8_t check = 1;
+    bool shortRead = false;  // a reply brought nothing from its start: the read is short
     uint32_t received = 0;
     int blocks = 0;
 
     const std::string tmpPath = TempDataFilePath(kArchiveTempFile);
-    FilePtr file(CreateWorkingFile(tmpPath));
+    std::string failedAt;
+    FilePtr file(CreateWorkingFile(tmpPath, &failedAt));
     if (!file) {
-        Show(kQuesNotice, "Ошибка открытия файла", FileFailureText(tmpPath, errno));
+        Show(kQuesNotice, "Ошибка открытия файла", FileFailureText(failedAt, errno));
         return false;
     }
     if (!g_Hgc) return false;
@@ -342,10 +337,12 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
 
         for (;;) {
             // Requests from the same start get the same records whatever their end.
-            bool ok = g_Hgc->Request(t.function, body.data(), uint32_t(body.size()), 0, {}, 3 + size_t(t.dateWidth));
-            // An answer the engine took only because the controller gave it again although
-            // it copies the answer to another request.
-            const bool givenAgain = ok && g_Hgc->AnswerGivenAgain();
+            const RequestOutcome got =
+                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), {}, 3 + size_t(t.dateWidth));
+            // Esc, or the window closing, ended a wait of the request: the read ends as it
+            // does on Esc between blocks.
+            if (got != RequestOutcome::Answer && g_Hgc->Result == kResultAborted) break;
+            bool ok = got == RequestOutcome::Answer;
             std::string failText;
             unsigned n = 0;
             if (ok) {
@@ -353,11 +350,6 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 if (n == kMalformedReply) {
                     ok = false;
                     failText = RefusedReplyText(t.function, g_Hgc->ExchangeResultMessages[11]);
-                } else if (givenAgain && (n == 0 ? received > 0 : !kept.AllOf(g_Hgc->RxBuf + kReplyRecords, n))) {
-                    // An answer the controller insisted on although it is another request's
-                    // brings no records: neither "no more records" nor records not kept yet.
-                    ok = false;
-                    failText = RefusedReplyText(t.function, kRepeatedAnswer);
                 }
             } else {
                 failText = g_Hgc->ResultText();
@@ -370,6 +362,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 const bool nothing = fiveMin ? blocks == 0 : received == 0;
                 Show(kQuesNotice, t.dataName, nothing ? "не прочитаны" : "прочитаны не полностью");
                 failed = nothing;
+                shortRead = false;  // said
                 break;
             }
             if (n == 0) break;
@@ -401,7 +394,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 if (progress) progress->SetPosition(++position);
                 if (check && mismatch(rec)) ask();
                 if (std::fwrite(rec, 1, t.recordSize, file.get()) != t.recordSize) {
-                    Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
+                    const int err = errno;
+                    Show(kQuesNotice, "Ошибка записи файла", FileFailureText(tmpPath, err));
                     failed = true;
                     stop = true;
                     break;
@@ -415,16 +409,21 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 expected = slots.ResumeAfter(slot, repeatSlots);
             }
             if (failed) break;
-            // A full reply of records kept already, not one of which lies where this request
-            // asked (kept records are never the hour the clock repeats), or one the controller
-            // insisted on although it is another request's answer: the controller does not
-            // answer from the start it is given. It is asked about at once, not walked
-            // through slot by slot in silence.
-            if (!keptAny && check && (givenAgain || int(n) >= t.fullReply)) {
-                bool outside = true;
-                for (unsigned i = 0; i < n && outside && !givenAgain; ++i)
-                    outside = slots.Mismatch(g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, expected, end);
-                if (outside) ask();
+            // A full reply of records kept already (kept records never lie where a request
+            // asks, nor are they the second pass of the hour the clock repeats): the
+            // controller does not answer from the start it is given. It is asked about at
+            // once, not walked through slot by slot in silence, and the read, when the user
+            // reads on, is said to be short at its end; once the date checks are off, the
+            // read ends here. (The same start sent again where a slot may come twice may
+            // well bring nothing new.)
+            if (!keptAny && !stop && int(n) >= t.fullReply && !startSentAgain) {
+                if (check) {
+                    ask();
+                    shortRead = !stop;
+                } else {
+                    shortRead = true;
+                    stop = true;
+                }
             }
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
@@ -451,11 +450,12 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             StoreCtl(expected, b);
             std::memcpy(&body[3], b, size_t(t.dateWidth));
         }
+        if (shortRead && !failed) Show(kQuesNotice, t.dataName, "прочитаны не полностью");
         blocks = 0;
         g_AbortAllowed = 0;
         const bool flushed = std::fflush(file.get()) == 0;
         if (!flushed && !failed) {
-            Show(kQuesNotice, "Ошибка записи файла", kArchiveTempFile);
+            Show(kQuesNotice, "Ошибка записи файла", FileFailureText(tmpPath, errno));
             failed = true;
         }
         if (ui.startMessageTimer) ui.startMessageTimer();

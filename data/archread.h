@@ -36,6 +36,10 @@ struct ArchiveReadTraits {
     int headingKind;      // heading kind of the hourly/daily views; -1 for the 5-minute views
     const char* dataName; // first line of the messages about an incomplete read
 };
+// The time lies in the hour the controller's clock goes back over when winter time begins
+// (the rule of table 6 in the table image): the records and events of that hour come twice.
+bool InClockRepeatHour(const CtlMinuteTime& t);
+
 // Traits of one of the six archive kinds (DataKind::Chrom5Min .. DataKind::WmtDay).
 const ArchiveReadTraits& ReadTraits(DataKind kind);
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <set>
+#include <map>
 #include <string>
 
 #include "common/bytes.h"
@@ -15,6 +15,7 @@
 #include "common/question.h"
 #include "link/conffun.h"
 #include "link/hgcbox.h"
+#include "data/archread.h"
 #include "link/tabledir.h"
 
 namespace qvr {
@@ -45,39 +46,66 @@ constexpr size_t kIndexRequestKey = 6;
 
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
-// The blocks of records one read has kept, by their bytes. Log records carry no index and
-// their times can go back when the controller's clock is set back, so a reply is checked
-// against every block of the read: one that repeats a block is doubtful, and the engine
-// puts it aside until the controller gives it again with no copy on its way. Even then a
-// repeated block of more than one record is not new events (the controller does not answer
-// the index or period asked); two events alike, one per reply, are.
-class KeptBlocks {
+// The events one read has kept, by their bytes. Log records carry no index, and two events
+// alike may follow each other. Any other record equal to a kept one (save one stamped in the
+// hour the clock goes back over, which comes twice), or a reply of kept records only, repeats
+// what the read has: the controller does not answer the index or the period asked, or a
+// stale reply came. The engine asks again about any repeat before it takes the reply; then an
+// event equal to the one kept just before it (alike events in a row, one per reply or across
+// a block boundary) is kept, and any other repeat ends the read.
+class KeptEvents {
 public:
-    KeptBlocks(size_t countAt, size_t dataAt, size_t recordSize)
-        : countAt_(countAt), dataAt_(dataAt), recordSize_(recordSize) {}
-    bool Repeats(const uint8_t* rx) const { return blocks_.count(Block(rx)) != 0; }
-    bool Empty() const { return blocks_.empty(); }
-    void Add(const uint8_t* rx) { blocks_.insert(Block(rx)); }
-    hgcbox::StaleCheck Check() const {
-        return [this](const uint8_t* rx) { return Repeats(rx); };
+    enum class Repeat { None, InARow, Kept };
+    explicit KeptEvents(size_t recordSize) : size_(recordSize) {}
+
+    Repeat Classify(const uint8_t* records, uint32_t n) const {
+        // The records are walked as if kept one after the other.
+        std::map<std::string, uint32_t> added;
+        std::string last = last_;
+        uint32_t run = run_;
+        bool inRow = false, allKept = n > 0;
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint8_t* rec = records + size_t(i) * size_;
+            const std::string k = Key(rec);
+            const auto it = count_.find(k);
+            const uint32_t kept = it == count_.end() ? 0 : it->second;
+            if (kept == 0) {
+                allKept = false;
+            } else if (k == last && kept + added[k] == run) {
+                inRow = true;  // every one alike with it so far ends the kept ones
+            } else if (!InClockRepeatHour(LoadCtlMinuteTime(rec))) {
+                return Repeat::Kept;
+            }
+            ++added[k];
+            run = k == last ? run + 1 : 1;
+            last = k;
+        }
+        if (allKept && !inRow) return Repeat::Kept;
+        return inRow ? Repeat::InARow : Repeat::None;
+    }
+
+    void Add(const uint8_t* records, uint32_t n) {
+        for (uint32_t i = 0; i < n; ++i) {
+            const std::string k = Key(records + size_t(i) * size_);
+            ++count_[k];
+            run_ = k == last_ ? run_ + 1 : 1;
+            last_ = k;
+        }
     }
 
 private:
-    std::string Block(const uint8_t* rx) const {
-        const size_t bytes = size_t(RecordsInReply(rx, countAt_, dataAt_, recordSize_)) * recordSize_;
-        return std::string(reinterpret_cast<const char*>(rx + dataAt_), bytes);
-    }
-    size_t countAt_, dataAt_, recordSize_;
-    std::set<std::string> blocks_;
+    std::string Key(const uint8_t* rec) const { return std::string(reinterpret_cast<const char*>(rec), size_); }
+    size_t size_;
+    std::map<std::string, uint32_t> count_;
+    std::string last_;  // the last event kept ...
+    uint32_t run_ = 0;  // ... and how many alike end the kept ones
 };
 
-// An answer that is no new block of records: "no more records" only because the controller
-// gave another request's answer again, or a block of more than one record that the read has
-// kept or that the controller insists on although it is another request's answer. (Two
-// events alike, one per reply, are new.)
-bool RepeatsAnAnswer(const KeptBlocks& kept, uint32_t records) {
-    if (records == 0) return !kept.Empty() && g_Hgc->AnswerGivenAgain();
-    return records > 1 && (kept.Repeats(g_Hgc->RxBuf) || g_Hgc->AnswerGivenAgain());
+// The repeat check the engine asks about a reply with records from dataAt.
+hgcbox::StaleCheck RepeatCheck(const KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
+    return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
+        return kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize)) != KeptEvents::Repeat::None;
+    };
 }
 
 // The state one read shares between its steps: the temporary file, the waiting window,
@@ -90,9 +118,10 @@ public:
     // Creates the temporary file; false with the message when it cannot be created.
     bool Open(int progressMax) {
         path_ = TempDataFilePath(t_.tempFile);
-        file_.reset(CreateWorkingFile(path_));
+        std::string failedAt;
+        file_.reset(CreateWorkingFile(path_, &failedAt));
         if (!file_) {
-            Notice("Ошибка открытия файла", FileFailureText(path_, errno));
+            Notice("Ошибка открытия файла", FileFailureText(failedAt, errno));
             return false;
         }
         g_Abort = 0;
@@ -118,6 +147,21 @@ public:
         return false;
     }
 
+    // Sends a request of the read. false when it got no answer: Esc, or the window closing,
+    // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
+    // failed (said, with how much was read).
+    bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
+                   size_t keyBytes) {
+        if (g_Hgc && g_Hgc->RequestRecords(function, body, length, repeats, keyBytes) == RequestOutcome::Answer)
+            return true;
+        if (g_Hgc && g_Hgc->Result == kResultAborted) {
+            g_Abort = 0;
+            return false;
+        }
+        RequestFailed();
+        return false;
+    }
+
     // A request failed, or its answer was refused for `reason`: the result text (or the
     // reason) in status panel 2, then how much was read.
     void RequestFailed(uint8_t function = 0, const char* reason = nullptr) {
@@ -135,7 +179,8 @@ public:
         nothingRead_ = false;
         const size_t bytes = size_t(n) * t_.recordSize;
         if (std::fwrite(g_Hgc->RxBuf + dataAt, 1, bytes, file_.get()) != bytes || std::fflush(file_.get()) != 0) {
-            Notice("Ошибка записи в файл " + path_, std::string(t_.dataName) + " прочитаны не полностью");
+            const int err = errno;
+            Notice("Ошибка записи файла", FileFailureText(path_, err));
             return false;
         }
         return true;
@@ -248,24 +293,22 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
 
     uint64_t total = 0;
     uint32_t index = first, left = count;
-    KeptBlocks kept(kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
+    KeptEvents kept(t->recordSize);
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
     for (;;) {
         LogIndexRequest rq;
         rq.log = log;
         rq.first = index;
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(7, body.data(), uint32_t(body.size()), 0, kept.Check(), kIndexRequestKey)) {
-            s.RequestFailed();
-            break;
-        }
+        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kIndexRequestKey)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
         // Records beyond those asked for lie outside the chosen range.
         if (r > rq.count) {
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
-        if (RepeatsAnAnswer(kept, r)) {
+        if (kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r) == KeptEvents::Repeat::Kept) {
             s.RequestFailed(7, kRepeatedAnswer);
             break;
         }
@@ -276,7 +319,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             break;
         }
         if (!s.Append(kIndexReplyDataAt, r)) break;
-        kept.Add(g_Hgc->RxBuf);
+        kept.Add(g_Hgc->RxBuf + kIndexReplyDataAt, r);
         if (s.Aborted()) break;
         if (r >= left) break;
         left -= r;
@@ -309,7 +352,8 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
 
     bool errorFlag = false;
     uint8_t block = 0;
-    KeptBlocks kept(kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
+    KeptEvents kept(t->recordSize);
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;
@@ -317,13 +361,10 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!g_Hgc || !g_Hgc->Request(8, body.data(), uint32_t(body.size()), 0, kept.Check())) {
-            s.RequestFailed();
-            break;
-        }
+        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, 0)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        if (RepeatsAnAnswer(kept, r)) {
+        if (kept.Classify(rx + kPeriodReplyDataAt, r) == KeptEvents::Repeat::Kept) {
             s.RequestFailed(8, kRepeatedAnswer);
             break;
         }
@@ -336,7 +377,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         s.SetProgress(HoursBetween(start, last), std::max(progressMax, 1));
         const bool more = rx[kPeriodReplyMoreAt] != 0;
         if (!s.Append(kPeriodReplyDataAt, r)) break;
-        kept.Add(rx);
+        kept.Add(rx + kPeriodReplyDataAt, r);
         if (s.Aborted()) break;
         if (!more) break;
         block = NextLogBlockNumber(block);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/crc16.h"
+#include "common/globals.h"
 #include "link/comportfunctions.h"
 
 hgcbox* g_Hgc = nullptr;
@@ -28,6 +29,8 @@ using Ms = std::chrono::milliseconds;
 constexpr uint8_t kRequestStart = 0xCC;
 constexpr uint8_t kReplyStart = 0x33;
 constexpr int kSliceMs = 10;  // longest sleep between two looks at the window messages
+// A try's outcome inside the engine only: a reply in doubt, the request is to go out again.
+constexpr uint32_t kResultConfirm = 0x10000;
 
 // The engine's own outcomes, 0..22.
 const char* const kEngineMessages[23] = {
@@ -225,6 +228,7 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     ExchangeResultMessages[kResultNegative] = m_ControllerMessage;
     ExchangeResultMessages[kResultFrameTooLong] = "Запрос не помещается в кадр (длина более 255 байт)";
     ExchangeResultMessages[kResultBusy] = "Обмен с контроллером уже выполняется";
+    ExchangeResultMessages[kResultInDoubt] = "Ответ повторяет ответ на другой запрос";
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 
@@ -264,7 +268,9 @@ bool hgcbox::ReopenPort() {
         return false;
     }
     BusyScope busy(m_Busy);
-    return ReopenPortLocked();
+    const bool opened = ReopenPortLocked();
+    if (opened) NewLine();  // a line connected anew has nothing on its way
+    return opened;
 }
 
 bool hgcbox::ReopenPortLocked() {
@@ -276,7 +282,10 @@ bool hgcbox::ReopenPortLocked() {
     while (Clock::now() < end) {
         PortHandle = OpenComPort(ComPort, Baud, 8, 0, 0, 1000, 1000, 1, 0);
         if (PortHandle >= 0) break;
-        PumpedWait(50);  // the port may be held by another program for a moment
+        if (!Pause(50)) {  // the port may be held by another program for a moment
+            Result = kResultAborted;
+            return false;
+        }
     }
     if (PortHandle < 0) {
         std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
@@ -285,7 +294,6 @@ bool hgcbox::ReopenPortLocked() {
     }
     SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
     SetDtr(PortHandle, true);
-    NewLine();  // a port opened anew has nothing on its way
     PumpedWait(100);
     return true;
 }
@@ -294,35 +302,53 @@ void hgcbox::Purge() {
     if (PortHandle >= 0) PurgePort(PortHandle);
 }
 
-// The running request's doubtful replies. A reply put aside belongs to the request that
-// put it aside and goes with it; what the line still owes is the account's.
-struct hgcbox::RequestState {
-    uint64_t key = 0;                    // what tells this request from others (a hash)
-    uint8_t function = 0;
-    const StaleCheck* doubtful = nullptr;  // the caller's repeat check, if any
-    bool data = false;                   // the reply carries records: a copy is no answer
-    int send = 0;                        // sends of this request so far
-    std::vector<uint8_t> aside;          // the reply put aside ...
-    int asideSend = 0;                   // ... the send it came to ...
-    bool asideIsCopy = false;            // ... and whether it copies another request's answer
-};
+// The engine's stop flag (cleared when seen), or Esc in the window of a long read: the
+// reader sees that flag itself and ends the read as it does between blocks.
+bool hgcbox::AbortSeen() {
+    if (Abort) {
+        Abort = 0;
+        return true;
+    }
+    return g_AbortAllowed && g_Abort;
+}
 
-bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param,
-                     const StaleCheck& isDoubtful, size_t keyBytes) {
-    if (m_Busy) return Request(function, body, bodyLen, param);
-    struct Installed {
-        hgcbox& box;
-        ~Installed() {
-            box.m_Doubtful = nullptr;
-            box.m_KeyBytes = 0;
-        }
-    } installed{*this};
-    m_Doubtful = &isDoubtful;
-    m_KeyBytes = body ? std::min<size_t>(keyBytes, bodyLen) : 0;
-    return Request(function, body, bodyLen, param);
+// A wait that keeps the window alive and ends early on an abort (false then).
+bool hgcbox::Pause(uint32_t ms) {
+    const auto end = Clock::now() + Ms(ms);
+    for (;;) {
+        qvr::ProcessMessages();
+        if (AbortSeen()) return false;
+        const auto now = Clock::now();
+        if (now >= end) return true;
+        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, Ms(kSliceMs)));
+    }
+}
+
+// The address byte of a reply: this controller's, any while the address is learnt (taken
+// once the CRC proves the frame), or the new one after a write of the controller's own.
+bool hgcbox::AddressOk(uint8_t b) {
+    m_Learning = false;
+    if (b == Address) return true;
+    if (TxBuf[1] == 0xFF) {
+        m_Learning = true;
+        m_Learned = b;
+        return true;
+    }
+    return TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0 && b == TxBuf[24];
 }
 
 bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param) {
+    return Exchange(function, body, bodyLen, param, nullptr);
+}
+
+RequestOutcome hgcbox::RequestRecords(uint8_t function, const void* body, uint32_t bodyLen,
+                                      const StaleCheck& isDoubtful, size_t keyBytes) {
+    const ReadRequest read{&isDoubtful, body ? std::min<size_t>(keyBytes, bodyLen) : 0};
+    if (Exchange(function, body, bodyLen, 0, &read)) return RequestOutcome::Answer;
+    return Result == kResultInDoubt ? RequestOutcome::InDoubt : RequestOutcome::None;
+}
+
+bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReadRequest* read) {
     if (m_Busy) {
         Result = kResultBusy;
         LastFunction = function;
@@ -385,44 +411,52 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
     uint32_t res = kResultOk;
     const int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
-    m_GivenAgain = false;
+    m_Sent = false;
     AccountForLine();
-    RequestState state;
-    if (m_KeyBytes) {
-        std::vector<uint8_t> key{function};
-        key.insert(key.end(), src, src + m_KeyBytes);
-        state.key = ReplyAccount::Hash(key.data(), key.size());
+    uint64_t key;
+    if (read && read->keyBytes) {
+        std::vector<uint8_t> k{function};
+        k.insert(k.end(), src, src + read->keyBytes);
+        key = ReplyAccount::Hash(k.data(), k.size());
     } else {
         // Function and body: the same request to a learnt address is the same request.
-        state.key = ReplyAccount::Hash(TxBuf + 3, length - 5);
+        key = ReplyAccount::Hash(TxBuf + 3, length - 5);
     }
-    state.function = function;
-    state.doubtful = m_Doubtful && *m_Doubtful ? m_Doubtful : nullptr;
-    state.data = m_Doubtful != nullptr;
+    const bool records = read && !Plain;
+    m_Account.Begin(key, function, records, Ms(HorizonMs()), Clock::now());
+    m_Doubtful = records && *read->isDoubtful ? read->isDoubtful : nullptr;
+    m_Running = true;
     struct Running {
         hgcbox& box;
-        ~Running() { box.m_Request = nullptr; }
+        ~Running() {
+            box.m_Running = false;
+            box.m_Doubtful = nullptr;
+        }
     } running{*this};
-    m_Request = &state;
     int attempts = tries;
     // A reply still owed to a request of this kind that ended unanswered would be taken for
-    // this one's: it is awaited first (or written off), the line read meanwhile.
-    if (state.data && !AwaitUnanswered(res)) attempts = 0;
+    // this one's: it is awaited first, for one wait at most, the line read meanwhile.
+    if (records && !AwaitUnanswered(res)) attempts = 0;
     for (int i = 0; i < attempts; ++i) {
-        if (Abort) {
+        if (AbortSeen()) {
             res = kResultAborted;
             break;
         }
         Transact(length);
         res = Result;
+        // A reply in doubt: the request goes out again at once, and that is no new try.
+        if (res == kResultConfirm) {
+            ++m_Confirms;
+            --i;
+            continue;
+        }
         // An abort inside a try ends the request, not just that try; so does a line that
         // hung up (another try would only fail the same way).
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
-        // A reply put aside is no failure of the controller: once more, so that it can
-        // give that reply again, which then is the answer.
-        if (i == attempts - 1 && attempts == tries && !state.aside.empty()) ++attempts;
     }
-    if (res != kResultOk || m_GivenAgain) m_Account.Unanswered(state.key);
+    if (res == kResultConfirm) res = kResultNoReply;
+    if (res == kResultNoReply && records && m_Account.InDoubt()) res = kResultInDoubt;
+    m_Account.End(res == kResultOk);
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
@@ -443,8 +477,6 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     const size_t n = out.size();
 
     if (LinkKind == 2) {
-        PumpedWait(TcpSendDelayMs);
-        if (!DrainLine(res)) return false;
         ssize_t sent = Socket >= 0 ? send(Socket, out.data(), n, MSG_NOSIGNAL) : -1;
         if (sent < 0 || size_t(sent) < n) {
             res = kResultSendFailed;
@@ -455,8 +487,6 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     }
 
     const bool direct = LinkKind == 0;
-    SetPortBaud(PortHandle, Baud);
-    if (!DrainLine(res)) return false;
     Purge();
     Clock::time_point t0;
     std::chrono::nanoseconds hold{0};
@@ -540,14 +570,15 @@ bool hgcbox::WaitForInput(int timeoutMs) {
 }
 
 // Takes in what the line still delivers before a frame goes out, so that a reply that came
-// too late for an earlier try is not taken for this one's: its frames go to the account as
-// replies that no request waits for. What waits is read; when something came, the line is
-// read on until it has been quiet for InterByteMs, so a reply in progress is taken whole.
-// Never longer than ReplyMs plus the time of a longest frame at the line rate, and the
-// window is kept alive. false when Abort was found set (res 19).
-bool hgcbox::DrainLine(uint32_t& res) {
+// too late for an earlier try is not taken for this one's: its frames are attributed like
+// any other. When one of them is the running request's answer (a late reply to one of its
+// earlier sends) it is left in RxBuf and nothing needs to go out. What waits is read; when
+// something came, the line is read on until it has been quiet for InterByteMs, so a reply
+// in progress is taken whole. Never longer than ReplyMs plus the time of a longest frame at
+// the line rate, and the window is kept alive. Failed: an abort or a TCP peer gone (res).
+hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
     const int fd = LinkKind == 2 ? Socket : PortHandle;
-    if (fd < 0) return true;
+    if (fd < 0) return Drain::Quiet;
     const auto quiet = Ms(std::max<uint32_t>(InterByteMs, 1));
     auto limit = Ms(ReplyMs);
     if (LinkKind != 2) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
@@ -555,166 +586,108 @@ bool hgcbox::DrainLine(uint32_t& res) {
     const auto end = start + limit;
     auto last = start;
     bool drained = false;
-    uint8_t frame[256] = {};
-    FrameGatherer gather(frame);
+    FrameGatherer gather(RxBuf);
     for (;;) {
         const int got = TakeInStrays(gather, res);
-        if (got < 0) return false;
+        if (got < 0) return Drain::Failed;
+        if (got > 1) return Drain::Answered;
         const auto now = Clock::now();
         if (got > 0) {
             drained = true;
             last = now;
         }
-        if (now >= end || (drained && now - last >= quiet)) return true;
+        if (now >= end || (drained && now - last >= quiet)) return Drain::Quiet;
         if (got > 0) continue;
-        if (!drained) return true;  // nothing waits
+        if (!drained) return Drain::Quiet;  // nothing waits
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (LinkKind != 2) m_LineDown = true;
-            return true;
+            return Drain::Quiet;
         }
     }
 }
 
 // Reads the line while a send of another request with this function, one that ended
-// unanswered, is still owed a reply (a frame that comes settles one), at most until the last
-// of them is written off. Nothing of this request is on its way yet, so whatever comes is
-// the late reply it seems. false when Abort was found set or the peer closed (res set).
+// unanswered, is still owed a reply (a frame that comes settles one), for one wait at most
+// and never past the moment the last of them is written off. Nothing of this request is on
+// its way yet, so whatever comes is the late reply it seems. false when an abort was seen or
+// the peer closed (res set).
 bool hgcbox::AwaitUnanswered(uint32_t& res) {
-    const uint64_t key = m_Request->key;
-    const uint8_t fn = m_Request->function;
-    Clock::time_point until;
     if ((LinkKind == 2 ? Socket : PortHandle) < 0) return true;
+    const auto latest = Clock::now() + Ms(ReplyMs);
     uint8_t frame[256] = {};
     FrameGatherer gather(frame);
-    while (m_Account.AwaitsUnanswered(key, fn, until)) {
+    Clock::time_point until;
+    while (m_Account.OwedUnanswered(Clock::now(), until)) {
         const int got = TakeInStrays(gather, res);
         if (got < 0) return false;
         if (got > 0) continue;
-        const auto left = std::chrono::duration_cast<Ms>(until - Clock::now()).count();
+        const auto left = std::chrono::duration_cast<Ms>(std::min(until, latest) - Clock::now()).count();
         if (left <= 0 || !WaitForInput(int(left) + 1)) return true;
     }
     return true;
 }
 
-// One look at the line while no reply of the running try is awaited: the window messages,
-// then what waits is read and its whole frames go to the account. 1: bytes came; 0: none
-// wait; -1: Abort was found set, or the TCP peer closed the connection (res set).
+// One look at the line while no reply of a try is awaited: the window messages, then what
+// waits is read and its whole frames are attributed. 2: the running request's answer came
+// (left in the gatherer's buffer; what followed it stays unread); 1: bytes came; 0: none
+// wait; -1: an abort was seen, or the TCP peer closed the connection (res set).
 int hgcbox::TakeInStrays(FrameGatherer& gather, uint32_t& res) {
     qvr::ProcessMessages();
-    if (Abort) {
-        Abort = 0;
+    if (AbortSeen()) {
         res = kResultAborted;
         return -1;
     }
     const bool tcp = LinkKind == 2;
     const int fd = tcp ? Socket : PortHandle;
-    uint8_t junk[256];
-    const ssize_t got = tcp ? recv(fd, junk, sizeof junk, MSG_DONTWAIT) : ::read(fd, junk, sizeof junk);
-    if (got > 0) {
-        for (ssize_t i = 0; i < got; ++i)
-            if (gather.Feed(junk[i], [](uint8_t) { return true; })) AccountStray(gather.Frame());
-        return 1;
+    bool came = false;
+    for (int i = 0; i < 256; ++i) {  // then the window and the clock again
+        uint8_t b;
+        const ssize_t got = tcp ? recv(fd, &b, 1, MSG_DONTWAIT) : ::read(fd, &b, 1);
+        if (got == 1) {
+            came = true;
+            if (!gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) continue;
+            const uint8_t* frame = gather.Frame();
+            if (Crc16(frame, frame[2]) != 0) continue;  // broken: it settles nothing
+            if (Attribute(frame) == ReplyAccount::Verdict::Take) return 2;
+            continue;
+        }
+        if (tcp && got == 0) {
+            res = kResultRecvFailed;
+            m_LineDown = true;
+            return -1;
+        }
+        break;
     }
-    if (tcp && got == 0) {
-        res = kResultRecvFailed;
-        m_LineDown = true;
-        return -1;
-    }
-    return 0;
+    return came ? 1 : 0;
 }
 
-// The account belongs to one line: another port handle or socket, or another kind of link,
-// is a new line with nothing on its way yet.
+// The account belongs to one line: another kind of link, another COM port or another
+// socket is a new line with nothing on its way yet. A COM port closed and reopened for each
+// request stays the same line.
 void hgcbox::AccountForLine() {
-    if (m_AccountLink != LinkKind || m_AccountPort != PortHandle || m_AccountSocket != Socket) NewLine();
+    const int line = LinkKind == 2 ? Socket : ComPort;
+    if (m_AccountLink != LinkKind || m_AccountLine != line) NewLine();
 }
 
 void hgcbox::NewLine() {
     m_Account.Clear();
     m_AccountLink = LinkKind;
-    m_AccountPort = PortHandle;
-    m_AccountSocket = Socket;
+    m_AccountLine = LinkKind == 2 ? Socket : ComPort;
 }
 
-// A whole frame that came while no request waited for it: a late reply to an earlier send,
-// or a copy. It settles what it answers; one that nothing was owed is uninvited. A reply
-// seen for the first time is remembered as the answer to its request only when every send
-// still owed belongs to that request; otherwise its request is not known, and no request
-// will take the same bytes on their own word.
-void hgcbox::AccountStray(const uint8_t* frame) {
-    m_Account.CountReply();
-    if (Crc16(frame, frame[2]) != 0) return;
-    const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
-    uint64_t answered = m_Account.CopyOf(h, 0);
-    if (answered) {
-        if (!m_Account.Settle(answered)) m_Account.NoteUninvited();
-        return;
-    }
-    uint64_t sole = 0;
-    const bool known = m_Account.SoleOwner(sole);
-    // Between the tries of a request, most likely the reply to one of its earlier sends.
-    if (m_Request && m_Account.Settle(m_Request->key))
-        answered = m_Request->key;
-    else if (!m_Account.SettleFirstArrival(frame[3] & 0x7F, answered))
-        m_Account.NoteUninvited();
-    m_Account.Record(h, known && sole == answered ? answered : 0);
-}
-
-// What a whole good reply to the running request is: its answer, or a copy, a late reply to
-// another request or a doubtful repeat that the wait goes on past.
-hgcbox::Verdict hgcbox::Judge(const uint8_t* frame) {
-    RequestState* st = m_Request;
-    if (!st) return Verdict::Take;
-    const uint8_t fn = st->function;
-    // A positive reply to another function answers another request.
-    if ((frame[3] & 0x80) && frame[3] != uint8_t(fn + 0x80)) {
-        AccountStray(frame);
-        return Verdict::Drop;
-    }
-    m_Account.CountReply();
-    const uint64_t h = ReplyAccount::Hash(frame, frame[2]);
-    auto take = [&](int settles) {
-        for (int i = 0; i < settles; ++i) m_Account.Settle(st->key);
-        m_Account.Record(h, st->key);
-        return Verdict::Take;
-    };
-    // A negative reply, or the acknowledgement of a command, carries no data: it is the
-    // controller's word on this request.
-    if (frame[3] != uint8_t(fn + 0x80) || !st->data) return take(1);
-    const std::vector<uint8_t> bytes(frame, frame + frame[2]);
-    const bool same = bytes == st->aside;
-    const uint64_t copyOf = m_Account.CopyOf(h, st->key);
-    const bool doubtful = copyOf || (st->doubtful && (*st->doubtful)(frame));
-    if (!doubtful) {
-        // A copy put aside while this send waited was one reply too many for it.
-        if (st->asideIsCopy && st->asideSend == st->send) m_Account.NoteUninvited();
-        return take(1);
-    }
-    // A late reply to the request it copies, still owed one.
-    if (copyOf && m_Account.Settle(copyOf)) return Verdict::Drop;
-    // A second doubtful reply to one send, or a controller that sends copies: no answer.
-    if ((!st->aside.empty() && st->asideSend == st->send) || m_Account.SendsCopies()) {
-        m_Account.NoteUninvited();
-        return Verdict::Drop;
-    }
-    // Given again to a later send, with no copy on its way: what the controller answers.
-    // It settles nothing: were they copies after all, the replies to this request's sends
-    // are still to come, and are awaited as those of a request left unanswered.
-    if (same) {
-        m_GivenAgain = true;
-        return take(0);
-    }
-    st->aside = bytes;
-    st->asideSend = st->send;
-    st->asideIsCopy = copyOf != 0;
-    return Verdict::Drop;
+// What a whole good frame is, in a try or between tries: the running request's answer, a
+// reply to another send, or a reply in doubt that the request is to be asked again about.
+ReplyAccount::Verdict hgcbox::Attribute(const uint8_t* frame) {
+    // Plain, or a bare try outside a request: whatever answers a send is taken.
+    if (Plain || !m_Running) return m_Sent ? ReplyAccount::Verdict::Take : ReplyAccount::Verdict::Drop;
+    const bool doubtful = m_Doubtful && frame[3] == uint8_t(TxBuf[3] + 0x80) && (*m_Doubtful)(frame);
+    return m_Account.Attribute(frame, doubtful, Clock::now());
 }
 
 bool hgcbox::Transact(uint32_t length) {
     qvr::ProcessMessages();
-    if (Abort) {
-        Abort = 0;
+    if (AbortSeen()) {
         Result = kResultAborted;
         return false;
     }
@@ -727,41 +700,38 @@ bool hgcbox::Transact(uint32_t length) {
         return false;
     }
     uint32_t res = kResultOk;
-    if (!SendFrame(length, res)) {
+    if (!m_Running) m_Sent = false;
+    if (LinkKind == 2 && !Pause(TcpSendDelayMs)) {
+        Result = kResultAborted;
+        return false;
+    }
+    if (LinkKind != 2) SetPortBaud(PortHandle, Baud);
+    std::memset(RxBuf, 0, 255);
+    const Drain drained = DrainLine(res);
+    if (drained == Drain::Failed) {
         Result = res;
         return false;
     }
-    if (m_Request) {
-        ++m_Request->send;
-        m_Account.Sent(m_Request->key, TxBuf[3], ReplyMs);
+    bool answered = drained == Drain::Answered;
+    if (!answered) {
+        if (!SendFrame(length, res)) {
+            Result = res;
+            return false;
+        }
+        m_Sent = true;
+        if (m_Running) m_Account.Sent(Clock::now());
+        std::memset(RxBuf, 0, 255);
     }
 
-    std::memset(RxBuf, 0, 255);
     const auto deadline = Clock::now() + Ms(ReplyMs);
     const auto gap = Ms(InterByteMs);
     Clock::time_point lastByte = Clock::now();
-    bool learning = false;
-    uint8_t learned = 0;
-    const bool addressWrite = TxBuf[3] == 2 && TxBuf[21] == 3 && TxBuf[22] == 0;
-    // The address byte of a reply: this controller's, any while the address is learnt (taken
-    // once the CRC proves the frame), or the new one after a write of the controller's own.
-    auto addressOk = [&](uint8_t b) {
-        learning = false;
-        if (b == Address) return true;
-        if (TxBuf[1] == 0xFF) {
-            learning = true;
-            learned = b;
-            return true;
-        }
-        return addressWrite && b == TxBuf[24];
-    };
     FrameGatherer gather(RxBuf);
     bool hungUp = false;
 
-    for (;;) {
+    while (!answered) {
         qvr::ProcessMessages();
-        if (Abort) {
-            Abort = 0;
+        if (AbortSeen()) {
             Result = kResultAborted;
             return false;
         }
@@ -773,15 +743,19 @@ bool hgcbox::Transact(uint32_t length) {
             return false;
         }
         if (got == 1) {
-            if (gather.Feed(b, addressOk)) {
+            if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) {
                 if (Crc16(RxBuf, RxBuf[2]) != 0) {
                     // Perhaps this request's reply, broken on the line, perhaps a broken copy:
                     // it settles nothing.
-                    m_Account.CountReply();
                     res = kResultBadCrc;
                     break;
                 }
-                if (Judge(RxBuf) == Verdict::Take) break;
+                const ReplyAccount::Verdict v = Attribute(RxBuf);
+                if (v == ReplyAccount::Verdict::Take) break;
+                if (v == ReplyAccount::Verdict::Confirm) {
+                    res = kResultConfirm;
+                    break;
+                }
                 // Not this request's answer: the wait goes on, within this try's time.
                 std::memset(RxBuf, 0, 255);
             }
@@ -811,12 +785,13 @@ bool hgcbox::Transact(uint32_t length) {
         }
     }
 
-    if (res == kResultOk && learning) Address = learned;
+    if (res == kResultOk && m_Learning) Address = m_Learned;
     if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
         res = kResultNegative;
         SetControllerError(RxBuf[4]);
     }
-    Purge();
+    // What a confirming send must find on the line is left there.
+    if (res != kResultConfirm) Purge();
     Result = res;
     return res == kResultOk;
 }

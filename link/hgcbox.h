@@ -13,7 +13,8 @@
 #include "link/replyaccount.h"
 
 // Result codes. 0..22 are the engine's own outcomes, 23..86 the controller's error codes
-// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry.
+// 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry,
+// 89 a read's request that got only replies in doubt.
 enum : uint32_t {
     kResultOk = 0,
     kResultBadStart = 1,        // TxBuf byte 0 is not 0xCC
@@ -30,8 +31,13 @@ enum : uint32_t {
     kResultControllerBase = 22, // + controller error code 1..64
     kResultFrameTooLong = 87,   // the body would make the frame longer than 255 bytes
     kResultBusy = 88,           // another request is still waiting for its reply
-    kResultCount = 89,
+    kResultInDoubt = 89,        // every reply to a read's request was in doubt
+    kResultCount = 90,
 };
+
+// What a request of a read came to: an answer in RxBuf; a reply the engine could not take
+// for certain although one came (Result kResultInDoubt); or none (Result says why).
+enum class RequestOutcome { Answer, InDoubt, None };
 
 class hgcbox {
 public:
@@ -74,29 +80,24 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, for a request of a read, whose reply carries records. Such a reply that is
-    // byte for byte a recent answer to another request is never taken on its own word, nor
-    // one that isDoubtful(frame) calls a repeat of what the read has kept. While a copy of
-    // it may still be on its way (that request is still owed a reply, or the controller has
-    // lately sent replies nobody asked for) it is thrown away; otherwise it is put aside. A
-    // put-aside reply is the answer only when the controller gives it again to a later send
-    // of this request; a try that put one aside has not failed, so when the tries run out
-    // with one put aside the request gets one more. In doubt the request fails, as one
-    // without a reply does. Before its first send, the replies still owed to an earlier
-    // request of the same function that ended unanswered (or on an answer given again) are
-    // awaited, at most until they are written off, so that none is taken for this one's.
-    // Requests are told apart by the function and the first keyBytes bytes of the body (0:
-    // the whole body): requests that differ only in the end of a period get the same
-    // records from the same start.
+    // The same, for a request of a read, whose reply carries records. Such a reply is not
+    // taken on its own word when it is byte for byte a recent answer to another request, or
+    // when isDoubtful(frame) calls it a repeat of what the read has kept. With nothing amiss
+    // on the line (no send of an earlier request still owed its reply, no reply nobody asked
+    // for, within the horizon) the request is sent again at once, and the next reply is the
+    // answer, whether it differs or gives the same bytes again. With something amiss such a
+    // reply is thrown away, and when no other comes the request ends in doubt. Before its
+    // first send, a reply still owed to another request of this function that ended
+    // unanswered is awaited, for one wait at most. Requests are told apart by the function
+    // and the first keyBytes bytes of the body (0: the whole body): requests that differ
+    // only in the end of a period get the same records from the same start.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
-    bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck& isDoubtful,
-                 size_t keyBytes = 0);
-    // The last request's answer was a reply put aside and given again: a copy of another
-    // request's answer or a repeat its caller doubted, which the controller insists on.
-    bool AnswerGivenAgain() const { return m_GivenAgain; }
+    RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isDoubtful,
+                                  size_t keyBytes = 0);
     // Forgets what the engine knows of replies on their way: the line was closed or another
-    // one opened. (A reopened port or another socket is noticed by the engine itself.)
-    void ForgetLine() { m_Account.Clear(); }
+    // one connected. (Another socket or port, or another kind of link, is noticed by the
+    // engine itself; a port reopened for each request is the same line.)
+    void ForgetLine() { NewLine(); }
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -120,31 +121,37 @@ public:
     static double RtsHoldSeconds(uint32_t n, uint32_t baud);
 
 private:
+    struct ReadRequest {
+        const StaleCheck* isDoubtful;
+        size_t keyBytes;
+    };
+    bool Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReadRequest* read);
     bool ReopenPortLocked();
     bool SendFrame(uint32_t length, uint32_t& res);
-    bool DrainLine(uint32_t& res);
+    enum class Drain { Quiet, Answered, Failed };
+    Drain DrainLine(uint32_t& res);
     int ReceiveByte(uint8_t& b, uint32_t& res);
     bool WaitForInput(int timeoutMs);
     void Purge();
+    bool AbortSeen();
+    bool Pause(uint32_t ms);
+    bool AddressOk(uint8_t b);
 
     uint32_t m_Confirms = 0;
     bool m_Busy = false;
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
-    bool m_GivenAgain = false;
-    // The running request's doubtful replies: the one put aside and what the request owes.
-    struct RequestState;
-    RequestState* m_Request = nullptr;
-    const StaleCheck* m_Doubtful = nullptr;  // the next request's repeat check, if any ...
-    size_t m_KeyBytes = 0;                   // ... and the body bytes that tell it apart
+    bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
+    uint8_t m_Learned = 0;    // ... and is this one
+    const StaleCheck* m_Doubtful = nullptr;  // the running request's repeat check, if any
+    bool m_Running = false;                  // a request runs (its frames are attributed)
+    bool m_Sent = false;                     // a send of it is out
     ReplyAccount m_Account;  // the replies on their way over the line ...
-    int m_AccountLink = -1, m_AccountPort = -1, m_AccountSocket = -1;  // ... and which line that is
+    int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
     void AccountForLine();
-    enum class Verdict { Take, Drop };
-    Verdict Judge(const uint8_t* frame);
-    void AccountStray(const uint8_t* frame);
+    void NewLine();
+    ReplyAccount::Verdict Attribute(const uint8_t* frame);
     bool AwaitUnanswered(uint32_t& res);
     int TakeInStrays(class FrameGatherer& gather, uint32_t& res);
-    void NewLine();
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

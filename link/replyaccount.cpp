@@ -10,78 +10,164 @@ uint64_t ReplyAccount::Hash(const uint8_t* bytes, size_t n) {
 
 void ReplyAccount::Clear() {
     owed_.clear();
-    recent_ = {};
-    next_ = 0;
-    sinceUninvited_ = kDoublesMemory;
+    seen_.clear();
+    uninvitedUntil_ = {};
+    run_ = Running{};
 }
 
-void ReplyAccount::Expire() {
-    const auto now = Clock::now();
+void ReplyAccount::Expire(Clock::time_point now) {
     std::erase_if(owed_, [&](const Owed& o) { return o.until <= now; });
+    std::erase_if(seen_, [&](const Seen& s) { return s.until <= now; });
 }
 
-void ReplyAccount::Sent(uint64_t request, uint8_t function, uint32_t waitMs) {
-    Expire();
-    owed_.push_back({request, function, false,
-                     Clock::now() + std::chrono::milliseconds(uint64_t(waitMs) * kOwedWaits)});
+void ReplyAccount::Begin(uint64_t key, uint8_t function, bool records, Clock::duration horizon,
+                         Clock::time_point now) {
+    horizon_ = horizon;
+    Expire(now);
+    run_ = Running{};
+    run_.active = true;
+    run_.key = key;
+    run_.serial = ++serials_;
+    run_.function = function;
+    run_.records = records;
 }
 
-bool ReplyAccount::Settle(uint64_t request) {
-    Expire();
-    auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.request == request; });
-    if (it == owed_.end()) return false;
-    owed_.erase(it);
-    return true;
+void ReplyAccount::Sent(Clock::time_point now) {
+    if (!run_.active) return;
+    ++run_.sends;
+    owed_.push_back({run_.key, run_.serial, run_.function, false, now + horizon_});
 }
 
-bool ReplyAccount::SettleFirstArrival(uint8_t function, uint64_t& request) {
-    Expire();
-    auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.unanswered && o.function == function; });
-    if (it == owed_.end())
-        it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.function == function; });
-    if (it == owed_.end()) it = owed_.begin();
-    if (it == owed_.end()) return false;
-    request = it->request;
-    owed_.erase(it);
-    return true;
+void ReplyAccount::End(bool answered) {
+    if (!answered)
+        for (Owed& o : owed_)
+            if (o.serial == run_.serial) o.unanswered = true;
+    run_.active = false;
 }
 
-bool ReplyAccount::SoleOwner(uint64_t& request) {
-    Expire();
-    if (owed_.empty()) return false;
-    request = owed_.front().request;
-    return std::all_of(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.request == request; });
+bool ReplyAccount::Evidence(Clock::time_point now) const {
+    if (uninvitedUntil_ > now) return true;
+    return std::any_of(owed_.begin(), owed_.end(),
+                       [&](const Owed& o) { return o.until > now && o.key != run_.key; });
 }
 
-void ReplyAccount::Unanswered(uint64_t request) {
-    for (Owed& o : owed_)
-        if (o.request == request) o.unanswered = true;
-}
-
-bool ReplyAccount::AwaitsUnanswered(uint64_t request, uint8_t function, Clock::time_point& until) {
-    Expire();
+bool ReplyAccount::OwedUnanswered(Clock::time_point now, Clock::time_point& until) {
+    Expire(now);
     bool any = false;
     for (const Owed& o : owed_) {
-        if (!o.unanswered || o.function != function || o.request == request) continue;
+        if (!o.unanswered || o.function != run_.function || o.key == run_.key) continue;
         until = any ? std::max(until, o.until) : o.until;
         any = true;
     }
     return any;
 }
 
-uint64_t ReplyAccount::CopyOf(uint64_t reply, uint64_t request) const {
+uint64_t ReplyAccount::CopyOf(uint64_t reply, uint64_t key) const {
     uint64_t other = 0;
-    for (size_t i = 0; i < kRecent; ++i) {
-        // Newest first, so that the frame it answered last is the one named.
-        const Seen& s = recent_[(next_ + kRecent - 1 - i) % kRecent];
-        if (!s.used || s.reply != reply) continue;
-        if (s.request == request) return 0;  // the same request answered alike: no copy
-        if (!other) other = s.request ? s.request : kUnknownRequest;
+    for (auto it = seen_.rbegin(); it != seen_.rend(); ++it) {  // newest first
+        if (it->reply != reply) continue;
+        if (it->key == key) return 0;  // this request answered alike: no copy
+        if (!other) other = it->key;
     }
     return other;
 }
 
-void ReplyAccount::Record(uint64_t reply, uint64_t request) {
-    recent_[next_] = {reply, request, true};
-    next_ = (next_ + 1) % kRecent;
+void ReplyAccount::Remember(uint64_t reply, uint64_t key, Clock::time_point now) {
+    seen_.push_back({reply, key, now + horizon_});
+}
+
+bool ReplyAccount::SettleKey(uint64_t key) {
+    auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.key == key; });
+    if (it == owed_.end()) return false;
+    owed_.erase(it);
+    return true;
+}
+
+void ReplyAccount::Answered(int replies) {
+    std::erase_if(owed_, [&](const Owed& o) {
+        if (o.key != run_.key) return o.serial < run_.serial;
+        if (replies == 0) return false;
+        --replies;  // the oldest of its request first
+        return true;
+    });
+}
+
+std::deque<ReplyAccount::Owed>::iterator ReplyAccount::OldestUnanswered(uint8_t function) {
+    return std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) {
+        return o.unanswered && o.function == function && o.serial != run_.serial && !(run_.active && o.key == run_.key);
+    });
+}
+
+void ReplyAccount::Stray(uint64_t reply, uint8_t function, Clock::time_point now) {
+    if (const uint64_t answered = CopyOf(reply, 0)) {
+        if (!SettleKey(answered)) NoteUninvited(now);
+        return;
+    }
+    // Seen for the first time: replies come in the order of their sends, so it answers the
+    // oldest send still owed whose request got no answer.
+    auto it = OldestUnanswered(function);
+    if (it == owed_.end()) {
+        NoteUninvited(now);
+        Remember(reply, kUnknownRequest, now);
+        return;
+    }
+    Remember(reply, it->key, now);
+    owed_.erase(it);
+}
+
+ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtful, Clock::time_point now) {
+    Expire(now);
+    const size_t n = frame[2];
+    const uint64_t h = Hash(frame, n);
+    const uint8_t fn = frame[3];
+    const uint8_t answer = uint8_t(run_.function + 0x80);
+    if (!run_.active || run_.sends == 0 || ((fn & 0x80) && fn != answer)) {
+        Stray(h, uint8_t(fn & 0x7F), now);
+        return Verdict::Drop;
+    }
+    // A negative reply, or a reply that carries no records, is the controller's word on
+    // this request (table replies echo what they answer, and their callers check it).
+    if (!run_.records || fn != answer) {
+        Answered(1);
+        Remember(h, run_.key, now);
+        return Verdict::Take;
+    }
+    const std::vector<uint8_t> bytes(frame, frame + n);
+    const uint64_t copyOf = CopyOf(h, run_.key);
+    if (!copyOf && !doubtful) {
+        // Seen for the first time while another request of this function still waits for
+        // its reply: by their order, this is that reply.
+        auto it = OldestUnanswered(run_.function);
+        if (it != owed_.end()) {
+            Remember(h, it->key, now);
+            owed_.erase(it);
+            return Verdict::Drop;
+        }
+        // The reply put aside was one too many: the controller sends what nobody asked for.
+        if (!run_.aside.empty() && run_.aside != bytes) NoteUninvited(now);
+        Answered(1);
+        Remember(h, run_.key, now);
+        return Verdict::Take;
+    }
+    // The late reply to the request it copies, which is still owed one.
+    if (copyOf && SettleKey(copyOf)) return Verdict::Drop;
+    if (Evidence(now)) {
+        run_.inDoubt = true;
+        return Verdict::Drop;
+    }
+    if (run_.aside.empty()) {
+        run_.aside = bytes;
+        run_.asideSends = run_.sends;
+        return Verdict::Confirm;
+    }
+    // Given again to the confirming send: the controller's answer, to both sends.
+    if (bytes == run_.aside && run_.sends > run_.asideSends) {
+        Answered(2);
+        Remember(h, run_.key, now);
+        return Verdict::Take;
+    }
+    // Given twice to one send, or another reply in doubt: copies are on the line.
+    NoteUninvited(now);
+    run_.inDoubt = true;
+    return Verdict::Drop;
 }

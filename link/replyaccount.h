@@ -1,88 +1,129 @@
-// What the exchange engine knows of the replies still on their way over one connection.
+// What the exchange engine knows of the replies on their way over one line.
 //
 // A reply that comes too late for its try, a reply the controller sends twice, and one it
 // sends again from further back all arrive as whole, good frames while a later request
-// waits. The account lets the engine tell them from the answer it waits for:
-//  - the sends still owed a reply (a reply taken as an answer, or recognised as a late reply
-//    to its request, settles one; a send not answered within a few waits is written off);
-//  - the replies received recently, each as a hash of its bytes and of the request frame it
-//    answered (a late copy is always recent, so a few dozen are enough);
-//  - whether the controller has lately been seen sending a reply nobody asked for.
-// It lives as long as the line: the engine clears it when the line is opened, reopened or
-// closed, or the socket changes. GUI thread only, like the engine.
+// waits. The account tells them from the answer the running request waits for, and it
+// decides alone what every whole frame is (Attribute), whether it comes in a try or
+// between tries. It holds, for a short horizon only (kHorizonWaits waits), so that what it
+// remembers is evidence of something happening now and not of something long past:
+//  - the sends still owed a reply; a reply taken as an answer, or recognised as the late
+//    reply to its send, settles one;
+//  - the replies received, each with the request it answered;
+//  - when a reply came that nobody asked for.
+// A healthy controller (every request answered once, in time) leaves nothing owed and
+// nothing uninvited, so it never gives evidence: a reply that is byte for byte a recent
+// answer to another request, or that the caller's check calls a repeat, then costs one
+// confirming send and nothing else (the next reply decides). Only with evidence are such
+// replies thrown away, and the request may end in doubt.
+// The account lives as long as the line: the engine starts it afresh when another line is
+// connected or the line is closed. GUI thread only, like the engine.
 #pragma once
-#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 class ReplyAccount {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // A send that has not been answered after this many of its waits will not be answered.
-    static constexpr int kOwedWaits = 6;
-    static constexpr int kHorizonWaits = 2;
-    // Replies remembered, and how many replies after an uninvited one the controller is still
-    // taken to send copies.
-    static constexpr size_t kRecent = 48;
-    static constexpr int kDoublesMemory = 64;
+    // Waits a send stays owed its reply and a reply is remembered. One wait covers the try
+    // that sent it; a reply that misses it does harm while the next try waits, or the next
+    // request's wait for it (one wait at most) and that request's first try: two waits
+    // more. Replies later than that are beyond the account, and only the readers' own
+    // content checks stand (dates out of place, records already kept). A healthy
+    // controller pays for the memory only when two requests get identical replies within
+    // it: one confirming send.
+    static constexpr int kHorizonWaits = 3;
+
+    enum class Verdict {
+        Take,     // the running request's answer
+        Drop,     // a late reply to another send, a copy, or a reply in doubt: not the answer
+        Confirm,  // in doubt with no evidence on the line: ask again at once; the next reply decides
+    };
 
     static uint64_t Hash(const uint8_t* bytes, size_t n);
 
     void Clear();
 
-    // A request frame went out; its reply is owed for kOwedWaits times waitMs.
-    void Sent(uint64_t request, uint8_t function, uint32_t waitMs);
-    // Settles the oldest owed send of this request frame; false when none is owed.
-    bool Settle(uint64_t request);
-    // A reply with this function that is no copy came while no request waited: it settles
-    // the oldest send owed a reply whose request ended unanswered, else the oldest one of
-    // the function, else the oldest of all. false when none is owed.
-    bool SettleFirstArrival(uint8_t function, uint64_t& request);
-    // Every send still owed a reply belongs to one request frame (then in `request`).
-    bool SoleOwner(uint64_t& request);
-    // A request ended without an answer: its sends' replies, when they come, are no copies
-    // of anything, so nothing but the account can tell them from another request's answer.
-    void Unanswered(uint64_t request);
-    // Sends of another request with this function that ended unanswered are still owed a
-    // reply; until: when the last of them is written off.
-    bool AwaitsUnanswered(uint64_t request, uint8_t function, Clock::time_point& until);
+    // A request starts: its key (a hash of what tells it apart), its function, whether its
+    // reply carries records (only then is a copy or a repeat doubted), and the horizon.
+    void Begin(uint64_t key, uint8_t function, bool records, Clock::duration horizon, Clock::time_point now);
+    // A send of the running request went out.
+    void Sent(Clock::time_point now);
+    // The running request ended, answered or not. Sends of an unanswered one stay owed:
+    // their replies, when they come, are no copies of anything, so only their order tells
+    // them from another request's answer.
+    void End(bool answered);
 
-    // The request frame a reply with these bytes answered recently, when that was another
-    // frame than `request` and this one has not been answered with the same bytes: the reply
-    // is then a copy of an answer to another request (kUnknownRequest when that request is
-    // not known). 0 when it is not.
-    static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
-    uint64_t CopyOf(uint64_t reply, uint64_t request) const;
-    // Remembers a reply and the request frame it answered (0: not known).
-    void Record(uint64_t reply, uint64_t request);
+    // What a whole good reply frame is (its length in byte 2). doubtful: the caller's own
+    // check calls it a repeat of what the read has kept. Frames that come before the
+    // running request's first send, or answer another function, are late replies or
+    // copies: they settle what they answer, and are never taken.
+    Verdict Attribute(const uint8_t* frame, bool doubtful, Clock::time_point now);
 
-    // A reply came that no send was owed: the controller sends copies.
-    void NoteUninvited() { sinceUninvited_ = 0; }
-    bool SendsCopies() const { return sinceUninvited_ < kDoublesMemory; }
-    // Counts a whole frame received (the memory of an uninvited one fades with them).
-    void CountReply() {
-        if (sinceUninvited_ < kDoublesMemory) ++sinceUninvited_;
-    }
+    // The running request threw a reply away as doubtful because of evidence.
+    bool InDoubt() const { return run_.inDoubt; }
+    // Sends of another request with the running request's function that ended unanswered
+    // are still owed; until: when the last of them is written off.
+    bool OwedUnanswered(Clock::time_point now, Clock::time_point& until);
+    // Something on the line is amiss now: a send of another request is still owed its
+    // reply, or a reply nobody asked for came, within the horizon. (A late reply to an
+    // earlier send of the running request is its answer all the same.)
+    bool Evidence(Clock::time_point now) const;
 
 private:
+    static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
+
     struct Owed {
-        uint64_t request;
+        uint64_t key;
+        uint64_t serial;  // the request that sent it
         uint8_t function;
         bool unanswered;
         Clock::time_point until;
     };
     struct Seen {
-        uint64_t reply = 0;
-        uint64_t request = 0;
-        bool used = false;
+        uint64_t reply;
+        uint64_t key;  // the request it answered, kUnknownRequest when not known
+        Clock::time_point until;
     };
-    void Expire();
+    struct Running {
+        bool active = false;
+        uint64_t key = 0;
+        uint64_t serial = 0;
+        uint8_t function = 0;
+        bool records = false;
+        int sends = 0;
+        std::vector<uint8_t> aside;  // the reply in doubt that a confirming send asks about
+        int asideSends = 0;          // sends out when it came
+        bool inDoubt = false;
+    };
+
+    void Expire(Clock::time_point now);
+    // The key of a request another than `key` that a remembered reply with these bytes
+    // answered (kUnknownRequest when not known); 0 when none, or when `key` itself was
+    // answered alike.
+    uint64_t CopyOf(uint64_t reply, uint64_t key) const;
+    void Remember(uint64_t reply, uint64_t key, Clock::time_point now);
+    // Settles the oldest send owed of a request with this key (replies come in the order of
+    // their sends); false when none is owed.
+    bool SettleKey(uint64_t key);
+    // The running request took its answer, which settles the oldest sends of its request
+    // (two when the answer was given again to a confirming send). Replies come in the order
+    // of their sends, so the sends of other requests before it have had their replies by
+    // now, or will never have them.
+    void Answered(int replies);
+    void NoteUninvited(Clock::time_point now) { uninvitedUntil_ = now + horizon_; }
+    // A frame that cannot be the running request's answer.
+    void Stray(uint64_t reply, uint8_t function, Clock::time_point now);
+    // The oldest send of another request with this function that ended unanswered.
+    std::deque<Owed>::iterator OldestUnanswered(uint8_t function);
 
     std::deque<Owed> owed_;
-    std::array<Seen, kRecent> recent_{};
-    size_t next_ = 0;
-    int sinceUninvited_ = kDoublesMemory;
+    std::deque<Seen> seen_;
+    Clock::time_point uninvitedUntil_{};
+    Clock::duration horizon_{};
+    uint64_t serials_ = 0;
+    Running run_;
 };

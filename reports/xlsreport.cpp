@@ -131,6 +131,8 @@ LoopEnd ReadRecords(uint8_t device, int unit, size_t recordSize, int maxRecords,
         unsigned n = 0;
         std::string failText;
         if (!ArchiveRequest(function, Body(device, expected, end, width), recordSize, n, failText)) {
+            // Esc, or the window closing, ended a wait of the request.
+            if (g_Hgc && g_Hgc->Result == kResultAborted) return LoopEnd::Aborted;
             ShowFailedRequest(ui, failText);
             Show(kQuesNotice, dataName, "не прочитаны");
             return LoopEnd::Failed;

@@ -613,15 +613,15 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
         fate.staleOf = i == 2 ? 1 : 0;
         return fate;
     });
-    ASSERT_TRUE(box->Request(1, &t0, 3, 0, none)) << box->ResultText();
-    ASSERT_TRUE(box->Request(1, &t5, 3, 0, none)) << box->ResultText();
+    ASSERT_EQ(box->RequestRecords(1, &t0, 3, none), RequestOutcome::Answer) << box->ResultText();
+    ASSERT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::Answer) << box->ResultText();
     EXPECT_EQ(box->RxBuf[5], 5);
     sim.SetFatePlan(nullptr);
     ctlsim::Faults silent;
     silent.silent = true;
     sim.SetFaults(silent);
     sim.ClearLog();
-    EXPECT_FALSE(box->Request(1, &t5, 3, 0, none));
+    EXPECT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::None);
     EXPECT_EQ(sim.Requests().size(), 1u);
 }
 
