@@ -81,8 +81,9 @@ public:
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
     // The same, for a request of a read, whose reply carries records. Such a reply is not
-    // taken on its own word when it is byte for byte a recent answer to another request, or
-    // when isDoubtful(frame) calls it a repeat of what the read has kept. With nothing amiss
+    // taken on its own word when it is byte for byte a recent answer (to another request, or
+    // to this one when it is sent again: records may have come since), or when
+    // isDoubtful(frame) calls it a repeat of what the read has kept. With nothing amiss
     // on the line (no send of an earlier request still owed its reply, no reply nobody asked
     // for, within the horizon) the request is sent again at once, and the next reply is the
     // answer, whether it differs or gives the same bytes again. With something amiss such a

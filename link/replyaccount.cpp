@@ -62,25 +62,26 @@ bool ReplyAccount::OwedUnanswered(Clock::time_point now, Clock::time_point& unti
     return any;
 }
 
-uint64_t ReplyAccount::CopyOf(uint64_t reply, uint64_t key) const {
-    uint64_t other = 0;
-    for (auto it = seen_.rbegin(); it != seen_.rend(); ++it) {  // newest first
-        if (it->reply != reply) continue;
-        if (it->key == key) return 0;  // this request answered alike: no copy
-        if (!other) other = it->key;
-    }
-    return other;
+bool ReplyAccount::Copies(uint64_t reply) const {
+    return std::any_of(seen_.begin(), seen_.end(), [&](const Seen& s) { return s.reply == reply; });
 }
 
 void ReplyAccount::Remember(uint64_t reply, uint64_t key, Clock::time_point now) {
     seen_.push_back({reply, key, now + horizon_});
 }
 
-bool ReplyAccount::SettleKey(uint64_t key) {
-    auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) { return o.key == key; });
-    if (it == owed_.end()) return false;
-    owed_.erase(it);
-    return true;
+bool ReplyAccount::SettleCopied(uint64_t reply) {
+    for (auto s = seen_.rbegin(); s != seen_.rend(); ++s) {  // the newest answer with these bytes first
+        if (s->reply != reply) continue;
+        auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) {
+            return o.key == s->key && !(run_.active && o.key == run_.key);
+        });
+        if (it != owed_.end()) {
+            owed_.erase(it);
+            return true;
+        }
+    }
+    return false;
 }
 
 void ReplyAccount::Answered(int replies) {
@@ -99,8 +100,8 @@ std::deque<ReplyAccount::Owed>::iterator ReplyAccount::OldestUnanswered(uint8_t 
 }
 
 void ReplyAccount::Stray(uint64_t reply, uint8_t function, Clock::time_point now) {
-    if (const uint64_t answered = CopyOf(reply, 0)) {
-        if (!SettleKey(answered)) NoteUninvited(now);
+    if (Copies(reply)) {
+        if (!SettleCopied(reply)) NoteUninvited(now);
         return;
     }
     // Seen for the first time: replies come in the order of their sends, so it answers the
@@ -133,8 +134,11 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtfu
         return Verdict::Take;
     }
     const std::vector<uint8_t> bytes(frame, frame + n);
-    const uint64_t copyOf = CopyOf(h, run_.key);
-    if (!copyOf && !doubtful) {
+    const bool copy = Copies(h);
+    // The reply in doubt given again is judged as it was, even if what made it doubtful has
+    // been forgotten since.
+    if (!run_.aside.empty() && bytes == run_.aside) doubtful = true;
+    if (!copy && !doubtful) {
         // Seen for the first time while another request of this function still waits for
         // its reply: by their order, this is that reply.
         auto it = OldestUnanswered(run_.function);
@@ -149,8 +153,8 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtfu
         Remember(h, run_.key, now);
         return Verdict::Take;
     }
-    // The late reply to the request it copies, which is still owed one.
-    if (copyOf && SettleKey(copyOf)) return Verdict::Drop;
+    // The late reply to the request whose answer it copies, which is still owed one.
+    if (copy && SettleCopied(h)) return Verdict::Drop;
     if (Evidence(now)) {
         run_.inDoubt = true;
         return Verdict::Drop;

@@ -8,12 +8,13 @@
 // remembers is evidence of something happening now and not of something long past:
 //  - the sends still owed a reply; a reply taken as an answer, or recognised as the late
 //    reply to its send, settles one;
-//  - the replies received, each with the request it answered;
+//  - the replies received, each with the request it answered (a reply alike to one of them
+//    may be a copy, also of an answer to the same request);
 //  - when a reply came that nobody asked for.
 // A healthy controller (every request answered once, in time) leaves nothing owed and
 // nothing uninvited, so it never gives evidence: a reply that is byte for byte a recent
-// answer to another request, or that the caller's check calls a repeat, then costs one
-// confirming send and nothing else (the next reply decides). Only with evidence are such
+// answer, or that the caller's check calls a repeat, then costs one confirming send and
+// nothing else (the next reply decides). Only with evidence are such
 // replies thrown away, and the request may end in doubt.
 // The account lives as long as the line: the engine starts it afresh when another line is
 // connected or the line is closed. GUI thread only, like the engine.
@@ -101,14 +102,15 @@ private:
     };
 
     void Expire(Clock::time_point now);
-    // The key of a request another than `key` that a remembered reply with these bytes
-    // answered (kUnknownRequest when not known); 0 when none, or when `key` itself was
-    // answered alike.
-    uint64_t CopyOf(uint64_t reply, uint64_t key) const;
+    // A reply with these bytes came within the horizon: this one may be a copy of it, even
+    // when it answered the same request (the same read again, with new records by now).
+    bool Copies(uint64_t reply) const;
     void Remember(uint64_t reply, uint64_t key, Clock::time_point now);
-    // Settles the oldest send owed of a request with this key (replies come in the order of
-    // their sends); false when none is owed.
-    bool SettleKey(uint64_t key);
+    // Settles the oldest send owed of a request that a remembered reply with these bytes
+    // answered, the newest such first: the copy is its late reply. Sends of the running
+    // request's own key are left: a late reply to them would be its answer all the same, so
+    // such a copy is confirmed instead. false when none is owed.
+    bool SettleCopied(uint64_t reply);
     // The running request took its answer, which settles the oldest sends of its request
     // (two when the answer was given again to a confirming send). Replies come in the order
     // of their sends, so the sends of other requests before it have had their replies by

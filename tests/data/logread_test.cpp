@@ -325,24 +325,24 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
 // copy of the block just kept is never taken, a block the controller really gives twice
 // is. Every record is kept as often as the controller holds it.
 TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
-    const auto recs = DiagRecords(40, CtlDateTime(26, 12, 5, 10, 0, 0));
-    logs.SetRecords(0, 1, recs);
     const Box retry{"Не выполнено чтение", "очередного блока данных"};
     auto requestsRepeated = [this](size_t a, size_t b) {
         const auto rq = logs.Requests();
         return rq.size() > b && rq[a].body == rq[b].body;
     };
 
-    // The third request asks for 3 records and gets 11.
-    auto overCount = [&recs](int index, uint8_t, Bytes& d) {
-        if (index != 2) return;
-        for (size_t i = 25; i < 33; ++i) d.insert(d.end(), recs[i].begin(), recs[i].end());
-        d[6] = 11;
-    };
+    // The third request asks for 3 records and gets 11. (Each answer on a log of its own:
+    // replies alike to the last read's would be asked again.)
     for (uint8_t answer : {1, 0}) {
         SCOPED_TRACE(int(answer));
+        const auto own = DiagRecords(40, CtlDateTime(26, 12, uint8_t(6 - answer), 10, 0, 0));
+        logs.SetRecords(0, 1, own);
         logs.ClearLog();
-        logs.SetReplyHook(overCount);
+        logs.SetReplyHook([&own](int index, uint8_t, Bytes& d) {
+            if (index != 2) return;
+            for (size_t i = 25; i < 33; ++i) d.insert(d.end(), own[i].begin(), own[i].end());
+            d[6] = 11;
+        });
         Ui ui;
         LogData d;
         qvr::QueueQuesAnswers({answer});
@@ -352,10 +352,10 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         if (answer) {
             EXPECT_EQ(Boxes(), (std::vector<Box>{retry}));
             EXPECT_TRUE(requestsRepeated(2, 3));
-            EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+            EXPECT_EQ(d.rows, Joined(own, 0, 25));
         } else {
             EXPECT_EQ(Boxes(), (std::vector<Box>{retry, {"Диагностические сообщения", "прочитаны не полностью"}}));
-            EXPECT_EQ(d.rows, Joined(recs, 0, 22));
+            EXPECT_EQ(d.rows, Joined(own, 0, 22));
         }
         EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 7.  Неправильная длина ответа от контроллера"}));
         EXPECT_EQ(ui.bar.texts[2], "");
@@ -364,15 +364,15 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     // Two events alike, one record per reply: the engine asks again about the second, and
     // what the controller gives again is its answer; both are kept, with one request more,
     // also when the confirming request gets a broken reply and the next try is needed.
-    auto alike = recs;
-    alike[3] = alike[2];
-    logs.SetRecords(0, 1, alike);
     logs.SetReplyHook([](int, uint8_t, Bytes& d) {
         d.resize(7 + qvr::kDiagRecordSize);
         d[6] = 1;
     });
     for (uint8_t tries : {1, 2}) {
         SCOPED_TRACE(int(tries));
+        auto alike = DiagRecords(40, CtlDateTime(26, 12, 6, uint8_t(10 + tries), 0, 0));
+        alike[3] = alike[2];
+        logs.SetRecords(0, 1, alike);
         logs.ClearLog();
         ctlsim::Faults broken;
         if (tries == 2) broken.brokenAt = {5};
@@ -386,10 +386,12 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         EXPECT_EQ(logs.Requests().size(), tries == 1 ? 7u : 8u);
     }
     link.sim.ClearFaults();
-    logs.SetRecords(0, 1, recs);
+    const auto later = DiagRecords(40, CtlDateTime(26, 12, 8, 10, 0, 0));
+    logs.SetRecords(0, 1, later);
 
     // The second reply is the first one once more, by index and by period: the engine asks
-    // again at once and takes the right one, with no question.
+    // again at once and takes the right one, with no question (by period, with the copy
+    // of the read before still fresh, it throws the copy away and waits for the right one).
     auto first = std::make_shared<Bytes>();
     auto lateCopy = [first](int index, uint8_t, Bytes& d) {
         if (index == 0) *first = d;
@@ -406,11 +408,11 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         if (fn == 7)
             ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
         else
-            ASSERT_TRUE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 12, 5, 10, 0, 0), CtlDateTime(26, 12, 5, 10, 24, 59),
+            ASSERT_TRUE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 12, 8, 10, 0, 0), CtlDateTime(26, 12, 8, 10, 24, 59),
                                              ui.Make(), d));
         EXPECT_TRUE(Boxes().empty());
         EXPECT_TRUE(requestsRepeated(1, 2));
-        EXPECT_EQ(d.rows, Joined(recs, 0, 25));
+        EXPECT_EQ(d.rows, Joined(later, 0, 25));
         EXPECT_EQ(d.header.recordCount, 25u);
         EXPECT_TRUE(ui.bar.panel2History.empty());
     }

@@ -600,14 +600,14 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     ASSERT_TRUE(Read(5)) << box->ResultText();
     EXPECT_EQ(box->RxBuf[5], 5);
 
-    // A reply put aside belongs to its request: a copy of the answer about table 0 comes
-    // ahead of the answer about table 5 and is put aside; the same request sent again to a
+    // A reply in doubt belongs to its request: a copy of the answer about field 1 comes
+    // ahead of the answer about field 2 and is not taken; the same request sent again to a
     // controller now silent gets its one try and no more.
     box->Tries = 1;
     box->TcpSendDelayMs = 0;
     box->ReplyMs = 300;
     const hgcbox::StaleCheck none;
-    TableRequest t0{0, 0, 1}, t5{5, 0, 1};
+    TableRequest t0{0, 1, 1}, t5{0, 2, 1};  // fields not read above
     sim.SetFatePlan([](int i) {
         ctlsim::ReplyFate fate;
         fate.staleOf = i == 2 ? 1 : 0;
@@ -615,7 +615,7 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     });
     ASSERT_EQ(box->RequestRecords(1, &t0, 3, none), RequestOutcome::Answer) << box->ResultText();
     ASSERT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::Answer) << box->ResultText();
-    EXPECT_EQ(box->RxBuf[5], 5);
+    EXPECT_EQ(box->RxBuf[6], 2);
     sim.SetFatePlan(nullptr);
     ctlsim::Faults silent;
     silent.silent = true;

@@ -30,10 +30,15 @@ struct Case {
 const Case kCases[] = {
     {"healthy: each answer taken", "B1 S R1t E+ B2 S R2t E+ V-"},
     {"identical replies to two requests: one confirming send, no evidence", "B1 S R0t E+ B2 S R0c S R0t E+ V- I-"},
+    {"the same request again, answered alike: one confirming send", "B1 S R1t E+ B1 S R1c S R1t E+ V-"},
+    {"the same request again, its last answer copied ahead of the new one: the new one wins",
+     "B1 S R1t E+ B1 S R1c S R2t E+ V+"},
     {"a copy first, then the real answer: the real one wins and the copy is evidence",
      "B1 S R1t E+ B2 S R1c S R2t V+ E+ B3 S R2d R3t E+"},
     {"copies seen: a copy is thrown away and the request may end in doubt", "B1 S R1t E+ R1d V+ B2 S R1d I+ E-"},
     {"a late reply to a failed request is its own, by order", "B1 S E- B2 S R1d R2t E+ V-"},
+    {"the answer of a failed request's own key, again: confirmed, not thrown away",
+     "B1 S R1t E+ B1 S E- B1 S R1c S R1t E+ V-"},
     {"a late reply to an earlier try answers the request; the other send's reply is owed",
      "B1 S S R1t E+ V- B2 V+ S R1d V- R2t E+"},
     {"forgotten after the horizon: no doubt, no evidence", "B1 S R1t E+ R1d V+ W11 B2 V- S R1t E+"},
@@ -44,6 +49,7 @@ const Case kCases[] = {
     {"table replies are taken on their word", "P1 S R1t E+ P2 S R1t E+"},
     {"a frame before the first send is a stray", "B1 S R1t E+ B2 R2d S R2d V+"},
     {"the answer to a confirming send settles both sends", "B1 S R0t E+ B2 S R0c S R0t E+ B3 V- S R3t E+ V-"},
+    {"... also when the answer it repeats is forgotten meanwhile", "B1 S R0t E+ W9 B2 S R0c W2 S R0t E+ B3 V-"},
 };
 
 std::vector<uint8_t> Frame(uint8_t function, uint8_t content) { return {0x33, 1, 6, uint8_t(function + 0x80), content, 0}; }
