@@ -87,21 +87,18 @@ void CtlSim::SetFatePlan(FatePlan plan) {
     std::lock_guard<std::mutex> lk(mu_);
     plan_ = std::move(plan);
     planReplies_ = 0;
-    planSent_.clear();
-    planAsked_.clear();
+    planned_.clear();
     planLast_ = {};
     queue_.clear();
 }
 
 // Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
-void CtlSim::Schedule(Conn& c, std::vector<uint8_t> out, Clock::time_point asked) {
+void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked) {
     std::lock_guard<std::mutex> lk(mu_);
     const int n = ++planReplies_;
     const ReplyFate fate = plan_(n);
     if (fate.broken) out.back() ^= 0x5A;
-    planSent_.erase(planSent_.begin(), planSent_.lower_bound(n - 16));
-    planAsked_.erase(planAsked_.begin(), planAsked_.lower_bound(n - 16));
-    planAsked_[n] = asked;
+    planned_.erase(planned_.begin(), planned_.lower_bound(n - 16));
     const auto now = Clock::now();
     auto due = std::max(now + std::chrono::milliseconds(fate.delayMs), planLast_);
     auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of) {
@@ -112,31 +109,43 @@ void CtlSim::Schedule(Conn& c, std::vector<uint8_t> out, Clock::time_point asked
     auto young = [&](Clock::time_point at, Clock::time_point of) {
         return fate.copiesWithinMs < 0 || at - of <= std::chrono::milliseconds(fate.copiesWithinMs);
     };
-    // A copy of what went out for an earlier request, just before this reply or in its
-    // place (a reply that never went out is not copied).
-    const auto stale = fate.staleOf > 0 ? planSent_.find(fate.staleOf) : planSent_.end();
-    if (stale != planSent_.end()) {
-        const std::vector<uint8_t> copy = stale->second;
+    // A copy of what went out for an earlier request, just before this reply or in its place
+    // (a reply that never went out is not copied). Not in place of the reply to a request sent
+    // again right after itself the copy its send before got in place of its reply: a
+    // controller that insists on another request's answer is taken at its word.
+    const auto stale = fate.staleOf > 0 ? planned_.find(fate.staleOf) : planned_.end();
+    const auto before = planned_.find(n - 1);
+    const bool insists = before != planned_.end() && before->second.stale && before->second.frame == frame &&
+                         stale != planned_.end() && before->second.sent == stale->second.sent;
+    if (stale != planned_.end() && !(fate.staleInstead && insists)) {
+        const Planned copy = stale->second;
         const auto at = fate.staleInstead ? due : std::max(now, planLast_);
-        const auto of = planAsked_.count(fate.staleOf) ? planAsked_[fate.staleOf] : asked;
-        if (young(at, of)) {
-            push(at, copy, of);
+        if (young(at, copy.asked)) {
+            push(at, copy.sent, copy.asked);
             if (fate.staleInstead) {
-                planSent_[n] = copy;
-                planAsked_[n] = of;
+                planned_[n] = {frame, copy.sent, true, copy.asked};
                 planLast_ = due;
                 return;
             }
         }
     }
-    planSent_[n] = out;
+    planned_[n] = {frame, out, false, asked};
     push(due, out, asked);
     planLast_ = due;
     const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
     if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked);
 }
 
-void CtlSim::NoteAge(Clock::time_point asked) { oldestReply_ = std::max(oldestReply_, Clock::now() - asked); }
+void CtlSim::NoteSent(Clock::time_point asked, const std::vector<uint8_t>& bytes) {
+    const auto now = Clock::now();
+    oldestReply_ = std::max(oldestReply_, now - asked);
+    timeline_.push_back({std::chrono::duration<double, std::milli>(now - made_).count(), true, bytes});
+}
+
+std::vector<CtlSim::Passage> CtlSim::Timeline() {
+    std::lock_guard<std::mutex> lk(mu_);
+    return timeline_;
+}
 
 int CtlSim::TakeOldestReplyMs() {
     std::lock_guard<std::mutex> lk(mu_);
@@ -164,7 +173,7 @@ int CtlSim::FlushDue() {
         if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
             std::lock_guard<std::mutex> lk(mu_);
             ++replies_;
-            NoteAge(t.asked);
+            NoteSent(t.asked, t.bytes);
         }
     }
     return next;
@@ -216,6 +225,7 @@ void CtlSim::ClearLog() {
     std::lock_guard<std::mutex> lk(mu_);
     requests_.clear();
     raw_.clear();
+    timeline_.clear();
     replies_ = 0;
 }
 
@@ -485,6 +495,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     {
         std::lock_guard<std::mutex> lk(mu_);
         requests_.push_back(frame);
+        timeline_.push_back({std::chrono::duration<double, std::milli>(asked - made_).count(), false, frame});
         f = faults_;
         ++faultRequests_;
         if (f.lateEvery > 0 && faultRequests_ % f.lateEvery == 0) f.firstByteDelayMs = f.lateMs;
@@ -530,7 +541,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         planned = bool(plan_);
     }
     if (planned) {
-        Schedule(c, std::move(out), asked);
+        Schedule(c, frame, std::move(out), asked);
         return;
     }
 
@@ -545,7 +556,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     if (f.duplicateReply && Pause(f.duplicateDelayMs)) WriteAll(c.fd, out.data(), out.size());
     std::lock_guard<std::mutex> lk(mu_);
     ++replies_;
-    NoteAge(asked);
+    NoteSent(asked, out);
 }
 
 }  // namespace ctlsim

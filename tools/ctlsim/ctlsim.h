@@ -55,7 +55,9 @@ struct ReplyFate {
     bool broken = false;       // a wrong CRC (and so its copies)
     int copyAfterMs = -1;      // >= 0: the same reply once more, this long after it
     int staleOf = 0;           // > 0: a copy of the reply to the staleOf-th request ...
-    bool staleInstead = false; // ... instead of this reply (else just before it)
+    bool staleInstead = false; // ... instead of this reply (else just before it); but a
+                               // request sent again right after itself does not get, in
+                               // place of its reply, the copy the send before it got
     int copiesWithinMs = -1;   // >= 0: a copy (sent twice or stale) goes out only while it is
                                // at most this old, counted from the request it answers
 };
@@ -117,6 +119,14 @@ public:
     // The oldest any reply or copy was when it went out since the last call: the time from
     // the request it answers coming in to its last byte written, ms.
     int TakeOldestReplyMs();
+    // What crossed the line, in order: the requests taken and the replies written, each at
+    // its time since the simulator was made (kept until ClearLog).
+    struct Passage {
+        double ms;
+        bool reply;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Passage> Timeline();
     // Waits up to timeoutMs until at least n requests have been accepted.
     bool WaitForRequests(size_t n, int timeoutMs);
 
@@ -150,8 +160,10 @@ private:
         std::chrono::steady_clock::time_point asked;  // when the request it answers came
     };
     void Run();
-    void Schedule(Conn& c, std::vector<uint8_t> out, std::chrono::steady_clock::time_point asked);
-    void NoteAge(std::chrono::steady_clock::time_point asked);  // a reply went out (locked)
+    void Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out,
+                  std::chrono::steady_clock::time_point asked);
+    // A reply went out (locked).
+    void NoteSent(std::chrono::steady_clock::time_point asked, const std::vector<uint8_t>& bytes);
     int FlushDue();  // writes what is due; ms until the next one (-1: none)
     void Feed(Conn& c, const uint8_t* p, size_t n);
     void Parse(Conn& c);
@@ -164,8 +176,14 @@ private:
     Faults faults_;
     FatePlan plan_;
     int planReplies_ = 0;                                // requests answered under the plan
-    std::map<int, std::vector<uint8_t>> planSent_;       // their replies, by number ...
-    std::map<int, std::chrono::steady_clock::time_point> planAsked_;  // ... and when they were asked
+    // The last requests answered under the plan, by number.
+    struct Planned {
+        std::vector<uint8_t> frame;  // the request
+        std::vector<uint8_t> sent;   // its reply, or the stale copy sent in its place ...
+        bool stale = false;          // ... which it was
+        std::chrono::steady_clock::time_point asked;  // when the request (or the one copied) came
+    };
+    std::map<int, Planned> planned_;
     std::chrono::steady_clock::time_point planLast_{};   // when the last reply is due
     std::vector<Timed> queue_;
     int faultRequests_ = 0;  // requests answered since SetFaults
@@ -173,6 +191,8 @@ private:
     std::vector<uint8_t> raw_;
     int replies_ = 0;
     std::chrono::steady_clock::duration oldestReply_{};
+    std::vector<Passage> timeline_;
+    const std::chrono::steady_clock::time_point made_ = std::chrono::steady_clock::now();
 
     std::thread thread_;
     std::atomic<bool> running_{false};

@@ -173,6 +173,7 @@ struct Outcome {
     std::vector<std::string> status;  // texts of failed requests in status panel 2
     double seconds = 0;
     size_t requests = 0;  // frames the controller took
+    std::vector<CtlSim::Passage> line;  // what crossed the line
 
     size_t Count() const { return records.size() / size; }
     bool Told() const {  // a notice, or a question answered "Нет"
@@ -204,6 +205,17 @@ struct Outcome {
             s += "]";
         }
         for (const std::string& t : status) s += "; status \"" + t + "\"";
+        return s;
+    }
+    // The requests and replies, with their times.
+    std::string Trace() const {
+        std::string s;
+        char b[24];
+        for (const CtlSim::Passage& p : line) {
+            std::snprintf(b, sizeof b, "\n      %9.1f %s ", p.ms, p.reply ? "<" : ">");
+            s += b;
+            for (uint8_t v : p.bytes) std::snprintf(b, sizeof b, "%02X", v), s += b;
+        }
         return s;
     }
 };
@@ -401,6 +413,7 @@ public:
         arch.ClearLog();
         logs.ClearLog();
         const size_t before = sim.Requests().size();
+        const size_t passed = sim.Timeline().size();
         User& user = stage_.user;
         user.Begin(r.yes);
         qvr::ReadUi ui;
@@ -426,6 +439,8 @@ public:
         o.boxes = user.boxes_;
         o.status = user.status_;
         o.requests = sim.Requests().size() - before;
+        const std::vector<CtlSim::Passage> line = sim.Timeline();
+        o.line.assign(line.begin() + long(passed), line.end());
         return o;
     }
 
@@ -542,7 +557,8 @@ SweepResult RunFaulty(const SweepCase& c) {
         if (clean[i].Failed() && res.wrong.empty()) {
             // A failure with nothing amiss on the line, unless the process was kept from running.
             if (cleanLateMs < wait)
-                res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + clean[i].Story();
+                res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + clean[i].Story() +
+                            (c.trace ? clean[i].Trace() : std::string());
             continue;
         }
         bool complete = true, told = true, caught = false;
@@ -551,10 +567,11 @@ SweepResult RunFaulty(const SweepCase& c) {
         res.complete = res.complete && complete;
         res.told = res.told && told;
         if (!w.empty() && res.wrong.empty())
-            res.wrong = ReadName(c, i) + " " + w + "; clean: " + clean[i].Story() + "; faulty: " + faulty[i].Story();
+            res.wrong = ReadName(c, i) + " " + w + "; clean: " + clean[i].Story() + "; faulty: " + faulty[i].Story() +
+                        (c.trace ? faulty[i].Trace() : std::string());
         if (c.mode == SweepMode::Mild && !complete && !res.disturbed && res.wrong.empty())
             res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + clean[i].Story() +
-                        "; faulty: " + faulty[i].Story();
+                        "; faulty: " + faulty[i].Story() + (c.trace ? faulty[i].Trace() : std::string());
     }
     if (!res.wrong.empty())
         res.wrong += " (oldest reply and stall " + std::to_string(res.lateMs) + " ms, horizon " +
@@ -647,7 +664,7 @@ SweepResult RunHealthy(const SweepCase& c) {
             if (!same && !n.Told()) res.told = false;
             if (wrong.empty() && (!same || n.Texts() != p.Texts()))
                 wrong = ReadName(c, i) + (same ? " shows other boxes" : " keeps other records") +
-                        "; plain: " + p.Story() + "; normal: " + n.Story();
+                        "; plain: " + p.Story() + "; normal: " + n.Story() + (c.trace ? n.Trace() : std::string());
         }
         uint32_t again = 0;
         const std::string frames = Align(plain.frames, normal.frames, again);
@@ -707,7 +724,7 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
         c.sendDelayMs = d < 0 ? c.replyMs / 2 : d;
     }
     static const int kTries[] = {1, 2, 2, 3, 3};
-    c.tries = mode == SweepMode::Mild ? 2 + pick(2) : mode == SweepMode::Healthy ? 2 : kTries[pick(5)];
+    c.tries = mode == SweepMode::Mild ? 2 + pick(2) : kTries[pick(5)];
 
     SweepContent& ct = c.content;
     ct.gap = pick(3) == 0;

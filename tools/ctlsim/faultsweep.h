@@ -102,6 +102,7 @@ struct SweepCase {
     int replyMs = 150;
     int sendDelayMs = 0;  // the engine's pause before a TCP send
     FatePlan plan;        // faults of the faulty reads, their replies counted from 1
+    bool trace = false;   // what broke comes with what crossed the line during that read
 };
 
 struct SweepResult {

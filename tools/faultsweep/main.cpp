@@ -7,7 +7,10 @@
 // (wrong); --healthy also the confirming sends. Runs whose date check caught a reply the clean
 // read did not have (a question the clean read did not ask) are counted and their seeds listed.
 //
-//   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late]
+//   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace]
+//
+// --trace: every wrong run comes with the requests and replies of the read that broke, each
+// with its time in ms (> a request the controller took, < what it wrote).
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +26,8 @@
 namespace {
 
 void Usage() {
-    std::fprintf(stderr, "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late]\n");
+    std::fprintf(stderr,
+                 "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace]\n");
     std::exit(2);
 }
 
@@ -50,6 +54,7 @@ int main(int argc, char** argv) {
     uint64_t from = 1, count = 100;
     long jobs = sysconf(_SC_NPROCESSORS_ONLN);
     ctlsim::SweepMode mode = ctlsim::SweepMode::Faults;
+    bool trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&] {
@@ -62,6 +67,7 @@ int main(int argc, char** argv) {
         else if (a == "--mild") mode = ctlsim::SweepMode::Mild;
         else if (a == "--healthy") mode = ctlsim::SweepMode::Healthy;
         else if (a == "--late") mode = ctlsim::SweepMode::Late;
+        else if (a == "--trace") trace = true;
         else Usage();
     }
     if (jobs < 1) jobs = 1;
@@ -75,7 +81,8 @@ int main(int argc, char** argv) {
             close(p[0]);
             FILE* out = fdopen(p[1], "w");
             for (uint64_t s = from + uint64_t(j); s < from + count; s += uint64_t(jobs)) {
-                const ctlsim::SweepCase c = ctlsim::DrawSweepCase(s, mode);
+                ctlsim::SweepCase c = ctlsim::DrawSweepCase(s, mode);
+                c.trace = trace;
                 Put(out, c, ctlsim::RunSweepCase(c));
             }
             std::_Exit(0);
