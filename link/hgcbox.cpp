@@ -444,6 +444,7 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
         }
         Transact(length);
         res = Result;
+        if (res == kResultNoReply || res == kResultGap) m_Account.TimedOut();
         // A reply in doubt: the request goes out again at once, and that is no new try.
         if (res == kResultConfirm) {
             ++m_Confirms;

@@ -35,7 +35,12 @@ void ReplyAccount::Begin(uint64_t key, uint8_t function, bool records, Clock::du
 void ReplyAccount::Sent(Clock::time_point now) {
     if (!run_.active) return;
     ++run_.sends;
-    owed_.push_back({run_.key, run_.serial, run_.function, false, now + horizon_});
+    owed_.push_back({run_.key, run_.serial, run_.function, false, false, now + horizon_});
+}
+
+void ReplyAccount::TimedOut() {
+    for (Owed& o : owed_)
+        if (o.serial == run_.serial) o.timedOut = true;
 }
 
 void ReplyAccount::End(bool answered) {
@@ -45,10 +50,11 @@ void ReplyAccount::End(bool answered) {
     run_.active = false;
 }
 
-bool ReplyAccount::Evidence(Clock::time_point now) const {
+bool ReplyAccount::Evidence(Clock::time_point now, bool lateSends) const {
     if (uninvitedUntil_ > now) return true;
-    return std::any_of(owed_.begin(), owed_.end(),
-                       [&](const Owed& o) { return o.until > now && o.key != run_.key; });
+    return std::any_of(owed_.begin(), owed_.end(), [&](const Owed& o) {
+        return o.until > now && (o.key != run_.key || (lateSends && o.timedOut));
+    });
 }
 
 bool ReplyAccount::OwedUnanswered(Clock::time_point now, Clock::time_point& until) {
@@ -64,6 +70,10 @@ bool ReplyAccount::OwedUnanswered(Clock::time_point now, Clock::time_point& unti
 
 bool ReplyAccount::Copies(uint64_t reply) const {
     return std::any_of(seen_.begin(), seen_.end(), [&](const Seen& s) { return s.reply == reply; });
+}
+
+bool ReplyAccount::CopiesOwn(uint64_t reply) const {
+    return std::any_of(seen_.begin(), seen_.end(), [&](const Seen& s) { return s.reply == reply && s.key == run_.key; });
 }
 
 void ReplyAccount::Remember(uint64_t reply, uint64_t key, Clock::time_point now) {
@@ -155,7 +165,7 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtfu
     }
     // The late reply to the request whose answer it copies, which is still owed one.
     if (copy && SettleCopied(h)) return Verdict::Drop;
-    if (Evidence(now)) {
+    if (Evidence(now, !CopiesOwn(h))) {
         run_.inDoubt = true;
         return Verdict::Drop;
     }

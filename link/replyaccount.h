@@ -53,6 +53,9 @@ public:
     void Begin(uint64_t key, uint8_t function, bool records, Clock::duration horizon, Clock::time_point now);
     // A send of the running request went out.
     void Sent(Clock::time_point now);
+    // A try of the running request waited its time out without an answer: its sends so far
+    // are late, which is evidence while they are owed.
+    void TimedOut();
     // The running request ended, answered or not. Sends of an unanswered one stay owed:
     // their replies, when they come, are no copies of anything, so only their order tells
     // them from another request's answer.
@@ -70,9 +73,10 @@ public:
     // are still owed; until: when the last of them is written off.
     bool OwedUnanswered(Clock::time_point now, Clock::time_point& until);
     // Something on the line is amiss now: a send of another request is still owed its
-    // reply, or a reply nobody asked for came, within the horizon. (A late reply to an
-    // earlier send of the running request is its answer all the same.)
-    bool Evidence(Clock::time_point now) const;
+    // reply, or a reply nobody asked for came, within the horizon. lateSends: a send of the
+    // running request's own whose try timed out counts too (its late reply would be the
+    // answer, so it explains a repeat of that answer, but not of another request's).
+    bool Evidence(Clock::time_point now, bool lateSends = false) const;
 
 private:
     static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
@@ -82,6 +86,7 @@ private:
         uint64_t serial;  // the request that sent it
         uint8_t function;
         bool unanswered;
+        bool timedOut;
         Clock::time_point until;
     };
     struct Seen {
@@ -105,6 +110,8 @@ private:
     // A reply with these bytes came within the horizon: this one may be a copy of it, even
     // when it answered the same request (the same read again, with new records by now).
     bool Copies(uint64_t reply) const;
+    // ... and that reply answered the running request's own key.
+    bool CopiesOwn(uint64_t reply) const;
     void Remember(uint64_t reply, uint64_t key, Clock::time_point now);
     // Settles the oldest send owed of a request that a remembered reply with these bytes
     // answered, the newest such first: the copy is its late reply. Sends of the running

@@ -20,8 +20,9 @@ constexpr auto kHorizon = std::chrono::milliseconds(3000);
 // A script step: B<k> a read's request k begins (function 15), P<k> a table request (1),
 // S a send goes out, R<x> a reply with content x comes (D<x>: one the caller calls a
 // repeat, O<x>: a reply to function 1), then the verdict expected (t take, d drop, c
-// confirm); E+ / E- the request ends answered or not; W<n> n tenths of the horizon pass;
-// V+ / V- evidence on the line or none; I+ / I- the request threw a reply away in doubt.
+// confirm); T the try timed out; E+ / E- the request ends answered or not; W<n> n tenths
+// of the horizon pass; V+ / V- evidence on the line or none; I+ / I- the request threw a
+// reply away in doubt.
 struct Case {
     const char* name;
     const char* script;
@@ -36,6 +37,8 @@ const Case kCases[] = {
     {"a copy first, then the real answer: the real one wins and the copy is evidence",
      "B1 S R1t E+ B2 S R1c S R2t V+ E+ B3 S R2d R3t E+"},
     {"copies seen: a copy is thrown away and the request may end in doubt", "B1 S R1t E+ R1d V+ B2 S R1d I+ E-"},
+    {"a try that timed out is evidence: a copy then is thrown away", "B1 S R1t E+ B2 S T S R1d R2t E+"},
+    {"... but not against its own answer again, which its late reply would be", "B2 S R2t E+ B2 S T S R2c S R2t E+"},
     {"a late reply to a failed request is its own, by order", "B1 S E- B2 S R1d R2t E+ V-"},
     {"the answer of a failed request's own key, again: confirmed, not thrown away",
      "B1 S R1t E+ B1 S E- B1 S R1c S R1t E+ V-"},
@@ -92,6 +95,9 @@ TEST(ReplyAccount, EveryFrameIsTakenForWhatItIs) {
             }
             case 'E':
                 account.End(last == '+');
+                break;
+            case 'T':
+                account.TimedOut();
                 break;
             case 'W':
                 now += kHorizon * arg / 10;
