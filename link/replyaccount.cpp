@@ -80,17 +80,20 @@ void ReplyAccount::Remember(uint64_t reply, uint64_t key, Clock::time_point now)
     seen_.push_back({reply, key, now + horizon_});
 }
 
-bool ReplyAccount::SettleCopied(uint64_t reply) {
+bool ReplyAccount::SettleCopied(uint64_t reply, Clock::time_point now) {
     for (auto s = seen_.rbegin(); s != seen_.rend(); ++s) {  // the newest answer with these bytes first
         if (s->reply != reply) continue;
+        const uint64_t key = s->key;
         auto it = std::find_if(owed_.begin(), owed_.end(), [&](const Owed& o) {
-            return o.key == s->key && !(run_.active && o.key == run_.key);
+            return o.key == key && !(run_.active && o.key == run_.key);
         });
         if (it != owed_.end()) {
             owed_.erase(it);
+            Remember(reply, key, now);
             return true;
         }
     }
+    Remember(reply, kUnknownRequest, now);  // copies stay known as such while they come
     return false;
 }
 
@@ -111,7 +114,7 @@ std::deque<ReplyAccount::Owed>::iterator ReplyAccount::OldestUnanswered(uint8_t 
 
 void ReplyAccount::Stray(uint64_t reply, uint8_t function, Clock::time_point now) {
     if (Copies(reply)) {
-        if (!SettleCopied(reply)) NoteUninvited(now);
+        if (!SettleCopied(reply, now)) NoteUninvited(now);
         return;
     }
     // Seen for the first time: replies come in the order of their sends, so it answers the
@@ -164,9 +167,10 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtfu
         return Verdict::Take;
     }
     // The late reply to the request whose answer it copies, which is still owed one.
-    if (copy && SettleCopied(h)) return Verdict::Drop;
+    if (copy && SettleCopied(h, now)) return Verdict::Drop;
     if (Evidence(now, !CopiesOwn(h))) {
         run_.inDoubt = true;
+        Remember(h, kUnknownRequest, now);
         return Verdict::Drop;
     }
     if (run_.aside.empty()) {
@@ -183,5 +187,6 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, bool doubtfu
     // Given twice to one send, or another reply in doubt: copies are on the line.
     NoteUninvited(now);
     run_.inDoubt = true;
+    Remember(h, kUnknownRequest, now);
     return Verdict::Drop;
 }

@@ -116,8 +116,9 @@ private:
     // Settles the oldest send owed of a request that a remembered reply with these bytes
     // answered, the newest such first: the copy is its late reply. Sends of the running
     // request's own key are left: a late reply to them would be its answer all the same, so
-    // such a copy is confirmed instead. false when none is owed.
-    bool SettleCopied(uint64_t reply);
+    // such a copy is confirmed instead. false when none is owed. Either way the copy is
+    // remembered, so that more of them are known as copies.
+    bool SettleCopied(uint64_t reply, Clock::time_point now);
     // The running request took its answer, which settles the oldest sends of its request
     // (two when the answer was given again to a confirming send). Replies come in the order
     // of their sends, so the sends of other requests before it have had their replies by
