@@ -483,12 +483,18 @@ std::string Judge(const Outcome& k, const Outcome& clean, bool& complete, bool& 
     while (same < n && same < m && std::memcmp(&k.records[same * size], &clean.records[same * size], size) == 0)
         ++same;
     const std::string at = "kept " + std::to_string(n) + " of " + std::to_string(m) + ": ";
-    // The first date question answered "Да" that the clean read did not ask at that record.
+    // The first date question answered "Да" that the clean read did not ask at that record:
+    // not after as many records, or about another one.
+    auto recordAt = [size](const Outcome& o, int i) {
+        const auto at = o.records.begin() + long(size_t(i) * size);
+        return size_t(i) < o.Count() ? std::string(at, at + long(size)) : std::string();
+    };
     const Box* own = nullptr;
     for (const Box& b : k.boxes) {
         if (!b.date || !b.yes) continue;
         const bool asked = std::any_of(clean.boxes.begin(), clean.boxes.end(), [&](const Box& x) {
-            return x.date && x.yes && x.keptBefore == b.keptBefore;
+            return x.date && x.yes && x.keptBefore == b.keptBefore &&
+                   recordAt(k, b.keptBefore) == recordAt(clean, x.keptBefore);
         });
         if (!asked) {
             own = &b;
@@ -564,6 +570,10 @@ SweepResult RunFaulty(const SweepCase& c) {
         bool complete = true, told = true, caught = false;
         const std::string w = Judge(faulty[i], clean[i], complete, told, caught);
         if (caught && res.caught.empty()) res.caught = ReadName(c, i);
+        if (!complete && res.short_.empty())
+            res.short_ = ReadName(c, i) + " kept " + std::to_string(faulty[i].Count()) + " of " +
+                         std::to_string(clean[i].Count()) + "; clean: " + clean[i].Story() + "; faulty: " +
+                         faulty[i].Story();
         res.complete = res.complete && complete;
         res.told = res.told && told;
         if (!w.empty() && res.wrong.empty())

@@ -30,7 +30,7 @@
 // date question answered "Нет" may follow them (the reader keeps it and stops); and when that
 // is not all of the clean records, the user was told by a notice or a question answered
 // "Нет". A date question answered "Да" turns the reader's date checks off for the rest of the
-// read. When the clean read asked that question at the same record, both reads go on
+// read. When the clean read asked that question about the same record, both reads go on
 // unchecked alike and the invariant stays as it is. When only the faulty read asked it, the
 // records kept before the questioned one must still be the clean read's first ones, and no
 // record may be kept twice, before or after it; what follows it is the user's choice to read
@@ -117,6 +117,7 @@ struct SweepResult {
     uint32_t confirms = 0;      // healthy: confirming sends of the normal engine
     double seconds = 0, plainSeconds = 0;
     std::string caught;         // the first faulty read whose date check asked what the clean one did not
+    std::string short_;         // the first read judged that was not complete: what it kept and showed
     std::string wrong;          // what broke the invariant, with the reads' story; empty when none
 };
 

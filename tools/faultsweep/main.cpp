@@ -7,10 +7,11 @@
 // (wrong); --healthy also the confirming sends. Runs whose date check caught a reply the clean
 // read did not have (a question the clean read did not ask) are counted and their seeds listed.
 //
-//   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace]
+//   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace] [--verbose]
 //
 // --trace: every wrong run comes with the requests and replies of the read that broke, each
-// with its time in ms (> a request the controller took, < what it wrote).
+// with its time in ms (> a request the controller took, < what it wrote). --verbose: every
+// told run is listed too, with the first read that was not complete.
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,14 +28,15 @@ namespace {
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace]\n");
+                 "usage: faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace] "
+                 "[--verbose]\n");
     std::exit(2);
 }
 
 // One run as a line: flags (c complete, w wrong, b beyond, d disturbed, q a date question
 // the clean read did not ask), confirming sends,
 // seconds of the normal and the plain reads, then the case and what broke.
-void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r) {
+void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bool verbose) {
     std::string flags = "-";
     if (r.complete) flags += 'c';
     if (!r.wrong.empty()) flags += 'w';
@@ -42,6 +44,7 @@ void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r) {
     if (r.disturbed) flags += 'd';
     if (!r.caught.empty()) flags += 'q';
     std::string text = c.name + (r.wrong.empty() ? "" : "\n    " + r.wrong);
+    if (r.wrong.empty() && verbose && !r.short_.empty()) text += "\n    " + r.short_;
     for (char& ch : text)
         if (ch == '\t') ch = ' ';
     std::fprintf(out, "%s\t%u\t%.3f\t%.3f\t%s\x1e", flags.c_str(), r.confirms, r.seconds, r.plainSeconds, text.c_str());
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
     uint64_t from = 1, count = 100;
     long jobs = sysconf(_SC_NPROCESSORS_ONLN);
     ctlsim::SweepMode mode = ctlsim::SweepMode::Faults;
-    bool trace = false;
+    bool trace = false, verbose = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&] {
@@ -68,6 +71,7 @@ int main(int argc, char** argv) {
         else if (a == "--healthy") mode = ctlsim::SweepMode::Healthy;
         else if (a == "--late") mode = ctlsim::SweepMode::Late;
         else if (a == "--trace") trace = true;
+        else if (a == "--verbose") verbose = true;
         else Usage();
     }
     if (jobs < 1) jobs = 1;
@@ -83,7 +87,7 @@ int main(int argc, char** argv) {
             for (uint64_t s = from + uint64_t(j); s < from + count; s += uint64_t(jobs)) {
                 ctlsim::SweepCase c = ctlsim::DrawSweepCase(s, mode);
                 c.trace = trace;
-                Put(out, c, ctlsim::RunSweepCase(c));
+                Put(out, c, ctlsim::RunSweepCase(c), verbose);
             }
             std::_Exit(0);
         }
@@ -140,6 +144,7 @@ int main(int argc, char** argv) {
                     ++complete;
                 } else {
                     ++told;
+                    if (verbose) std::printf("TOLD %s\n", line.c_str() + t4 + 1);
                 }
                 std::fflush(stdout);
                 if (runs % 100 == 0) std::fprintf(stderr, "%llu runs\n", (unsigned long long)runs);
