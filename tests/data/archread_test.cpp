@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "data/archread.h"
 #include "link/tabledir.h"
 #include "params/ui/simlink.h"
+#include "support/filefail.h"
 #include "support/tempdir.h"
 #include "support/timing.h"
 
@@ -384,6 +386,78 @@ TEST_F(ArchRead, FailedBlocks) {
                             "2:Команда 15.  Неправильная длина ответа от контроллера"),
                   bar.texts.end());
     }
+
+    // A broken copy of the first block's broken reply ahead of the second block's answer,
+    // which comes a second late, to the second try: the broken frame settles nothing, so the
+    // answer given once more (to the second send) a second into the third block's wait is
+    // known for the late reply it is, and the third block is asked once; its answer comes a
+    // second later still.
+    ClearQuesRecord();
+    arch->ClearLog();
+    arch->SetReplyHook(nullptr);
+    link.box()->Tries = 2;
+    link.box()->ReplyMs = 3000;
+    ctlsim::Faults firstBroken;
+    firstBroken.brokenAt = {1};
+    link.sim.SetFaults(firstBroken);
+    link.sim.SetFatePlan([](int i) {
+        ctlsim::ReplyFate fate;
+        fate.staleOf = i == 3 ? 1 : 0;
+        fate.delayMs = i == 3 ? 1000 : i >= 4 ? 2000 : 0;
+        return fate;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0),
+                                  CtlDateTime(26, 3, 10, 5, 0, 0), ui, data));
+    link.sim.SetFatePlan(nullptr);
+    link.sim.ClearFaults();
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 0, 6));
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(Bodies().size(), 5u) << "the first two blocks twice, the third once";
+
+    // A read right after one whose request failed, its reply 1.2 s late for its wait: one
+    // from the same start (another end) takes that reply as its answer, with no request
+    // more; one from another start, on a port opened for each request, sends its request
+    // only once that reply has come, and keeps its own records.
+    struct LateCase {
+        const char* name;
+        bool closing;
+        uint8_t failedFrom, from, to;  // hours of the failed read and of the next one
+        size_t requests;               // of the next read
+    };
+    const LateCase lateCases[] = {
+        {"same start", false, 12, 12, 15, 2},
+        {"another start, the port opened for each request", true, 16, 18, 19, 1},
+    };
+    link.box()->Tries = 1;
+    link.box()->ReplyMs = 2500;
+    for (const LateCase& c : lateCases) {
+        SCOPED_TRACE(c.name);
+        link.box()->DoClosePort = c.closing;
+        auto asked = std::make_shared<std::vector<Clock::time_point>>();
+        link.sim.SetFatePlan([asked](int i) {
+            asked->push_back(Clock::now());
+            ctlsim::ReplyFate fate;
+            fate.delayMs = i == 1 ? 3700 : 0;
+            return fate;
+        });
+        ClearQuesRecord();
+        QueueQuesAnswers({0});
+        EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, c.failedFrom, 0, 0),
+                                       CtlDateTime(26, 3, 10, uint8_t(c.failedFrom + 1), 0, 0), ui, data));
+        ClearQuesRecord();
+        arch->ClearLog();
+        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, c.from, 0, 0),
+                                      CtlDateTime(26, 3, 10, c.to, 0, 0), ui, data));
+        link.sim.SetFatePlan(nullptr);
+        EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), c.from, size_t(c.to - c.from + 1)));
+        EXPECT_TRUE(ShownQues().empty());
+        EXPECT_EQ(Bodies().size(), c.requests);
+        if (c.from != c.failedFrom) {
+            ASSERT_GE(asked->size(), 2u);
+            EXPECT_GE((*asked)[1] - (*asked)[0], std::chrono::milliseconds(3700))
+                << "a request sent while the failed request's reply was on its way";
+        }
+    }
 }
 
 // Esc ends the read wherever it is pressed: between blocks, in the wait for a reply of a
@@ -460,7 +534,11 @@ TEST_F(ArchRead, EscEndsTheReadBetweenBlocksAndInEveryWait) {
     }
 }
 
-TEST_F(ArchRead, TemporaryFileThatCannotBeCreated) {
+// The working file: one that cannot be made is said; a write that fails during a read (the
+// records still buffered at its end, or not) names the file and the reason; another file
+// put at its name during a read is not what the read shows, for the records are read back
+// through the handle that wrote them.
+TEST_F(ArchRead, WorkingFile) {
     g_ProgDir = dir.dir() + "missing/";
     ArchiveData data;
     EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 5, 0, 0),
@@ -469,6 +547,33 @@ TEST_F(ArchRead, TemporaryFileThatCannotBeCreated) {
     EXPECT_EQ(Shown()[0].first, "Ошибка открытия файла");
     EXPECT_TRUE(Bodies().empty());
     EXPECT_EQ(opened, 0);
+
+    g_ProgDir = dir.dir();
+    const std::string path = dir.dir() + "datafile.hdm";
+    arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
+    const CtlDateTime periods[][2] = {{CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 5, 0, 0)},
+                                      {CtlDateTime(26, 3, 5, 0, 0, 0), CtlDateTime(26, 3, 8, 23, 0, 0)}};
+    for (const auto& p : periods) {
+        ClearQuesRecord();
+        FileSizeLimit limit(200);
+        EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, p[0], p[1], ui, data));
+        EXPECT_EQ(Shown(), (std::vector<std::pair<std::string, std::string>>{
+                               {"Ошибка записи файла", FileFailureText(path, EFBIG)}}));
+    }
+
+    ClearQuesRecord();
+    arch->ClearLog();
+    bool swapped = false;
+    SetMessagePump([&] {
+        if (swapped || arch->Requests().empty()) return;
+        const Bytes other(6 * ReadTraits(DataKind::ChromHour).recordSize, 0x55);
+        swapped = WriteFileAtomic(path, other.data(), other.size());
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 9, 0, 0, 0), CtlDateTime(26, 3, 9, 5, 0, 0),
+                                  ui, data));
+    SetMessagePump({});
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 8 * 24, 6));
 }
 
 TEST_F(ArchRead, ReadableSpan) {

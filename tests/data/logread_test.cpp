@@ -4,6 +4,7 @@
 // saved log files.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -18,8 +19,10 @@
 #include "ctlsim/logs.h"
 #include "data/archformat.h"
 #include "data/logread.h"
+#include "data/readui.h"
 #include "link/tabledir.h"
 #include "params/ui/simlink.h"
+#include "support/filefail.h"
 #include "support/tempdir.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -416,6 +419,55 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         EXPECT_EQ(d.header.recordCount, 25u);
         EXPECT_TRUE(ui.bar.panel2History.empty());
     }
+
+    // The second reply starts five records back (the controller does not answer the index
+    // or block asked): kept records among new ones make it a repeat. Asked again at once,
+    // the right reply is taken; given again, the read ends with what it had, and says so.
+    for (const bool insisted : {false, true}) {
+        const uint8_t fn = insisted ? 8 : 7;
+        SCOPED_TRACE(int(fn));
+        const auto own = DiagRecords(40, CtlDateTime(26, 12, uint8_t(9 + fn), 10, 0, 0));
+        logs.SetRecords(0, 1, own);
+        logs.ClearLog();
+        const size_t dataAt = (fn == 7 ? qvr::kIndexReplyDataAt : qvr::kPeriodReplyDataAt) - 4;
+        logs.SetReplyHook([&own, insisted, dataAt](int index, uint8_t, Bytes& d) {
+            if (index != 1 && !(insisted && index == 2)) return;
+            d.resize(dataAt);
+            for (size_t i = 6; i < 17; ++i) d.insert(d.end(), own[i].begin(), own[i].end());
+        });
+        link.box()->ForgetLine();  // nothing amiss on the line: a repeat is asked about again
+        Ui ui;
+        LogData d;
+        if (fn == 7)
+            ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
+        else
+            ASSERT_TRUE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 12, 17, 10, 0, 0), CtlDateTime(26, 12, 17, 10, 24, 59),
+                                             ui.Make(), d));
+        EXPECT_TRUE(requestsRepeated(1, 2));
+        if (insisted) {
+            EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
+            EXPECT_EQ(d.rows, Joined(own, 0, 11));
+            EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{std::string("Команда 8.  ") + qvr::kRepeatedAnswer}));
+        } else {
+            EXPECT_TRUE(Boxes().empty());
+            EXPECT_EQ(d.rows, Joined(own, 0, 25));
+        }
+    }
+
+    // An event stamped in the hour the clock goes back over may equal one of its first pass
+    // that an earlier block brought: both are kept, with no question.
+    const uint8_t switchRules[] = {3, 0xC9, 3, 10, 0xC9, 4};  // winter time from 25.10.26 04:00
+    std::memcpy(TablePtr(6), switchRules, sizeof switchRules);
+    auto autumn = DiagRecords(15, CtlDateTime(26, 10, 25, 2, 55, 0));
+    autumn[13] = autumn[6];  // the event of 03:01 once more, after the clock went back
+    logs.SetRecords(0, 1, autumn);
+    logs.ClearLog();
+    logs.SetReplyHook(nullptr);
+    Ui ui;
+    LogData d;
+    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 15, ui.Make(), d));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(d.rows, Joined(autumn, 0, 15));
 }
 
 // On the wire: the first reply comes twice, the copy 200 ms late, while a later request
@@ -435,7 +487,10 @@ TEST_F(LogReadTest, ALateCopyOnTheLineIsNeverKept) {
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(LogReadTest, TemporaryFileThatCannotBeCreated) {
+// The working file: one that cannot be made, or a write that fails during a read, is said
+// with what failed and why; another file put at its name during a read is not what the read
+// shows, for the records are read back through the handle that wrote them.
+TEST_F(LogReadTest, WorkingFile) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 5, 1);
     g_ProgDir = tmp.dir() + "missing/";
     Ui ui;
@@ -448,6 +503,29 @@ TEST_F(LogReadTest, TemporaryFileThatCannotBeCreated) {
     EXPECT_EQ(Boxes(), (std::vector<Box>{failed, failed}));
     EXPECT_TRUE(logs.Requests().empty());
     EXPECT_EQ(ui.opened, 0);
+
+    g_ProgDir = tmp.dir();
+    const std::string path = tmp.dir() + "datafile.ala";
+    logs.SetRecords(0, 1, DiagRecords(25, CtlDateTime(26, 12, 9, 10, 0, 0)));
+    {
+        FileSizeLimit limit(300);  // the second block of eleven does not fit
+        qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d);
+    }
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Ошибка записи файла", qvr::FileFailureText(path, EFBIG)}}));
+
+    const auto recs = DiagRecords(25, CtlDateTime(26, 12, 10, 10, 0, 0));
+    logs.SetRecords(0, 1, recs);
+    logs.ClearLog();
+    bool swapped = false;
+    qvr::SetMessagePump([&] {
+        if (swapped || logs.Requests().empty()) return;
+        const Bytes other(recs.size() * qvr::kDiagRecordSize, 0x55);
+        swapped = qvr::WriteFileAtomic(path, other.data(), other.size());
+    });
+    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
+    qvr::SetMessagePump(nullptr);
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(d.rows, Joined(recs, 0, 25));
 }
 
 // ---------------------------------------------------------------- by period

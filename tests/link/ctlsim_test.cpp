@@ -87,6 +87,37 @@ TEST_F(SimLine, ChecksLikeADevice) {
     Bytes req = WithCrc({0xCC, 4, 10, 1, 0, 2, 0, 8});
     pre.insert(pre.end(), req.begin(), req.end());
     EXPECT_EQ(Exchange(pre).size(), 8u + 8 + 2);
+
+    // Over TCP, a client gone before its reply and the reply's copy are written: the writes
+    // fail without ending the process (no SIGPIPE), and the next client is answered.
+    ctlsim::CtlSim overTcp{4};
+    const int port = overTcp.StartTcp();
+    ASSERT_GT(port, 0);
+    ctlsim::Faults late;
+    late.firstByteDelayMs = 300;
+    late.duplicateReply = true;
+    late.duplicateDelayMs = 300;
+    late.count = 1;
+    overTcp.SetFaults(late);
+    const Bytes ask = WithCrc({0xCC, 4, 10, 1, 0, 3, 0, 2});
+    int s = ctlsim::ConnectLoopback(port);
+    ASSERT_GE(s, 0);
+    ASSERT_EQ(write(s, ask.data(), ask.size()), ssize_t(ask.size()));
+    ASSERT_TRUE(overTcp.WaitForRequests(1, 10000));
+    close(s);
+    s = ctlsim::ConnectLoopback(port);
+    ASSERT_GE(s, 0);
+    ASSERT_EQ(write(s, ask.data(), ask.size()), ssize_t(ask.size()));
+    Bytes in;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end && (in.size() < 3 || in.size() < in[2])) {
+        pollfd p{s, POLLIN, 0};
+        uint8_t buf[64];
+        const ssize_t n = poll(&p, 1, 50) > 0 ? read(s, buf, sizeof buf) : 0;
+        if (n > 0) in.insert(in.end(), buf, buf + n);
+    }
+    close(s);
+    EXPECT_EQ(in, WithCrc({0x33, 4, 12, 0x81, 0, 3, 0, 2, 4, 2}));
 }
 
 TEST_F(SimLine, RangeChecksOfReadsAndWrites) {

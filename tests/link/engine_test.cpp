@@ -623,6 +623,24 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     sim.ClearLog();
     EXPECT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::None);
     EXPECT_EQ(sim.Requests().size(), 1u);
+
+    // A reply a second too late for its try, come during the pause before the next try's
+    // send, is taken from the line as the request's answer: nothing more is sent.
+    sim.ClearFaults();
+    sim.ClearLog();
+    box->Tries = 2;
+    box->ReplyMs = 200;
+    box->TcpSendDelayMs = 2000;
+    sim.SetFatePlan([](int) {
+        ctlsim::ReplyFate fate;
+        fate.delayMs = 1200;
+        return fate;
+    });
+    TableRequest t2{2, 0, 1};
+    EXPECT_EQ(box->RequestRecords(1, &t2, 3, none), RequestOutcome::Answer) << box->ResultText();
+    sim.SetFatePlan(nullptr);
+    EXPECT_EQ(box->RxBuf[5], 2);
+    EXPECT_EQ(sim.Requests().size(), 1u);
 }
 
 // The pause before a send keeps the window alive through the pump.

@@ -40,6 +40,7 @@ const Case kCases[] = {
     {"a try that timed out is evidence: a copy then is thrown away", "B1 S R1t E+ B2 S T S R1d R2t E+"},
     {"... but not against its own answer again, which its late reply would be", "B2 S R2t E+ B2 S T S R2c S R2t E+"},
     {"a late reply to a failed request is its own, by order", "B1 S E- B2 S R1d R2t E+ V-"},
+    {"an answer writes off the sends of earlier requests, by order", "B1 S S R1t E+ B2 S R2t E+ V-"},
     {"the answer of a failed request's own key, again: confirmed, not thrown away",
      "B1 S R1t E+ B1 S E- B1 S R1c S R1t E+ V-"},
     {"a late reply to an earlier try answers the request; the other send's reply is owed",
