@@ -110,6 +110,9 @@ public:
 
     // Confirming sends made since the engine was created (a reply in doubt asked again).
     uint32_t ConfirmingSends() const { return m_Confirms; }
+    // Time spent listening, after a take that a confirming send decided, for a frame that
+    // would put it in doubt, ms, since the engine was created.
+    uint32_t ListenedMs() const { return m_ListenedMs; }
     // How long the engine remembers a reply and owes a send its reply, ms: kHorizonWaits
     // waits, a wait being the reply time and what one send costs on the line.
     uint32_t HorizonMs() const;
@@ -139,6 +142,7 @@ private:
     bool AddressOk(uint8_t b);
 
     uint32_t m_Confirms = 0;
+    uint32_t m_ListenedMs = 0;
     bool m_Busy = false;
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
