@@ -3,6 +3,7 @@
 uint8_t g_Connected = 0;
 volatile uint8_t g_AbortAllowed = 0;
 volatile uint8_t g_Abort = 0;
+volatile uint8_t g_Closing = 0;
 uint8_t g_MoisturePresent = 0;
 uint8_t g_RestoreAndDisconnect = 0;
 

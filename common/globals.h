@@ -8,6 +8,9 @@
 extern uint8_t g_Connected;        // 1 while a connection to a controller is open
 extern volatile uint8_t g_AbortAllowed;  // Esc may abort the running long reader
 extern volatile uint8_t g_Abort;         // Esc was pressed while allowed
+// The main window was closed while a command ran: the command ends without opening another
+// window, and the program ends once it has returned.
+extern volatile uint8_t g_Closing;
 extern uint8_t g_MoisturePresent;  // the connected controller has a moisture analyser
 extern uint8_t g_RestoreAndDisconnect;
 

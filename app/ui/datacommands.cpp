@@ -22,8 +22,7 @@ void TFormMain::ConnectDataCommands() {
         {"N8", &qvr::NExcMonClick},
     };
     for (const auto& [name, command] : reads)
-        connect(MenuItem(QString::fromUtf8(name)), &QAction::triggered, this,
-                [this, command = command] { command(this, StatusBar1, TimerMessage); });
+        OnItem(name, [this, command = command] { command(this, StatusBar1, TimerMessage); });
 
     using ViewCommand = void (*)(QWidget*, QFileDialog*);
     const std::pair<const char*, ViewCommand> views[] = {
@@ -33,27 +32,20 @@ void TFormMain::ConnectDataCommands() {
         {"NAlaPrn", &qvr::NAlaPrnClick},                 {"NAudPrn", &qvr::NAudPrnClick},
         {"NRepPrint", &qvr::NRepPrintClick},
     };
-    for (const auto& [name, command] : views)
-        connect(MenuItem(QString::fromUtf8(name)), &QAction::triggered, this,
-                [this, command = command] { command(this, pod); });
+    for (const auto& [name, command] : views) OnItem(name, [this, command = command] { command(this, pod); });
 
     // The log menus: tag 0 the diagnostic log, tag 1 the intervention log.
     const std::pair<const char*, int> logs[] = {{"NAlaInd", 0}, {"NAudInd", 1}};
-    for (const auto& [name, tag] : logs) {
-        connect(MenuItem(QString::fromUtf8(name)), &QAction::triggered, this,
-                [this, tag = tag] { qvr::NArhIndClick(this, StatusBar1, TimerMessage, tag); });
-    }
+    for (const auto& [name, tag] : logs)
+        OnItem(name, [this, tag = tag] { qvr::NArhIndClick(this, StatusBar1, TimerMessage, tag); });
     const std::pair<const char*, int> periods[] = {{"NAlaPer", 0}, {"NAudPer", 1}};
-    for (const auto& [name, tag] : periods) {
-        connect(MenuItem(QString::fromUtf8(name)), &QAction::triggered, this,
-                [this, tag = tag] { qvr::NArhPerClick(this, StatusBar1, TimerMessage, tag); });
-    }
+    for (const auto& [name, tag] : periods)
+        OnItem(name, [this, tag = tag] { qvr::NArhPerClick(this, StatusBar1, TimerMessage, tag); });
 
-    connect(MenuItem("NWmt_MomData"), &QAction::triggered, this, [this] { qvr::NWmt_MomDataClick(this, StatusBar1); });
-    connect(MenuItem("NRepFormate"), &QAction::triggered, this, [this] { qvr::NRepFormateClick(this, 0); });
-    connect(MenuItem("NPaspFormate"), &QAction::triggered, this, [this] { qvr::NRepFormateClick(this, 1); });
-    connect(MenuItem("NFormate"), &QAction::triggered, this,
-            [this] { qvr::NFormateClick(this, RepConfIniPath, MenuItem("NRepPrint")); });
+    OnItem("NWmt_MomData", [this] { qvr::NWmt_MomDataClick(this, StatusBar1); });
+    OnItem("NRepFormate", [this] { qvr::NRepFormateClick(this, 0); });
+    OnItem("NPaspFormate", [this] { qvr::NRepFormateClick(this, 1); });
+    OnItem("NFormate", [this] { qvr::NFormateClick(this, RepConfIniPath, MenuItem("NRepPrint")); });
 
     qvr::InstallChromArchiveViews(qvr::ShowMoistureArchiveView);
     qvr::InstallLogViews();

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <clocale>
@@ -200,7 +201,7 @@ TFormMain::TFormMain(const std::string& progDir, QWidget* parent) : QMainWindow(
     connect(TimerStart, &QTimer::timeout, this, &TFormMain::TimerStartTimer);
     connect(TimerMessage, &QTimer::timeout, this, &TFormMain::TimerMessageTimer);
     connect(TimerMoney, &QTimer::timeout, this, &TFormMain::TimerMoneyTimer);
-    connect(BitBtn3, &QPushButton::clicked, this, &TFormMain::BitBtn3Click);
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunCommand([this] { BitBtn3Click(); }); });
 
     pod = new QFileDialog(this);
     pod->setAcceptMode(QFileDialog::AcceptOpen);
@@ -265,14 +266,26 @@ void TFormMain::BuildMenu() {
         if (!name.isEmpty()) items_[name] = action;
         if (parent.isEmpty()) topItems_.push_back(action);
     }
+    // Exit and a new connection only close the window or arm the start timer.
     connect(items_["NExit"], &QAction::triggered, this, &TFormMain::NexitClick);
     connect(items_["Nconnect"], &QAction::triggered, this, &TFormMain::NconnectClick);
-    connect(items_["NUser"], &QAction::triggered, this, &TFormMain::IdentifyUser);
-    connect(items_["NNewcnf"], &QAction::triggered, this, [this] { NParCnfClick(0); });
-    connect(items_["NEditcnf"], &QAction::triggered, this, [this] { NParCnfClick(1); });
-    connect(items_["Nrdcnf"], &QAction::triggered, this, &TFormMain::NrdcnfClick);
+    OnItem("NUser", [this] { IdentifyUser(); });
+    OnItem("NNewcnf", [this] { NParCnfClick(0); });
+    OnItem("NEditcnf", [this] { NParCnfClick(1); });
+    OnItem("Nrdcnf", [this] { NrdcnfClick(); });
     ConnectParamCommands();
     ConnectDataCommands();
+}
+
+void TFormMain::OnItem(const char* name, std::function<void()> command) {
+    if (QAction* a = MenuItem(QString::fromUtf8(name)))
+        connect(a, &QAction::triggered, this, [this, command = std::move(command)] { RunCommand(command); });
+}
+
+void TFormMain::RunCommand(const std::function<void()>& command) {
+    ++commands_;
+    const auto done = qScopeGuard([this] { --commands_; });
+    command();
 }
 
 void TFormMain::HideTopMenus() {
@@ -280,6 +293,7 @@ void TFormMain::HideTopMenus() {
 }
 
 void TFormMain::FormCreate() {
+    g_Closing = 0;
     // 1. Numbers are written and read with '.' whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     // 2. The one exchange engine; panel 3 shows its "Обмен...".
@@ -462,10 +476,14 @@ void TFormMain::TimerMoneyTimer() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     // An exchange or a dial that waits inside the message loop must unwind before the
     // engine goes: ask it to stop and close once it has.
-    // A connection attempt is let run to its end too: between two of its requests it may
-    // wait for an answer in a question box, and a retry then needs the engine.
+    // A connection attempt or a command is let run to its end too: between two of its
+    // requests it may wait in a question box or a pause, and what follows needs the engine.
+    // A command ends as on Esc and opens no other window (a view shown after the close
+    // would keep the program open), and the close is asked again until it has returned.
     closing_ = true;
-    if (g_Hgc && (attempting_ || g_Hgc->Busy() || dialing_)) {
+    if (g_Hgc && (attempting_ || commands_ > 0 || g_Hgc->Busy() || dialing_)) {
+        if (commands_ > 0) g_Closing = 1;
+        if (g_AbortAllowed) g_Abort = 1;
         if (g_Hgc->Busy()) g_Hgc->Abort = 1;
         if (dialing_) ModemEscPress();
         event->ignore();

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <string>
 
 #include "common/ui/statusbar.h"
@@ -128,6 +129,10 @@ protected:
 
 private:
     void BuildMenu();
+    // Connects a menu item to its command, run through RunCommand.
+    void OnItem(const char* name, std::function<void()> command);
+    // Runs a command of the window; while one runs, a close of the window waits for it.
+    void RunCommand(const std::function<void()>& command);
     bool ConnectAttempt();
     void ConnectDataCommands();
     bool CheckTableState(uint8_t version);
@@ -140,5 +145,6 @@ private:
     bool closing_ = false;
     bool dialing_ = false;
     bool attempting_ = false;  // a connection attempt runs (it may wait in a question box)
+    int commands_ = 0;         // commands running (one may run inside another's message loop)
     bool closed_ = false;
 };

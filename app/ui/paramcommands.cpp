@@ -138,8 +138,7 @@ void TFormMain::ConnectParamCommands() {
         {"NMean", &TFormMain::NMeanClick},
         {"Nabout", &TFormMain::NaboutClick},
     };
-    for (const auto& [name, handler] : commands)
-        if (QAction* a = MenuItem(QString::fromUtf8(name))) connect(a, &QAction::triggered, this, handler);
+    for (const auto& [name, handler] : commands) OnItem(name, [this, handler = handler] { (this->*handler)(); });
     qvr::InstallConfigEditor();
 }
 

@@ -73,7 +73,7 @@ void ReadArchiveCommand(DataKind kind, QWidget* mainWindow, IStatusBar* statusBa
     ArchiveData data;
     const bool ok = RunArchiveRead(kind, choose, window.ui, data);
     window.Close();
-    if (!ok) return;
+    if (!ok || g_Closing) return;
     HandToView(mainWindow, kind, data.header, data.records);
 }
 

@@ -63,7 +63,7 @@ void ReadByIndex(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTimer
         ReadWindow w(mainWindow, statusBar, timerMessage);
         ok = ReadLogByIndex(log, first, count, w.ui, data);
     }
-    if (ok) ShowLogView(mainWindow, data);
+    if (ok && !g_Closing) ShowLogView(mainWindow, data);
 }
 
 void ReadByPeriod(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage,
@@ -74,7 +74,7 @@ void ReadByPeriod(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTime
         ReadWindow w(mainWindow, statusBar, timerMessage);
         ok = ReadLogByPeriod(log, start, end, w.ui, data);
     }
-    if (ok) ShowLogView(mainWindow, data);
+    if (ok && !g_Closing) ShowLogView(mainWindow, data);
 }
 
 void OpenLogFile(uint8_t log, QWidget* mainWindow, QFileDialog* openDialog) {

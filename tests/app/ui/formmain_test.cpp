@@ -255,54 +255,133 @@ TEST(FormMain, HandEditedGeometryTheScreenCannotHoldGivesTheDefaults) {
 
 }  // namespace
 
+#include <QCloseEvent>
 #include <QTimer>
+#include <QWindow>
+#include <cstring>
 
+#include "ctlsim/archive.h"
 #include "ctlsim/ctlsim.h"
+#include "data/ui/archcommands.h"
 #include "link/comportfunctions.h"
 #include "link/tabledir.h"
 
 namespace {
 
+// The engine of the shown window on a direct line to sim, as the connection form leaves it.
+void AttachEngine(ctlsim::CtlSim& sim, int com, uint32_t replyMs, uint8_t tries) {
+    const std::string pty = sim.StartPty();
+    ASSERT_FALSE(pty.empty());
+    setenv(("QVR_COM" + std::to_string(com)).c_str(), pty.c_str(), 1);
+    g_Hgc->Address = 5;
+    g_Hgc->ComPort = uint8_t(com);
+    g_Hgc->Baud = 115200;
+    g_Hgc->DoClosePort = 0;
+    g_Hgc->InterByteMs = 1000;
+    g_Hgc->ReplyMs = replyMs;
+    g_Hgc->Tries = tries;
+    ASSERT_TRUE(g_Hgc->ReopenPort());
+}
+
 // Closing the window while a request waits for its reply: the request is aborted and
-// unwinds, and only then does the engine go.
-TEST(FormMain, CloseDuringAnExchangeLetsTheRequestUnwindFirst) {
+// unwinds, and only then does the engine go. During a read (hourly, a reply wait of 20 s,
+// request 3 never answered) the close ends the read as Esc does, no view opens, and the
+// program's event loop ends as after any other close.
+TEST(FormMain, CloseDuringAnExchangeOrAReadLetsItUnwindThenEndsTheProgram) {
+    {
+        TempDir dir;
+        ctlsim::CtlSim sim{5};
+        ctlsim::Faults silent;
+        silent.silent = true;
+        sim.SetFaults(silent);
+        QuietMainWindow form(dir.dir());
+        form.show();
+        hgcbox* box = g_Hgc;
+        AttachEngine(sim, 91, 5000, 3);
+
+        bool closedDuringWait = false;
+        QTimer::singleShot(100, &form, [&] {
+            closedDuringWait = box->Busy();
+            form.close();
+        });
+        TableRequest r{0, 0, 18};
+        auto t0 = std::chrono::steady_clock::now();
+        bool ok = box->Request(1, &r, 3, 0);
+        auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_TRUE(closedDuringWait);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(box->Result, 19u);
+        EXPECT_LT(ms, 2000);
+        // The engine still exists until the close runs again after the request unwound.
+        EXPECT_EQ(g_Hgc, box);
+        EXPECT_TRUE(QTest::qWaitFor([] { return g_Hgc == nullptr; }, 20000));
+        EXPECT_FALSE(form.isVisible());
+        sim.Stop();
+    }
+
     TempDir dir;
     ctlsim::CtlSim sim{5};
-    std::string pty = sim.StartPty();
-    ASSERT_FALSE(pty.empty());
-    setenv("QVR_COM91", pty.c_str(), 1);
-    ctlsim::Faults silent;
-    silent.silent = true;
-    sim.SetFaults(silent);
-
+    ctlsim::ArchiveSim arch(sim);
+    std::memset(g_TableMemory, 0, kTableMemorySize);
+    *FieldPtr(14, 6) = 9;
+    sim.SetTableBytes(6, 6, {10});
+    arch.SetClock(CtlDateTime(26, 3, 10, 12, 0, 10));
+    arch.SetOldest(1, CtlDateTime(26, 3, 1, 0, 0, 0));
+    arch.Generate(ctlsim::SimArchive::WmtHour, CtlDateTime(26, 3, 1, 0, 0, 0), CtlDateTime(26, 3, 10, 11, 0, 0));
     QuietMainWindow form(dir.dir());
-    form.show();
-    hgcbox* box = g_Hgc;
-    box->Address = 5;
-    box->ComPort = 91;
-    box->Baud = 9600;
-    box->DoClosePort = 0;
-    box->ReplyMs = 5000;
-    box->Tries = 3;
-    ASSERT_TRUE(box->ReopenPort());
-
-    bool closedDuringWait = false;
-    QTimer::singleShot(100, &form, [&] {
-        closedDuringWait = box->Busy();
-        form.close();
+    AttachEngine(sim, 92, 20000, 2);
+    g_Connected = 1;
+    g_MoisturePresent = 1;
+    form.UpdateMainMenu();
+    // Once the period is chosen, the third archive request gets no reply.
+    qvr::SetArchivePeriodChooser([&](uint8_t, ArchiveSpan*, CtlDateTime& s, CtlDateTime& e) {
+        s = CtlDateTime(26, 3, 9, 0, 0, 0);
+        e = CtlDateTime(26, 3, 9, 23, 0, 0);
+        sim.SetFatePlan([](int n) {
+            ctlsim::ReplyFate f;
+            if (n >= 3) f.delayMs = 600000;
+            return f;
+        });
+        return true;
     });
-    TableRequest r{0, 0, 18};
-    auto t0 = std::chrono::steady_clock::now();
-    bool ok = box->Request(1, &r, 3, 0);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_TRUE(closedDuringWait);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(box->Result, 19u);
-    EXPECT_LT(ms, 2000);
-    // The engine still exists until the close runs again after the request unwound.
-    EXPECT_EQ(g_Hgc, box);
-    EXPECT_TRUE(QTest::qWaitFor([] { return g_Hgc == nullptr; }, 20000));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+
+    // While request 3 waits, the window gets the close event its close button gives; any
+    // window that opens after it is noted.
+    bool closed = false;
+    QStringList opened;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (closed) {
+            QWidget* w = QApplication::activeModalWidget();
+            if (w && !opened.contains(w->metaObject()->className())) opened << w->metaObject()->className();
+        } else if (arch.Requests().size() >= 3 && g_Hgc && g_Hgc->Busy()) {
+            closed = true;
+            QCloseEvent close;
+            QApplication::sendEvent(form.windowHandle(), &close);
+        }
+    });
+    poll.start(5);
+    QTimer::singleShot(0, &form, [&] { form.MenuItem("NWmt_ReadHour")->trigger(); });
+    // A program that stays open is ended at this deadline.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [] { QApplication::exit(1); });
+    deadline.start(15000);
+    const int rc = QApplication::exec();
+    poll.stop();
+    qvr::SetArchivePeriodChooser(nullptr);
+    g_Connected = 0;
+    g_MoisturePresent = 0;
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(deadline.isActive());
+    EXPECT_TRUE(opened.isEmpty()) << opened.join(", ").toStdString();
     EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(g_Hgc, nullptr);
+    EXPECT_EQ(arch.Requests().size(), 3u);
     sim.Stop();
 }
 
