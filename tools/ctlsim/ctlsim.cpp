@@ -90,55 +90,129 @@ void CtlSim::SetFatePlan(FatePlan plan) {
     planned_.clear();
     planLast_ = {};
     queue_.clear();
+    readSends_.clear();
+    fateRead_ = 0;
+    tally_ = {};
+    lastFrame_.clear();
+    lastLost_ = false;
+}
+
+void CtlSim::SetFateRead(int read) {
+    std::lock_guard<std::mutex> lk(mu_);
+    fateRead_ = read;
+    readSends_.clear();
+    tally_ = {};
+    tally_.owed = lastLost_ ? 1 : 0;
+    for (const Timed& t : queue_)
+        if (!t.copy && t.at - t.asked > std::chrono::milliseconds(lateAfterMs_)) ++tally_.late;
+}
+
+void CtlSim::SetLateAfterMs(int ms) {
+    std::lock_guard<std::mutex> lk(mu_);
+    lateAfterMs_ = ms;
+}
+
+FateTally CtlSim::TakeFateTally() {
+    std::lock_guard<std::mutex> lk(mu_);
+    const FateTally t = tally_;
+    tally_ = {};
+    return t;
+}
+
+void CtlSim::NoteMade(const std::vector<uint8_t>& bytes, Clock::time_point asked) {
+    auto it = std::find_if(history_.begin(), history_.end(), [&](const auto& h) { return h.first == bytes; });
+    if (it != history_.end()) history_.erase(it);
+    history_.emplace_back(bytes, asked);
 }
 
 // Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
 void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked) {
     std::lock_guard<std::mutex> lk(mu_);
     const int n = ++planReplies_;
-    const ReplyFate fate = plan_(n);
-    if (fate.broken) out.back() ^= 0x5A;
-    planned_.erase(planned_.begin(), planned_.lower_bound(n - 16));
+    auto& sends = readSends_[frame];
+    if (sends.first == 0) sends.second = int(readSends_.size());
+    ++sends.first;
+    const ReplyFate fate = plan_(FateKey{n, fateRead_, &frame, sends.first, sends.second});
     const auto now = Clock::now();
-    auto due = std::max(now + std::chrono::milliseconds(fate.delayMs), planLast_);
-    auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of) {
-        queue_.push_back({at, &c, c.fd, bytes, of});
+    const auto late = std::chrono::milliseconds(lateAfterMs_);
+    // The same frame again soon after a good frame came: a send that asks about that frame.
+    const bool repeat = frame == lastFrame_ && goodSinceRequest_ && now - lastAsked_ < late;
+    if (frame != lastFrame_) lastLost_ = false;
+    lastFrame_ = frame;
+    lastAsked_ = now;
+    goodSinceRequest_ = false;
+    ++tally_.requests;
+    if (fate.lost) {
+        planned_[n] = {frame, {}, false, asked};
+        ++tally_.lost;
+        lastLost_ = true;
+        if (repeat) ++tally_.repeatsLostOrLate;
+        return;
+    }
+    const std::vector<uint8_t> good = out;  // this reply, not broken
+    if (fate.broken) out.back() ^= 0x5A, ++tally_.broken;
+    auto due = now + std::chrono::milliseconds(fate.delayMs);
+    if (!fate.outOfOrder) due = std::max(due, planLast_);
+    auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of, bool copy,
+                    bool broken) {
+        queue_.push_back({at, &c, c.fd, bytes, of, copy, broken});
         std::stable_sort(queue_.begin(), queue_.end(), [](const Timed& a, const Timed& b) { return a.at < b.at; });
     };
     // A copy goes only while it is young enough, when the fate says so.
     auto young = [&](Clock::time_point at, Clock::time_point of) {
         return fate.copiesWithinMs < 0 || at - of <= std::chrono::milliseconds(fate.copiesWithinMs);
     };
-    // A copy of what went out for an earlier request, just before this reply or in its place
-    // (a reply that never went out is not copied). Not in place of the reply to a request sent
-    // again right after itself the copy its send before got in place of its reply: a
-    // controller that insists on another request's answer is taken at its word.
-    const auto stale = fate.staleOf > 0 ? planned_.find(fate.staleOf) : planned_.end();
+    // A copy of what went out for an earlier request, or of one of the line's replies, just
+    // before this reply or in its place (a reply that never went out is not copied). Not in
+    // place of the reply to a request sent again right after itself the copy its send before
+    // got in place of its reply: a controller that insists on another request's answer is
+    // taken at its word.
+    const std::vector<uint8_t>* stale = nullptr;
+    Clock::time_point staleAsked{};
+    if (fate.staleOf > 0) {
+        const auto it = planned_.find(fate.staleOf);
+        if (it != planned_.end() && !it->second.sent.empty()) stale = &it->second.sent, staleAsked = it->second.asked;
+    } else if (fate.staleBack > 0) {
+        std::vector<size_t> others;  // the line's replies other than this one, the latest first
+        for (size_t i = history_.size(); i-- > 0;)
+            if (history_[i].first != good) others.push_back(i);
+        if (!others.empty()) {
+            const auto& h = history_[others[size_t(fate.staleBack - 1) % others.size()]];
+            stale = &h.first, staleAsked = h.second;
+        }
+    }
     const auto before = planned_.find(n - 1);
-    const bool insists = before != planned_.end() && before->second.stale && before->second.frame == frame &&
-                         stale != planned_.end() && before->second.sent == stale->second.sent;
-    if (stale != planned_.end() && !(fate.staleInstead && insists)) {
-        const Planned copy = stale->second;
+    const bool insists = stale && before != planned_.end() && before->second.stale && before->second.frame == frame &&
+                         before->second.sent == *stale;
+    if (stale && !(fate.staleInstead && insists)) {
+        const std::vector<uint8_t> copy = *stale;
         const auto at = fate.staleInstead ? due : std::max(now, planLast_);
-        if (young(at, copy.asked)) {
-            push(at, copy.sent, copy.asked);
+        if (young(at, staleAsked)) {
+            push(at, copy, staleAsked, true, false);
+            ++tally_.stale;
             if (fate.staleInstead) {
-                planned_[n] = {frame, copy.sent, true, copy.asked};
-                planLast_ = due;
+                planned_[n] = {frame, copy, true, staleAsked};
+                planLast_ = std::max(planLast_, due);
+                lastLost_ = true;
+                if (repeat) ++tally_.repeatsLostOrLate;
                 return;
             }
         }
     }
     planned_[n] = {frame, out, false, asked};
-    push(due, out, asked);
-    planLast_ = due;
+    push(due, out, asked, false, fate.broken);
+    if (!fate.outOfOrder) planLast_ = due;
+    if (due - now > late) {
+        ++tally_.late;
+        if (repeat) ++tally_.repeatsLostOrLate;
+    }
     const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
-    if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked);
+    if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked, true, fate.broken), ++tally_.doubled;
 }
 
-void CtlSim::NoteSent(Clock::time_point asked, const std::vector<uint8_t>& bytes) {
+void CtlSim::NoteSent(Clock::time_point asked, const std::vector<uint8_t>& bytes, bool copy) {
     const auto now = Clock::now();
-    oldestReply_ = std::max(oldestReply_, now - asked);
+    if (!copy) oldestReply_ = std::max(oldestReply_, now - asked);
     timeline_.push_back({std::chrono::duration<double, std::milli>(now - made_).count(), true, bytes});
 }
 
@@ -173,7 +247,9 @@ int CtlSim::FlushDue() {
         if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
             std::lock_guard<std::mutex> lk(mu_);
             ++replies_;
-            NoteSent(t.asked, t.bytes);
+            NoteSent(t.asked, t.bytes, t.copy);
+            if (!t.broken) goodSinceRequest_ = true;
+            if (!t.broken && !t.copy) NoteMade(t.bytes, t.asked);
         }
     }
     return next;
@@ -557,6 +633,7 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     std::lock_guard<std::mutex> lk(mu_);
     ++replies_;
     NoteSent(asked, out);
+    if (!f.badCrc) NoteMade(out, asked);
 }
 
 }  // namespace ctlsim

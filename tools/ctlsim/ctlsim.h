@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "link/tabledir.h"
@@ -48,21 +49,69 @@ struct Faults {
 
 // What becomes of one reply under a fault plan: when it goes out, broken or not, whether a
 // copy of it follows, and whether a copy of an earlier reply goes out instead of it or just
-// before it. The controller answers in order: a reply never goes out before the one to the
-// request before it.
+// before it. A controller busy with a late reply holds back the replies after it: a reply
+// never goes out before the one to the request before it, unless that one was late out of
+// order.
 struct ReplyFate {
     int delayMs = 0;           // after the request came
+    bool lost = false;         // never answered: no reply and no copy
+    bool outOfOrder = false;   // late without holding back the replies after it
     bool broken = false;       // a wrong CRC (and so its copies)
     int copyAfterMs = -1;      // >= 0: the same reply once more, this long after it
     int staleOf = 0;           // > 0: a copy of the reply to the staleOf-th request ...
+    int staleBack = 0;         // > 0: ... or of the staleBack-th latest of the replies sent on
+                               // the line other than this one (each counted once, at the last
+                               // time it went; counted round when there are fewer) ...
     bool staleInstead = false; // ... instead of this reply (else just before it); but a
                                // request sent again right after itself does not get, in
                                // place of its reply, the copy the send before it got
     int copiesWithinMs = -1;   // >= 0: a copy (sent twice or stale) goes out only while it is
                                // at most this old, counted from the request it answers
 };
-// The fate of the reply to the index-th request since the plan was set (1 = the first).
-using FatePlan = std::function<ReplyFate(int index)>;
+
+// What a plan knows of a request when it draws the fate of the reply.
+struct FateKey {
+    int index = 0;    // requests since the plan was set (1 = the first)
+    int read = 0;     // the read SetFateRead named last (0: none)
+    const std::vector<uint8_t>* request = nullptr;  // the request frame, CRC included
+    int send = 0;     // sends of these very bytes since SetFateRead (1 = the first)
+    int ordinal = 0;  // which of the distinct requests since SetFateRead it is (1 = the first)
+};
+
+// The fate of each reply, drawn from its request's key; a plan of the index alone
+// (ReplyFate(int index)) is taken too.
+class FatePlan {
+public:
+    FatePlan() = default;
+    FatePlan(std::nullptr_t) {}
+    template <class F>
+        requires std::is_invocable_r_v<ReplyFate, F&, const FateKey&>
+    FatePlan(F f) : draw_(std::move(f)) {}
+    template <class F>
+        requires(std::is_invocable_r_v<ReplyFate, F&, int> && !std::is_invocable_r_v<ReplyFate, F&, const FateKey&>)
+    FatePlan(F f) : draw_([f = std::move(f)](const FateKey& k) mutable { return f(k.index); }) {}
+    explicit operator bool() const { return bool(draw_); }
+    ReplyFate operator()(const FateKey& k) const { return draw_(k); }
+
+private:
+    std::function<ReplyFate(const FateKey&)> draw_;
+};
+
+// What a plan made of the replies since SetFateRead.
+struct FateTally {
+    int requests = 0;
+    int late = 0;     // replies due later than SetLateAfterMs after their request (late or held
+                      // back), and such replies still on their way when the read began
+    int owed = 0;     // 1: the read began right after a request with a send whose reply the
+                      // plan lost (never answered, or a stale copy in its place)
+    int lost = 0;     // requests never answered
+    int stale = 0;    // stale copies sent (instead of a reply or before it)
+    int doubled = 0;  // replies sent twice
+    int broken = 0;
+    // Sends of the frame just sent, again before the late time, after a good frame came:
+    // such a send's reply never came (lost, or a stale copy in its place) or came late.
+    int repeatsLostOrLate = 0;
+};
 
 // What a handler answers.
 struct Reply {
@@ -103,6 +152,12 @@ public:
     // Replies go out as the plan draws them, from a queue, so that the simulator goes on
     // taking requests while late replies and copies wait; null: at once, as before.
     void SetFatePlan(FatePlan plan);
+    // A new read: the sends and the distinct requests of the plan's keys, and the tally,
+    // count from here; read is the key's read number.
+    void SetFateRead(int read);
+    // Replies the plan puts later than this after their request are tallied as late (ms).
+    void SetLateAfterMs(int ms);
+    FateTally TakeFateTally();
     void ClearFaults() { SetFaults(Faults{}); }
     // A write (function 2) must carry this password; empty: any password.
     void SetPassword(const std::string& password12);
@@ -116,8 +171,9 @@ public:
     std::vector<uint8_t> RawReceived();            // every byte received, preambles included
     int RepliesSent();
     void ClearLog();
-    // The oldest any reply or copy was when it went out since the last call: the time from
-    // the request it answers coming in to its last byte written, ms.
+    // The oldest any reply was when it went out since the last call: the time from the
+    // request it answers coming in to its last byte written, ms. Copies (a reply sent twice,
+    // a stale one) do not count: a copy is known by its bytes, whatever its age.
     int TakeOldestReplyMs();
     // What crossed the line, in order: the requests taken and the replies written, each at
     // its time since the simulator was made (kept until ClearLog).
@@ -158,12 +214,16 @@ private:
         int fd;
         std::vector<uint8_t> bytes;
         std::chrono::steady_clock::time_point asked;  // when the request it answers came
+        bool copy = false;    // sent twice or stale: its age tells nothing of a late controller
+        bool broken = false;
     };
     void Run();
     void Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out,
                   std::chrono::steady_clock::time_point asked);
     // A reply went out (locked).
-    void NoteSent(std::chrono::steady_clock::time_point asked, const std::vector<uint8_t>& bytes);
+    void NoteSent(std::chrono::steady_clock::time_point asked, const std::vector<uint8_t>& bytes, bool copy = false);
+    // A good reply went out (locked): it becomes the latest of the line's replies.
+    void NoteMade(const std::vector<uint8_t>& bytes, std::chrono::steady_clock::time_point asked);
     int FlushDue();  // writes what is due; ms until the next one (-1: none)
     void Feed(Conn& c, const uint8_t* p, size_t n);
     void Parse(Conn& c);
@@ -176,7 +236,7 @@ private:
     Faults faults_;
     FatePlan plan_;
     int planReplies_ = 0;                                // requests answered under the plan
-    // The last requests answered under the plan, by number.
+    // The requests answered under the plan, by number.
     struct Planned {
         std::vector<uint8_t> frame;  // the request
         std::vector<uint8_t> sent;   // its reply, or the stale copy sent in its place ...
@@ -185,6 +245,17 @@ private:
     };
     std::map<int, Planned> planned_;
     std::chrono::steady_clock::time_point planLast_{};   // when the last reply is due
+    // Every good reply sent on this line, each once, the latest last, with when its request came.
+    std::vector<std::pair<std::vector<uint8_t>, std::chrono::steady_clock::time_point>> history_;
+    // The keys of the current read: sends of each request's bytes, and its ordinal.
+    std::map<std::vector<uint8_t>, std::pair<int, int>> readSends_;
+    int fateRead_ = 0;
+    int lateAfterMs_ = 1 << 30;
+    FateTally tally_;
+    bool goodSinceRequest_ = false;  // a good frame went out since the last request came ...
+    std::vector<uint8_t> lastFrame_;  // ... which was this one
+    bool lastLost_ = false;           // a send of it in a row lost its reply
+    std::chrono::steady_clock::time_point lastAsked_{};
     std::vector<Timed> queue_;
     int faultRequests_ = 0;  // requests answered since SetFaults
     std::vector<std::vector<uint8_t>> requests_;
