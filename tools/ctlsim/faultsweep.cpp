@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <set>
+#include <thread>
 
 #include "common/fileutil.h"
 #include "common/globals.h"
@@ -37,10 +39,17 @@ const char* const kDateQuestion = "Передаваемые контроллер
 const char* const kRetryQuestion = "Не выполнено чтение";
 constexpr int kCom = 96;             // the COM port of the pseudo-terminal lines
 constexpr uint32_t kBaud = 115200;   // short RTS keying
-constexpr int kYesAnswers = 4;       // "Да" to at most this many questions of a read
 constexpr uint32_t kLogOldest = 500; // index of the first log record
 constexpr int kAttempts = 3;         // healthy runs: pairs run when the time does not hold
-constexpr int kQuietMs = 20;         // ... and judged by their time only when no wait stalled longer
+constexpr int kQuietMs = 20;         // runs judged by their time only when no wait stalled longer
+constexpr double kSlack = 1.05;      // the time a read may take against the plain loop's: this share ...
+constexpr double kSlackPerRequest = 0.002;  // ... and this much a request, s
+
+// The kinds of fault a faulty case draws from.
+enum class FaultKind { Lost, LateBusy, LateFree, Twice, Stale, Broken };
+constexpr int kFaultKinds = 6;
+const char* const kFaultNames[kFaultKinds] = {"unanswered", "late-busy", "late-out-of-order", "twice", "stale",
+                                              "broken"};
 
 uint64_t Mix(uint64_t x) {  // splitmix64
     x += 0x9E3779B97F4A7C15ull;
@@ -154,6 +163,7 @@ std::string Describe(const SweepRead& r) {
     else if (r.from.year)
         s += " " + Text(r.from) + ".." + Text(r.to);
     if (r.grow) s += " after " + std::to_string(r.grow) + " new";
+    if (r.pauseMs) s += " after a pause of " + std::to_string(r.pauseMs) + " ms";
     return s + (r.yes ? " Да" : " Нет");
 }
 
@@ -175,8 +185,15 @@ struct Outcome {
     double seconds = 0;
     size_t requests = 0;  // frames the controller took
     std::vector<CtlSim::Passage> line;  // what crossed the line
+    int stallMs = 0;          // the longest stall of the engine's waits
+    uint32_t confirms = 0;    // the engine's confirming sends
+    uint32_t listenedMs = 0;  // the engine's listening after takes a confirming send decided
+    FateTally tally;          // what the fate plan made of the replies
 
     size_t Count() const { return records.size() / size; }
+    size_t Questions() const {
+        return size_t(std::count_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.question; }));
+    }
     bool Told() const {  // a notice, or a question answered "Нет"
         return std::any_of(boxes.begin(), boxes.end(), [](const Box& b) { return !b.yes; });
     }
@@ -225,9 +242,9 @@ struct Outcome {
 // far the progress had come.
 class User : public qvr::IProgress, public qvr::IStatusBar {
 public:
-    void Begin(bool yes) {
+    void Begin(bool yes, int inARow) {
         yes_ = yes;
-        left_ = kYesAnswers;
+        left_ = inARow;
         position_ = 0;
         boxes_.clear();
         status_.clear();
@@ -416,12 +433,15 @@ public:
         const size_t before = sim.Requests().size();
         const size_t passed = sim.Timeline().size();
         User& user = stage_.user;
-        user.Begin(r.yes);
+        user.Begin(r.yes, c_.yesInARow);
         qvr::ReadUi ui;
         ui.statusBar = &user;
         ui.openWait = [&user](int) -> qvr::IProgress* { return &user; };
         Outcome o;
         o.size = RecordSize(r.kind);
+        const uint32_t confirms = box->ConfirmingSends(), listened = box->ListenedMs();
+        stage_.pump.Pause();
+        stallMs_ = std::max(stallMs_, stage_.pump.TakeLongestMs());
         stage_.pump.Beat();
         const auto t0 = Clock::now();
         if (IsArchive(r.kind)) {
@@ -437,6 +457,10 @@ public:
         o.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
         stage_.pump.Beat();
         stage_.pump.Pause();
+        o.stallMs = stage_.pump.TakeLongestMs();
+        stallMs_ = std::max(stallMs_, o.stallMs);
+        o.confirms = box->ConfirmingSends() - confirms;
+        o.listenedMs = box->ListenedMs() - listened;
         o.boxes = user.boxes_;
         o.status = user.status_;
         o.requests = sim.Requests().size() - before;
@@ -445,21 +469,35 @@ public:
         return o;
     }
 
-    // The case's reads one after the other, each with the content grown as it says.
-    std::vector<Outcome> Pass() {
+    // The case's reads one after the other, each with the content grown as it says; faulty
+    // reads under the case's fate plan, each after its pause, tell the plan which read runs.
+    std::vector<Outcome> Pass(bool faulty) {
         std::vector<Outcome> out;
         int grown = 0;
         Content(0);
-        for (const SweepRead& r : c_.reads) {
+        if (faulty) {
+            sim.SetLateAfterMs(c_.replyMs);
+            sim.SetFatePlan(c_.plan);
+        }
+        for (size_t i = 0; i < c_.reads.size(); ++i) {
+            const SweepRead& r = c_.reads[i];
+            if (faulty && i > 0 && r.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r.pauseMs));
+            if (faulty) sim.SetFateRead(int(i) + 1);
             grown += r.grow;
             Content(grown);
             out.push_back(Read(Resolved(r, c_.content, grown)));
+            if (faulty) out.back().tally = sim.TakeFateTally();
         }
+        if (faulty) sim.SetFatePlan(nullptr);
         return out;
     }
 
     // The oldest reply plus the longest stall of the engine since the last call, ms.
-    int TakeLateMs() { return sim.TakeOldestReplyMs() + stage_.pump.TakeLongestMs(); }
+    int TakeLateMs() {
+        const int stall = std::max(stallMs_, stage_.pump.TakeLongestMs());
+        stallMs_ = 0;
+        return sim.TakeOldestReplyMs() + stall;
+    }
 
     std::string error;
     CtlSim sim{7};
@@ -471,6 +509,7 @@ private:
     Stage& stage_;
     const SweepCase& c_;
     int grown_ = -1;
+    int stallMs_ = 0;  // the longest stall of the reads since TakeLateMs
 };
 
 std::string ReadName(const SweepCase& c, size_t i) {
@@ -530,6 +569,74 @@ std::string Judge(const Outcome& k, const Outcome& clean, bool& complete, bool& 
 
 // ------------------------------------------------------------------ the modes
 
+int HorizonOf(const SweepCase& c) {
+    hgcbox box(7);
+    Configure(box, c, false);
+    return int(box.HorizonMs());
+}
+
+// A case's clean reads and its faulty reads, by one engine on its own line.
+struct FaultyPass {
+    std::vector<Outcome> clean, faulty;
+    int cleanLateMs = 0, lateMs = 0;
+    std::string error;
+};
+
+FaultyPass RunFaultyPass(Stage& stage, const SweepCase& c, bool plain) {
+    FaultyPass p;
+    Line line(stage, c, plain);
+    if (!line.error.empty()) {
+        p.error = line.error;
+        return p;
+    }
+    line.Controller(c.plainReference);
+    line.TakeLateMs();
+    p.clean = line.Pass(false);
+    p.cleanLateMs = line.TakeLateMs();
+    line.Controller(false);
+    p.faulty = line.Pass(true);
+    p.lateMs = line.TakeLateMs();
+    return p;
+}
+
+std::string Seconds(double s) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f s", s);
+    return b;
+}
+
+// The engine's read against the plain loop's, where the plain one kept its clean records and
+// said nothing; how it was worse, or "". stalled: not judged (or not by its time) for a
+// stalled wait. rtt: the plain loop's time per request of the read.
+std::string Worse(const Outcome& e, const Outcome& p, int wait, double rtt, bool& stalled) {
+    const int stall = std::max(e.stallMs, p.stallMs);
+    if (stall >= wait / 4) {
+        stalled = true;
+        return "";
+    }
+    if (e.records != p.records)
+        return "keeps " + std::to_string(e.Count()) + " records, not the plain loop's " + std::to_string(p.Count());
+    if (e.Told()) return "says it is short where the plain loop read it all";
+    if (e.Questions() > p.Questions())
+        return "asks " + std::to_string(e.Questions()) + " questions where the plain loop asks " +
+               std::to_string(p.Questions());
+    if (stall >= kQuietMs) {
+        stalled = true;
+        return "";
+    }
+    const FateTally& t = e.tally;
+    const double bound = kSlack * p.seconds + kSlackPerRequest * double(p.requests) +
+                         wait / 1000.0 * (t.late + t.repeatsLostOrLate + t.owed) + rtt * e.confirms +
+                         e.listenedMs / 1000.0;
+    if (e.seconds <= bound) return "";
+    return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
+           std::to_string(p.requests) + " requests; " + std::to_string(t.late) + " replies late, " +
+           (t.owed ? "begun after a request that lost a reply, " : "") +
+           std::to_string(e.confirms) + " confirming sends, " + std::to_string(t.repeatsLostOrLate) +
+           " of them unanswered or late, listened " + std::to_string(e.listenedMs) + " ms: at most " + Seconds(bound) +
+           ")";
+}
+
 SweepResult RunFaulty(const SweepCase& c) {
     SweepResult res;
     Stage stage;
@@ -537,33 +644,27 @@ SweepResult RunFaulty(const SweepCase& c) {
         res.wrong = "no temporary folder";
         return res;
     }
-    Line line(stage, c, false);
-    if (!line.error.empty()) {
-        res.wrong = line.error;
+    const bool twoSided = c.mode == SweepMode::Faults;
+    FaultyPass plain;
+    if (twoSided) plain = RunFaultyPass(stage, c, true);
+    const FaultyPass run = RunFaultyPass(stage, c, false);
+    if (!plain.error.empty() || !run.error.empty()) {
+        res.wrong = plain.error + run.error;
         return res;
     }
-    res.horizonMs = int(line.box->HorizonMs());
     const int wait = SweepWaitMs(c);
-
-    line.Controller(c.plainReference);
-    line.TakeLateMs();
-    const std::vector<Outcome> clean = line.Pass();
-    const int cleanLateMs = line.TakeLateMs();
-    for (size_t i = 0; i < clean.size(); ++i) res.clean.push_back(clean[i].Count());
-
-    line.Controller(false);
-    line.sim.SetFatePlan(c.plan);
-    const std::vector<Outcome> faulty = line.Pass();
-    line.sim.SetFatePlan(nullptr);
-    res.lateMs = line.TakeLateMs();
+    res.horizonMs = HorizonOf(c);
+    res.lateMs = run.lateMs;
     res.beyond = c.mode == SweepMode::Faults && res.lateMs > res.horizonMs;
-    res.disturbed = cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= c.replyMs);
+    res.disturbed = run.cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= c.replyMs);
+    const std::vector<Outcome>&clean = run.clean, &faulty = run.faulty;
 
     for (size_t i = 0; i < faulty.size(); ++i) {
         res.kept.push_back(faulty[i].Count());
+        res.confirms += faulty[i].confirms;
         if (clean[i].Failed() && res.wrong.empty()) {
             // A failure with nothing amiss on the line, unless the process was kept from running.
-            if (cleanLateMs < wait)
+            if (run.cleanLateMs < wait)
                 res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + clean[i].Story() +
                             (c.trace ? clean[i].Trace() : std::string());
             continue;
@@ -584,9 +685,35 @@ SweepResult RunFaulty(const SweepCase& c) {
             res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + clean[i].Story() +
                         "; faulty: " + faulty[i].Story() + (c.trace ? faulty[i].Trace() : std::string());
     }
-    if (!res.wrong.empty())
-        res.wrong += " (oldest reply and stall " + std::to_string(res.lateMs) + " ms, horizon " +
-                     std::to_string(res.horizonMs) + " ms, wait " + std::to_string(wait) + " ms)";
+    for (const Outcome& o : clean) res.clean.push_back(o.Count());
+
+    if (twoSided) {
+        for (size_t i = 0; i < faulty.size(); ++i) {
+            const Outcome &p = plain.faulty[i], &pc = plain.clean[i];
+            // The plain loop's time per request of this read, from its clean read.
+            const double rtt = pc.seconds / double(std::max<size_t>(pc.requests, 1));
+            bool complete = true, told = true, caught = false;
+            if (!pc.Failed() && !Judge(p, pc, complete, told, caught).empty()) res.plainWrong = true;
+            const bool floor = !pc.Failed() && p.records == pc.records && !p.Told();
+            if (!floor) {
+                res.plainComplete = false;
+                continue;
+            }
+            if (!res.worse.empty()) continue;
+            const std::string why = Worse(faulty[i], p, wait, rtt, res.stalled);
+            if (!why.empty())
+                res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story() +
+                            (c.trace ? "\n    plain:" + p.Trace() + "\n    engine:" + faulty[i].Trace()
+                                     : std::string());
+        }
+        res.plainSeconds = 0;
+        for (const Outcome& o : plain.faulty) res.plainSeconds += o.seconds;
+    }
+    for (const Outcome& o : faulty) res.seconds += o.seconds;
+    const std::string note = " (oldest reply and stall " + std::to_string(res.lateMs) + " ms, horizon " +
+                             std::to_string(res.horizonMs) + " ms, wait " + std::to_string(wait) + " ms)";
+    if (!res.wrong.empty()) res.wrong += note;
+    if (!res.worse.empty()) res.worse += note;
     return res;
 }
 
@@ -595,6 +722,7 @@ struct HealthyPass {
     std::vector<Outcome> reads;
     std::vector<Bytes> frames;  // every request the controller took
     uint32_t confirms = 0;
+    uint32_t listenedMs = 0;
     double seconds = 0;
     int lateMs = 0;
     std::string error;
@@ -609,10 +737,11 @@ HealthyPass RunHealthyPass(Stage& stage, const SweepCase& c, bool plain) {
     }
     line.Controller(false);
     line.TakeLateMs();
-    p.reads = line.Pass();
+    p.reads = line.Pass(false);
     p.lateMs = line.TakeLateMs();
     p.frames = line.sim.Requests();
     p.confirms = line.box->ConfirmingSends();
+    p.listenedMs = line.box->ListenedMs();
     for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
 }
@@ -652,7 +781,7 @@ SweepResult RunHealthy(const SweepCase& c) {
     }
     const int wait = SweepWaitMs(c);
     double best = 1e9, bestPlain = 1e9, rtt = 0;
-    std::string slow;
+    std::string slow;  // how the best times did not hold in a run with no stalled wait
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const HealthyPass plain = RunHealthyPass(stage, c, true);
         const HealthyPass normal = RunHealthyPass(stage, c, false);
@@ -697,19 +826,25 @@ SweepResult RunHealthy(const SweepCase& c) {
         bestPlain = std::min(bestPlain, plain.seconds);
         const size_t requests = plain.frames.empty() ? 1 : plain.frames.size();
         rtt = bestPlain / double(requests);
-        const double bound = bestPlain * 1.05 + 0.2 + normal.confirms * rtt;
+        const double bound = bestPlain * kSlack + kSlackPerRequest * double(requests) + normal.confirms * rtt +
+                             normal.listenedMs / 1000.0;
         res.seconds = best;
         res.plainSeconds = bestPlain;
+        if (best <= bound) return res;
         // A run the process was kept from running (a loaded machine) says nothing of the
-        // engine's time.
-        if (best <= bound || res.lateMs >= kQuietMs) return res;
-        char b[200];
+        // engine's time: it is run again, and counted when no run says.
+        if (res.lateMs >= kQuietMs) continue;
+        char b[240];
         std::snprintf(b, sizeof b,
-                      "%.3f s where the plain loop took %.3f s (%zu requests, %u confirming sends: at most %.3f s)",
-                      best, bestPlain, requests, normal.confirms, bound);
+                      "%.3f s where the plain loop took %.3f s (%zu requests, %u confirming sends, listened %u ms: "
+                      "at most %.3f s)",
+                      best, bestPlain, requests, normal.confirms, normal.listenedMs, bound);
         slow = b;
     }
-    res.wrong = "slow: " + slow;
+    if (slow.empty())
+        res.stalled = true;
+    else
+        res.wrong = "slow: " + slow;
     return res;
 }
 
@@ -830,8 +965,21 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
             }
         }
         r.yes = pick(2) == 0;
+        // Faulty reads: none, up to one horizon or one to five horizons after the one before.
+        const int pause = pick(10);
+        const double horizons = pause < 4 ? 0 : pause < 8 ? pick(1000) / 1000.0 : 1 + pick(4000) / 1000.0;
+        r.pauseMs = faulty && i > 0 ? int(horizons * HorizonOf(c)) : 0;
         c.reads.push_back(r);
     }
+    if (faulty) c.yesInARow = 1 + pick(5);
+
+    // Faults: the share of replies that go wrong, and the kinds of fault.
+    static const int kDensity[] = {1, 5, 15, 30};
+    const int density = kDensity[pick(4)];
+    unsigned kinds = 0;
+    while (kinds == 0)
+        for (int k = 0; k < kFaultKinds; ++k)
+            if (pick(2)) kinds |= 1u << k;
 
     static const char* const kModes[] = {"faults", "mild", "healthy", "late"};
     static const char* const kLines[] = {"tcp", "pty", "pty closed after every request"};
@@ -843,10 +991,18 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
              (ct.gap ? ", gap" : "") + ", logs " + std::to_string(ct.diagRecords) + "/" +
              std::to_string(ct.auditRecords) +
              (ct.twinAt >= 0 ? ", twins at " + std::to_string(ct.twinAt + 1) : std::string()) +
-             (ct.maxPerReply ? ", 1 per reply" : "") + "; reads:";
+             (ct.maxPerReply ? ", 1 per reply" : "") +
+             (faulty ? ", Да " + std::to_string(c.yesInARow) + " times" : "") +
+             "; reads:";
     for (size_t i = 0; i < c.reads.size(); ++i) c.name += " " + std::to_string(i + 1) + ") " + Describe(c.reads[i]);
+    if (mode == SweepMode::Faults) {
+        c.name += "; faults " + std::to_string(density) + " %:";
+        for (int k = 0; k < kFaultKinds; ++k)
+            if (kinds & (1u << k)) c.name += std::string(" ") + kFaultNames[k];
+    }
 
-    // The fate of each reply follows from the seed and its number alone.
+    // The fate of each reply follows from the seed and its request (the mild and late ones:
+    // from its number).
     const uint64_t planSeed = Mix(s);
     const double w = SweepWaitMs(c);
     const double h = w * ReplyAccount::kHorizonWaits;
@@ -862,28 +1018,38 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
         };
         break;
     case SweepMode::Faults:
-        // Late replies and copies at least 0.4 waits inside the horizon.
-        c.plan = [planSeed, w, h](int index) {
-            const uint64_t r = Mix(planSeed ^ Mix(uint64_t(index)));
-            const uint64_t a = Mix(r), b = Mix(a);
-            const double last = h - 0.4 * w;
+        // Each reply's fate from the seed, the read, the request's bytes and its send: at
+        // once, as on the clean line (so that a round trip of the clean reads is what a send
+        // costs), or at the density one of the case's kinds.
+        c.plan = [planSeed, w, density, kinds](const FateKey& k) {
+            uint64_t r = Mix(planSeed ^ (uint64_t(k.read) << 32 | uint32_t(k.send)));
+            for (uint8_t b : *k.request) r = Mix(r ^ b);
+            const uint64_t a = Mix(r), b = Mix(a), d = Mix(b);
             ReplyFate f;
-            f.copiesWithinMs = int(last);
-            const int pick = int(r % 100);
-            if (pick < 40) {
-                f.delayMs = int(Between(a, 0, 0.3) * w);  // in time
-            } else if (pick < 58) {
-                f.delayMs = int(Between(a, 0.5 * w, last));  // late
-            } else if (pick < 73) {
-                f.delayMs = int(Between(b, 0, 0.2) * w);  // sent twice
-                f.copyAfterMs = int(Between(a, 0.2 * w, last - f.delayMs));
-            } else if (pick < 81) {
-                f.staleOf = index - 1 - int(b % 3);  // a copy of one of the last few instead
-                f.staleInstead = true;
-            } else if (pick < 88) {
-                f.staleOf = index - 1 - int(b % 3);  // ... or before it
-            } else {
+            if (int(r % 100) >= density) return f;
+            int kind = 0;
+            for (int left = int(b % uint64_t(std::popcount(kinds)));; ++kind)
+                if ((kinds & (1u << kind)) && left-- == 0) break;
+            switch (FaultKind(kind)) {
+            case FaultKind::Lost:
+                f.lost = true;
+                break;
+            case FaultKind::LateBusy:
+            case FaultKind::LateFree:
+                f.delayMs = int(Between(a, 0.8, 3.0) * w);
+                f.outOfOrder = FaultKind(kind) == FaultKind::LateFree;
+                break;
+            case FaultKind::Twice:
+                f.copyAfterMs = int(d & 1 ? Between(d, 200, 600) : Between(d, 0.05, 2.0) * w);
+                break;
+            case FaultKind::Stale:
+                // One of the last three replies, or any made on the line before.
+                f.staleBack = d % 3 ? 1 + int((d >> 8) % 3) : 1 + int((d >> 8) % 100000);
+                f.staleInstead = (d >> 40) & 1;
+                break;
+            case FaultKind::Broken:
                 f.broken = true;
+                break;
             }
             return f;
         };

@@ -8,22 +8,35 @@
 // of every reply. One engine on one line reads the whole case; nothing is cleared between
 // its reads.
 //
+// The fate of a reply follows from its request's key: the read of the sequence, the
+// request's bytes and how many times those bytes were sent in the read (and, for table rows,
+// which distinct request of the read it is), never from a running count of the requests, so
+// that a send made by one engine and not by another shifts nothing. The seeded draws hash the
+// seed, the read, the bytes and the send.
+//
 // Modes:
 //  - Faults: the sequence is read once with every reply on time (the clean reads), then again
-//    on the same line and engine while replies come late, twice, as stale copies of earlier
-//    replies or broken, every copy and late reply within the engine's horizon
-//    (hgcbox::HorizonMs). A controller that ignores the index or the start is judged against
-//    the clean reads of one that heeds them.
-//  - Late: as Faults, with replies and copies later than the horizon: only the readers'
-//    content checks stand, so wrong runs are counted, not forbidden.
+//    on the same line with faults: the seed draws a density (1, 5, 15 or 30 % of replies) and
+//    the kinds among: never answered; late by up to three waits, a busy controller holding
+//    back the replies after it; late out of order; sent twice (a copy 0.2-0.6 s or 0.05-2
+//    waits later); a stale copy of a reply made any time earlier on the line, in place of the
+//    reply or just before it; broken. It draws pauses between the reads of none to five
+//    horizons (hgcbox::HorizonMs) and "Да" to one to five questions in a row. Each seed runs
+//    twice on the same schedule, each run on its own line to a controller of the same
+//    content: by the plain send-wait-take loop (hgcbox::Plain) and by the engine. A
+//    controller that ignores the index or the start is judged against the clean reads of one
+//    that heeds them.
+//  - Late: as Faults with the engine only, with replies and copies later than the horizon:
+//    only the readers' content checks stand, so wrong runs are counted, not forbidden.
 //  - Mild: replies late by less than the engine's reply time only, two or three tries: every
 //    read is complete and shows what its clean read showed.
-//  - Healthy: no fault at all. The sequence is read by an engine in its plain mode (send,
-//    wait, take) and by the normal engine, each on its own line to a controller of the same
-//    content. The normal reads keep what the plain ones keep, show the same boxes, send the
-//    same frames save confirming sends (the same frame again right after, as many as
-//    hgcbox::ConfirmingSends counts), and take at most 5 % and 0.2 s longer, plus one round
-//    trip (the plain loop's time per request) per confirming send.
+//  - Healthy: no fault at all. The sequence is read by an engine in its plain mode and by the
+//    normal engine, each on its own line to a controller of the same content. The normal
+//    reads keep what the plain ones keep, show the same boxes, send the same frames save
+//    confirming sends (the same frame again right after, as many as
+//    hgcbox::ConfirmingSends counts), and take at most 1.05 times as long plus 2 ms a request,
+//    one round trip (the plain loop's time per request) per confirming send and the time
+//    hgcbox::ListenedMs counts.
 //
 // The invariant of a faulty read, against the clean read of the same read: it keeps the clean
 // read's records from the start, each once, in order, with no hole; the record that raised a
@@ -35,15 +48,29 @@
 // records kept before the questioned one must still be the clean read's first ones, and no
 // record may be kept twice, before or after it; what follows it is the user's choice to read
 // on unchecked, so it need not be the clean read's. Questions answered "Да" tell nothing;
-// a read that ends short after them must still say so.
+// a read that ends short after them must still say so. A run that breaks it is "wrong".
+//
+// The floor of a faulty read is the plain loop's read of it. Where that keeps exactly its
+// clean read's records and says nothing (no notice, no question answered "Нет"), the engine's
+// read must too, keep the same records, ask no more questions, and take no longer than
+// 1.05 times the plain read plus 2 ms a request, plus one wait for each reply the schedule
+// put late (its own or held back), one round trip (the plain loop's time per request of its
+// clean reads) for each confirming send, one wait more for each confirming send whose reply
+// the schedule lost, put in stale or late, and the engine's ListenedMs. A run that does not
+// is "worse than the plain loop". Where the plain read is wrong, the invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
-// reports the oldest any reply was when it went out, and the engine's waits report the
-// longest stretch in which they were not run (the process was starved). A faulty run in which
-// the two add up to more than the horizon is judged as a Late one ("beyond"); a mild run in
-// which they reach the reply time is "disturbed": it must still keep no wrong record, but is
-// not held to completeness. A healthy pair that differs while they reach a wait, or whose time
-// does not hold, is run again (three times at most; the best time of each engine counts).
+// reports the oldest any reply was when it went out (copies are known by their bytes and do
+// not count), and the engine's waits report the longest stretch in which they were not run
+// (the process was starved). A faulty run in which the two add up to more than the horizon on
+// the engine's line is judged as a Late one ("beyond"). A faulty read in which a wait of
+// either run stalled is not judged by its time (a stall of 20 ms or more), nor against the
+// plain loop at all (a stall of a quarter wait or more); such runs are counted as "stalled".
+// A mild run in which the two reach the reply time is "disturbed": it must still keep no
+// wrong record, but is not held to completeness. A healthy pair that differs while they
+// reach a wait, or whose time does not hold, is run again (three times at most; the best
+// time of each engine counts); one whose time did not hold only in runs with a stalled wait
+// is counted as stalled, not judged.
 //
 // A run sets the program's globals it needs (engine, program folder, table image, the
 // question handler, the message pump, QVR_COM96) and puts them back afterwards; one run at a
@@ -71,8 +98,9 @@ struct SweepRead {
     CtlDateTime from, to;  // archive and by-period reads; none: the kind's usual period
     uint32_t first = 0;    // by-index reads: the first index and the number of records;
     int count = 0;         // count 0: the whole log
-    bool yes = false;      // questions answered "Да" (the first four of the read), else "Нет"
+    bool yes = false;      // questions answered "Да" (the case's yesInARow first ones of the read), else "Нет"
     int grow = 0;          // records every archive and log gains at its end before this read
+    int pauseMs = 0;       // faulty reads: the pause before this read, after the one before
 };
 
 enum class SweepLine { Tcp, Pty, PtyClosing };
@@ -101,7 +129,8 @@ struct SweepCase {
     int tries = 2;
     int replyMs = 150;
     int sendDelayMs = 0;  // the engine's pause before a TCP send
-    FatePlan plan;        // faults of the faulty reads, their replies counted from 1
+    int yesInARow = 4;    // reads answering "Да": so many questions, then "Нет"
+    FatePlan plan;        // faults of the faulty reads (the key's read: 1 = the first)
     bool trace = false;   // what broke comes with what crossed the line during that read
 };
 
@@ -112,13 +141,17 @@ struct SweepResult {
     bool told = true;           // every read judged that fell short said so
     bool beyond = false;        // faulty run: what happened went past the horizon (judged as Late)
     bool disturbed = false;     // mild or healthy run: not on time (see above)
+    bool stalled = false;       // a read or a healthy pair not judged by its time for a stalled wait
+    bool plainComplete = true;  // faults: every plain read kept its clean records and said nothing
+    bool plainWrong = false;    // faults: a plain read broke the invariant
     int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
     int horizonMs = 0;
-    uint32_t confirms = 0;      // healthy: confirming sends of the normal engine
+    uint32_t confirms = 0;      // confirming sends of the engine
     double seconds = 0, plainSeconds = 0;
     std::string caught;         // the first faulty read whose date check asked what the clean one did not
     std::string short_;         // the first read judged that was not complete: what it kept and showed
     std::string wrong;          // what broke the invariant, with the reads' story; empty when none
+    std::string worse;          // faults: the first read worse than the plain loop's, and how
 };
 
 // The case of a seed in a mode.

@@ -1,11 +1,15 @@
 // Runs the seeded sweep of the archive and log reads over a range of seeds, in parallel
 // worker processes, and counts the runs: complete, told (not all records, and the user was
-// told), wrong (the invariant broken; each listed with its seed and what broke). Faulty runs
-// in which the replies and the engine's stalls went past the horizon are counted apart as
-// "beyond" (their wrong ones listed as BEYOND); mild and healthy runs kept from running on
-// time as "disturbed". --late counts what the readers catch (told) and what slips through
-// (wrong); --healthy also the confirming sends. Runs whose date check caught a reply the clean
-// read did not have (a question the clean read did not ask) are counted and their seeds listed.
+// told), wrong (the invariant broken; each listed with its seed and what broke), worse than
+// the plain loop (faulty runs: a read the plain loop read whole that the engine did not, or
+// with more questions, or slower than allowed; each listed as WORSE). Faulty runs in which
+// the replies and the engine's stalls went past the horizon are counted apart as "beyond"
+// (their wrong and worse ones listed as BEYOND); mild and healthy runs kept from running on
+// time as "disturbed"; runs, or faulty reads, not judged by their time for a stalled wait as
+// "stalled". Faulty runs also count what the plain loop made of the same schedule. --late
+// counts what the readers catch (told) and what slips through (wrong); --healthy also the
+// confirming sends. Runs whose date check caught a reply the clean read did not have (a
+// question the clean read did not ask) are counted and their seeds listed.
 //
 //   faultsweep [--from N] [--count N] [--jobs N] [--mild | --healthy | --late] [--trace] [--verbose]
 //
@@ -33,17 +37,23 @@ void Usage() {
     std::exit(2);
 }
 
-// One run as a line: flags (c complete, w wrong, b beyond, d disturbed, q a date question
-// the clean read did not ask), confirming sends,
-// seconds of the normal and the plain reads, then the case and what broke.
+// One run as a line: flags (c complete, w wrong, x worse than the plain loop, b beyond, d
+// disturbed, s stalled, q a date question the clean read did not ask, p the plain loop
+// complete, P the plain loop wrong), confirming sends, seconds of the engine's and the plain
+// loop's reads, then the case and what broke.
 void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bool verbose) {
     std::string flags = "-";
     if (r.complete) flags += 'c';
     if (!r.wrong.empty()) flags += 'w';
+    if (!r.worse.empty()) flags += 'x';
     if (r.beyond) flags += 'b';
     if (r.disturbed) flags += 'd';
+    if (r.stalled) flags += 's';
     if (!r.caught.empty()) flags += 'q';
-    std::string text = c.name + (r.wrong.empty() ? "" : "\n    " + r.wrong);
+    if (r.plainComplete) flags += 'p';
+    if (r.plainWrong) flags += 'P';
+    std::string text = c.name + (r.wrong.empty() ? "" : "\n    " + r.wrong) +
+                       (r.worse.empty() ? "" : "\n    worse than the plain loop: " + r.worse);
     if (r.wrong.empty() && verbose && !r.short_.empty()) text += "\n    " + r.short_;
     for (char& ch : text)
         if (ch == '\t') ch = ' ';
@@ -95,8 +105,8 @@ int main(int argc, char** argv) {
         fds.push_back(p[0]);
         pids.push_back(pid);
     }
-    uint64_t runs = 0, complete = 0, told = 0, wrong = 0, beyond = 0, beyondWrong = 0, disturbed = 0, confirms = 0,
-             caught = 0;
+    uint64_t runs = 0, complete = 0, told = 0, wrong = 0, worse = 0, beyond = 0, beyondWrong = 0, beyondWorse = 0,
+             disturbed = 0, stalled = 0, confirms = 0, caught = 0, plainComplete = 0, plainWrong = 0;
     std::string caughtSeeds;
     double seconds = 0, plainSeconds = 0;
     std::vector<std::string> partial(fds.size());
@@ -123,8 +133,11 @@ int main(int argc, char** argv) {
                 const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t3 = line.find('\t', t2 + 1),
                              t4 = line.find('\t', t3 + 1);
                 const std::string flags = line.substr(0, t1);
-                const bool isWrong = flags.find('w') != std::string::npos;
-                const bool isBeyond = flags.find('b') != std::string::npos;
+                auto has = [&flags](char f) { return flags.find(f) != std::string::npos; };
+                const bool isWrong = has('w'), isWorse = has('x'), isBeyond = has('b');
+                if (has('s')) ++stalled;
+                if (has('p')) ++plainComplete;
+                if (has('P')) ++plainWrong;
                 ++runs;
                 confirms += std::strtoull(line.c_str() + t1 + 1, nullptr, 10);
                 seconds += std::strtod(line.c_str() + t2 + 1, nullptr);
@@ -136,10 +149,15 @@ int main(int argc, char** argv) {
                 }
                 if (isBeyond) {
                     ++beyond;
-                    if (isWrong) ++beyondWrong, std::printf("BEYOND %s\n", line.c_str() + t4 + 1);
+                    if (isWrong) ++beyondWrong;
+                    if (isWorse) ++beyondWorse;
+                    if (isWrong || isWorse) std::printf("BEYOND %s\n", line.c_str() + t4 + 1);
                 } else if (isWrong) {
                     ++wrong;
                     std::printf("WRONG %s\n", line.c_str() + t4 + 1);
+                } else if (isWorse) {
+                    ++worse;
+                    std::printf("WORSE %s\n", line.c_str() + t4 + 1);
                 } else if (flags.find('c') != std::string::npos) {
                     ++complete;
                 } else {
@@ -155,16 +173,24 @@ int main(int argc, char** argv) {
     auto u = [](uint64_t v) { return (unsigned long long)v; };
     std::printf("runs %llu, complete %llu, told %llu, wrong %llu", u(runs), u(complete), u(told), u(wrong));
     if (mode == ctlsim::SweepMode::Faults)
-        std::printf(", beyond the horizon %llu (wrong %llu)", u(beyond), u(beyondWrong));
+        std::printf(", worse than the plain loop %llu, beyond the horizon %llu (wrong %llu, worse %llu)", u(worse),
+                    u(beyond), u(beyondWrong), u(beyondWorse));
     if (mode == ctlsim::SweepMode::Mild || mode == ctlsim::SweepMode::Healthy)
         std::printf(", disturbed %llu", u(disturbed));
+    if (mode == ctlsim::SweepMode::Faults || mode == ctlsim::SweepMode::Healthy)
+        std::printf(", not judged by time for a stalled wait %llu (%.1f %%)", u(stalled),
+                    runs ? 100.0 * double(stalled) / double(runs) : 0.0);
     if (mode == ctlsim::SweepMode::Healthy)
         std::printf(", confirming sends %llu, time %.1f s against the plain loop's %.1f s", u(confirms), seconds,
                     plainSeconds);
     if (mode == ctlsim::SweepMode::Late) std::printf(" (told: caught by the readers; wrong: slipped through)");
     std::printf("\n");
+    if (mode == ctlsim::SweepMode::Faults)
+        std::printf("the plain loop on the same schedules: complete %llu, wrong %llu; time %.1f s, the engine's "
+                    "%.1f s\n",
+                    u(plainComplete), u(plainWrong), plainSeconds, seconds);
     if (caught)
         std::printf("date questions the clean reads did not ask: %llu, seeds%s\n", u(caught), caughtSeeds.c_str());
-    const bool ok = runs == count && (wrong == 0 || mode == ctlsim::SweepMode::Late);
+    const bool ok = runs == count && ((wrong == 0 && worse == 0) || mode == ctlsim::SweepMode::Late);
     return ok ? 0 : 1;
 }
