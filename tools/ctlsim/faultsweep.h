@@ -51,13 +51,17 @@
 // a read that ends short after them must still say so. A run that breaks it is "wrong".
 //
 // The floor of a faulty read is the plain loop's read of it. Where that keeps exactly its
-// clean read's records and says nothing (no notice, no question answered "Нет"), the engine's
-// read must too, keep the same records, ask no more questions, and take no longer than
+// clean read's records and tells the user nothing more than its clean read (notices and
+// questions answered "Нет"), the engine's read must keep the same records, tell the user the
+// same, ask no more questions (answered "Да"), and take no longer than
 // 1.05 times the plain read plus 2 ms a request, plus one wait for each reply the schedule
-// put late (its own or held back), one round trip (the plain loop's time per request of its
-// clean reads) for each confirming send, one wait more for each confirming send whose reply
-// the schedule lost, put in stale or late, and the engine's ListenedMs. A run that does not
-// is "worse than the plain loop". Where the plain read is wrong, the invariant alone stands.
+// put late (its own or held back, and those of the read before still on their way when it
+// begins), one round trip (the plain loop's time per request of its clean read) for each
+// confirming send, one wait more for each confirming send whose reply the schedule lost, put
+// a stale copy in place of or put late, one wait when the read begins right after a request
+// whose reply the schedule lost (a failed request's reply may be awaited before the next
+// request), and the engine's ListenedMs. A run that does not is "worse than the plain loop".
+// Where the plain read is wrong, the invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
@@ -142,7 +146,7 @@ struct SweepResult {
     bool beyond = false;        // faulty run: what happened went past the horizon (judged as Late)
     bool disturbed = false;     // mild or healthy run: not on time (see above)
     bool stalled = false;       // a read or a healthy pair not judged by its time for a stalled wait
-    bool plainComplete = true;  // faults: every plain read kept its clean records and said nothing
+    bool plainComplete = true;  // faults: every plain read kept its clean records and told nothing more
     bool plainWrong = false;    // faults: a plain read broke the invariant
     int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
     int horizonMs = 0;
