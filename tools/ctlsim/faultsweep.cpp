@@ -631,13 +631,16 @@ std::string Worse(const Outcome& e, const Outcome& p, int wait, double rtt, bool
         stalled = true;
         return "";
     }
+    // The slack a request is the jitter of its exchange: counted for every request either
+    // read sent.
     const FateTally& t = e.tally;
-    const double bound = kSlack * p.seconds + kSlackPerRequest * double(p.requests) +
+    const size_t requests = std::max(p.requests, e.requests);
+    const double bound = kSlack * p.seconds + kSlackPerRequest * double(requests) +
                          wait / 1000.0 * (t.late + t.repeatsLostOrLate + t.owed) + rtt * e.confirms +
                          e.listenedMs / 1000.0;
     if (e.seconds <= bound) return "";
     return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
-           std::to_string(p.requests) + " requests; " + std::to_string(t.late) + " replies late, " +
+           std::to_string(p.requests) + " requests, the engine " + std::to_string(e.requests) + "; " + std::to_string(t.late) + " replies late, " +
            (t.owed ? "begun after a request that lost a reply, " : "") +
            std::to_string(e.confirms) + " confirming sends, " + std::to_string(t.repeatsLostOrLate) +
            " of them unanswered or late, listened " + std::to_string(e.listenedMs) + " ms: at most " + Seconds(bound) +

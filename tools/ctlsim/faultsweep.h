@@ -53,15 +53,15 @@
 // The floor of a faulty read is the plain loop's read of it. Where that keeps exactly its
 // clean read's records and tells the user nothing more than its clean read (notices and
 // questions answered "Нет"), the engine's read must keep the same records, tell the user the
-// same, ask no more questions (answered "Да"), and take no longer than
-// 1.05 times the plain read plus 2 ms a request, plus one wait for each reply the schedule
-// put late (its own or held back, and those of the read before still on their way when it
-// begins), one round trip (the plain loop's time per request of its clean read) for each
-// confirming send, one wait more for each confirming send whose reply the schedule lost, put
-// a stale copy in place of or put late, one wait when the read begins right after a request
-// whose reply the schedule lost (a failed request's reply may be awaited before the next
-// request), and the engine's ListenedMs. A run that does not is "worse than the plain loop".
-// Where the plain read is wrong, the invariant alone stands.
+// same, ask no more questions (answered "Да"), and take no longer than 1.05 times the plain
+// read plus 2 ms a request (of the read that sent more), plus one wait for each reply the
+// schedule put late (its own or held back, and those of the read before still on their way
+// when it begins), one round trip (the plain loop's time per request of its clean read) for
+// each confirming send, one wait more for each confirming send whose reply the schedule
+// lost, put a stale copy in place of or put late, one wait when the read begins right after a
+// request whose reply the schedule lost (a failed request's reply may be awaited before the
+// next request), and the engine's ListenedMs. A run that does not is "worse than the plain
+// loop". Where the plain read is wrong, the invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
