@@ -244,12 +244,17 @@ int CtlSim::FlushDue() {
     for (Timed& t : due) {
         // A reply to a connection that has gone since goes nowhere.
         if (t.conn->fd != t.fd || t.fd < 0) continue;
-        if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
+        // Noted before it is written, so that a read which takes it and ends at once finds
+        // it on the timeline.
+        {
             std::lock_guard<std::mutex> lk(mu_);
-            ++replies_;
             NoteSent(t.asked, t.bytes, t.copy);
             if (!t.broken) goodSinceRequest_ = true;
             if (!t.broken && !t.copy) NoteMade(t.bytes, t.asked);
+        }
+        if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
+            std::lock_guard<std::mutex> lk(mu_);
+            ++replies_;
         }
     }
     return next;
@@ -623,6 +628,12 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
 
     if (!Pause(f.firstByteDelayMs)) return;
     if (!f.noise.empty() && !WriteAll(c.fd, f.noise.data(), f.noise.size())) return;
+    {
+        // Noted before it is written, as the queued replies are.
+        std::lock_guard<std::mutex> lk(mu_);
+        NoteSent(asked, out);
+        if (!f.badCrc) NoteMade(out, asked);
+    }
     if (f.gapAfterByte >= 0 && size_t(f.gapAfterByte) < out.size()) {
         if (!WriteAll(c.fd, out.data(), size_t(f.gapAfterByte)) || !Pause(f.gapMs)) return;
         if (!WriteAll(c.fd, out.data() + f.gapAfterByte, out.size() - size_t(f.gapAfterByte))) return;
@@ -632,8 +643,6 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     if (f.duplicateReply && Pause(f.duplicateDelayMs)) WriteAll(c.fd, out.data(), out.size());
     std::lock_guard<std::mutex> lk(mu_);
     ++replies_;
-    NoteSent(asked, out);
-    if (!f.badCrc) NoteMade(out, asked);
 }
 
 }  // namespace ctlsim

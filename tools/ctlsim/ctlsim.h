@@ -172,7 +172,7 @@ public:
     int RepliesSent();
     void ClearLog();
     // The oldest any reply was when it went out since the last call: the time from the
-    // request it answers coming in to its last byte written, ms. Copies (a reply sent twice,
+    // request it answers coming in to its writing, ms. Copies (a reply sent twice,
     // a stale one) do not count: a copy is known by its bytes, whatever its age.
     int TakeOldestReplyMs();
     // What crossed the line, in order: the requests taken and the replies written, each at
