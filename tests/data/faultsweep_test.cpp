@@ -60,20 +60,20 @@ ReplyFate Stale(int back, bool instead, double lateWaits = 0) {
 // A number that follows from the request's key alone.
 int Nth(const FateKey& k) { return k.ordinal * 4 + k.send; }
 
-// Rows whose every read the plain loop reads whole: the engine must too.
+// Rows the plain loop reads whole, every read: checked to be so, so that they hold the engine
+// to the plain loop's reads.
 const std::string kFloor = " (the plain loop reads it whole)";
 SweepCase Floor(SweepCase c) {
     c.name += kFloor;
     return c;
 }
 
-SweepRead Read(SweepKind kind, CtlDateTime from = {}, CtlDateTime to = {}, bool yes = false, double pauseWaits = 0) {
+SweepRead Read(SweepKind kind, CtlDateTime from = {}, CtlDateTime to = {}, bool yes = false) {
     SweepRead r;
     r.kind = kind;
     r.from = from;
     r.to = to;
     r.yes = yes;
-    r.pauseMs = int(pauseWaits * kWait);
     return r;
 }
 
@@ -86,6 +86,7 @@ SweepRead ByIndex(SweepKind kind, uint32_t first, int count, int grow = 0) {
     return r;
 }
 
+// The read after a pause of so many waits.
 SweepRead Paused(SweepRead r, double waits) {
     r.pauseMs = int(waits * kWait);
     return r;
