@@ -296,9 +296,9 @@ constexpr int kRowShards = 12;
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSeedsPerShard = 1, kMildPerShard = 3, kHealthyPerShard = 3;
 #else
-constexpr int kSeedsPerShard = 2, kMildPerShard = 8, kHealthyPerShard = 8;
+constexpr int kSeedsPerShard = 2, kMildPerShard = 6, kHealthyPerShard = 8;
 #endif
-constexpr int kShards = 16, kMildShards = 2, kHealthyShards = 4;
+constexpr int kShards = 16, kMildShards = 3, kHealthyShards = 4;
 
 // A faulty run in which the replies and the engine's stalls went past the horizon is judged
 // as one with late replies: said, not failed.
