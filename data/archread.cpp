@@ -336,12 +336,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            // Requests from the same start get the same records whatever their end.
-            const RequestOutcome got =
-                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), {}, 3 + size_t(t.dateWidth));
+            const RequestOutcome got = g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), {});
             // Esc, or the window closing, ended a wait of the request: the read ends as it
             // does on Esc between blocks.
-            if (got != RequestOutcome::Answer && g_Hgc->Result == kResultAborted) break;
+            if (got == RequestOutcome::Aborted) break;
             bool ok = got == RequestOutcome::Answer;
             std::string failText;
             unsigned n = 0;

@@ -41,9 +41,6 @@ void Notice(const std::string& line1, const std::string& line2) {
     ShowQues(line1, line2);
 }
 
-// Requests of the same log from the same index get the same records, however many they ask.
-constexpr size_t kIndexRequestKey = 6;
-
 int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 
 // The events one read has kept, by their bytes. Log records carry no index, and two events
@@ -150,11 +147,11 @@ public:
     // Sends a request of the read. false when it got no answer: Esc, or the window closing,
     // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
     // failed (said, with how much was read).
-    bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
-                   size_t keyBytes) {
-        if (g_Hgc && g_Hgc->RequestRecords(function, body, length, repeats, keyBytes) == RequestOutcome::Answer)
-            return true;
-        if (g_Hgc && g_Hgc->Result == kResultAborted) {
+    bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats) {
+        const RequestOutcome got =
+            g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
+        if (got == RequestOutcome::Answer) return true;
+        if (got == RequestOutcome::Aborted) {
             g_Abort = 0;
             return false;
         }
@@ -180,7 +177,7 @@ public:
         const size_t bytes = size_t(n) * t_.recordSize;
         if (std::fwrite(g_Hgc->RxBuf + dataAt, 1, bytes, file_.get()) != bytes || std::fflush(file_.get()) != 0) {
             const int err = errno;
-            Notice("Ошибка записи файла", FileFailureText(path_, err));
+            Notice(FileFailureText(path_, err), std::string(t_.dataName) + " прочитаны не полностью");
             return false;
         }
         return true;
@@ -301,7 +298,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.first = index;
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kIndexRequestKey)) break;
+        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
         // Records beyond those asked for lie outside the chosen range.
         if (r > rq.count) {
@@ -361,7 +358,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, 0)) break;
+        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         if (kept.Classify(rx + kPeriodReplyDataAt, r) == KeptEvents::Repeat::Kept) {

@@ -127,17 +127,6 @@ const char* const kControllerMessages[64] = {
     "Программа разрушена или установлена перемычка",
 };
 
-// Waits that keep the window alive: short sleeps with the window messages processed between.
-void PumpedWait(uint32_t ms) {
-    auto end = Clock::now() + Ms(ms);
-    for (;;) {
-        qvr::ProcessMessages();
-        auto now = Clock::now();
-        if (now >= end) return;
-        std::this_thread::sleep_for(std::min<Clock::duration>(end - now, Ms(kSliceMs)));
-    }
-}
-
 // Exact waits for the RTS keying: sleep until shortly before the moment, then spin on the
 // clock so the moment is met to well under a millisecond.
 void ExactWaitUntil(Clock::time_point t) {
@@ -294,7 +283,10 @@ bool hgcbox::ReopenPortLocked() {
     }
     SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
     SetDtr(PortHandle, true);
-    PumpedWait(100);
+    if (!Pause(100)) {
+        Result = kResultAborted;
+        return false;
+    }
     return true;
 }
 
@@ -342,13 +334,13 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
 }
 
 RequestOutcome hgcbox::RequestRecords(uint8_t function, const void* body, uint32_t bodyLen,
-                                      const StaleCheck& isDoubtful, size_t keyBytes) {
-    const ReadRequest read{&isDoubtful, body ? std::min<size_t>(keyBytes, bodyLen) : 0};
-    if (Exchange(function, body, bodyLen, 0, &read)) return RequestOutcome::Answer;
-    return Result == kResultInDoubt ? RequestOutcome::InDoubt : RequestOutcome::None;
+                                      const StaleCheck& isDoubtful) {
+    if (Exchange(function, body, bodyLen, 0, &isDoubtful)) return RequestOutcome::Answer;
+    if (Result == kResultInDoubt) return RequestOutcome::InDoubt;
+    return Result == kResultAborted ? RequestOutcome::Aborted : RequestOutcome::None;
 }
 
-bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReadRequest* read) {
+bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck* read) {
     if (m_Busy) {
         Result = kResultBusy;
         LastFunction = function;
@@ -411,32 +403,16 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
     uint32_t res = kResultOk;
     const int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
-    m_Sent = false;
     AccountForLine();
-    uint64_t key;
-    if (read && read->keyBytes) {
-        std::vector<uint8_t> k{function};
-        k.insert(k.end(), src, src + read->keyBytes);
-        key = ReplyAccount::Hash(k.data(), k.size());
-    } else {
-        // Function and body: the same request to a learnt address is the same request.
-        key = ReplyAccount::Hash(TxBuf + 3, length - 5);
-    }
+    // Function and body: the same request to a learnt address is the same request.
+    const uint64_t key = ReplyAccount::Hash(TxBuf + 3, length - 5);
+    // The plain loop takes whatever answers a send, as any request that carries no records.
     const bool records = read && !Plain;
-    m_Account.Begin(key, function, records, Ms(HorizonMs()), Clock::now());
-    m_Doubtful = records && *read->isDoubtful ? read->isDoubtful : nullptr;
-    m_Running = true;
-    struct Running {
-        hgcbox& box;
-        ~Running() {
-            box.m_Running = false;
-            box.m_Doubtful = nullptr;
-        }
-    } running{*this};
+    m_Account.Begin(key, function, records, records ? *read : nullptr, Ms(HorizonMs()), Clock::now());
     int attempts = tries;
     // A reply still owed to a request of this kind that ended unanswered would be taken for
     // this one's: it is awaited first, for one wait at most, the line read meanwhile.
-    if (records && !AwaitUnanswered(res)) attempts = 0;
+    if (records && !AwaitFailed(res)) attempts = 0;
     for (int i = 0; i < attempts; ++i) {
         if (AbortSeen()) {
             res = kResultAborted;
@@ -444,26 +420,33 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
         }
         Transact(length);
         res = Result;
-        if (res == kResultNoReply || res == kResultGap) m_Account.TimedOut();
         // A reply in doubt: the request goes out again at once, and that is no new try.
         if (res == kResultConfirm) {
             ++m_Confirms;
             --i;
             continue;
         }
+        // A try that ended with no answer after a reply was put aside: see TakeAside.
+        const bool noAnswer = res == kResultNoReply || res == kResultGap || res == kResultBadCrc;
+        if (noAnswer && records) {
+            if (const std::vector<uint8_t>* aside = m_Account.TakeAside(Clock::now())) {
+                std::memcpy(RxBuf, aside->data(), aside->size());
+                res = kResultOk;
+            }
+        }
         // An abort inside a try ends the request, not just that try; so does a line that
-        // hung up (another try would only fail the same way).
-        if (res == kResultOk || res == kResultAborted || m_LineDown) break;
+        // hung up (another try would only fail the same way), and a take put in doubt.
+        if (res == kResultOk || res == kResultAborted || res == kResultInDoubt || m_LineDown) break;
     }
-    if (res == kResultConfirm) res = kResultNoReply;
-    if (res == kResultNoReply && records && m_Account.InDoubt()) res = kResultInDoubt;
+    const bool noAnswer = res == kResultNoReply || res == kResultGap || res == kResultBadCrc;
+    if (noAnswer && records && m_Account.InDoubt()) res = kResultInDoubt;
     m_Account.End(res == kResultOk);
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
         CloseComPort(PortHandle);
         PortHandle = kNoPort;
-        PumpedWait(150);
+        Pause(150);  // Esc ends it; the reader sees Esc itself
     }
     if (Abort) Abort = 0;
     // A request refused inside one of the waits above may have left its own outcome.
@@ -501,6 +484,12 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     bool ok = PortHandle >= 0;
     auto writeEnd = Clock::now() + std::chrono::seconds(2) + hold;
     while (ok && done < n) {
+        if (AbortSeen()) {
+            ClearPortErrors(PortHandle);
+            if (direct) SetRts(PortHandle, false);
+            res = kResultAborted;
+            return false;
+        }
         ssize_t w = ::write(PortHandle, out.data() + done, n - done);
         if (w > 0) {
             done += size_t(w);
@@ -571,12 +560,14 @@ bool hgcbox::WaitForInput(int timeoutMs) {
 }
 
 // Takes in what the line still delivers before a frame goes out, so that a reply that came
-// too late for an earlier try is not taken for this one's: its frames are attributed like
-// any other. When one of them is the running request's answer (a late reply to one of its
-// earlier sends) it is left in RxBuf and nothing needs to go out. What waits is read; when
-// something came, the line is read on until it has been quiet for InterByteMs, so a reply
-// in progress is taken whole. Never longer than ReplyMs plus the time of a longest frame at
-// the line rate, and the window is kept alive. Failed: an abort or a TCP peer gone (res).
+// too late for an earlier try is not taken for this one's: its frames are judged like any
+// other. When one of them is the running request's answer (a late reply to one of its
+// earlier sends) it is left in RxBuf and nothing needs to go out; when one is in doubt, or
+// broken, the send goes out at once (it asks again about the reply in doubt). What waits is
+// read; while a frame is in progress, the line is read on until it has been quiet for
+// InterByteMs, so that frame is taken whole. Never longer than ReplyMs plus the time of a
+// longest frame at the line rate, and the window is kept alive. Failed: an abort or a TCP
+// peer gone (res).
 hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
     const int fd = LinkKind == 2 ? Socket : PortHandle;
     if (fd < 0) return Drain::Quiet;
@@ -591,7 +582,8 @@ hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
     for (;;) {
         const int got = TakeInStrays(gather, res);
         if (got < 0) return Drain::Failed;
-        if (got > 1) return Drain::Answered;
+        if (got == 2) return Drain::Answered;
+        if (got == 3) return Drain::Confirm;
         const auto now = Clock::now();
         if (got > 0) {
             drained = true;
@@ -599,7 +591,7 @@ hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
         }
         if (now >= end || (drained && now - last >= quiet)) return Drain::Quiet;
         if (got > 0) continue;
-        if (!drained) return Drain::Quiet;  // nothing waits
+        if (!drained || gather.Have() == 0) return Drain::Quiet;  // nothing waits, no frame in progress
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (LinkKind != 2) m_LineDown = true;
@@ -609,30 +601,35 @@ hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
 }
 
 // Reads the line while a send of another request with this function, one that ended
-// unanswered, is still owed a reply (a frame that comes settles one), for one wait at most
-// and never past the moment the last of them is written off. Nothing of this request is on
-// its way yet, so whatever comes is the late reply it seems. false when an abort was seen or
-// the peer closed (res set).
-bool hgcbox::AwaitUnanswered(uint32_t& res) {
+// unanswered, may still get its reply (a frame seen for the first time is that reply), for
+// one wait at most; then those sends claim nothing any more. Nothing of this request is on
+// its way yet. false when an abort was seen or the peer closed (res set).
+bool hgcbox::AwaitFailed(uint32_t& res) {
     if ((LinkKind == 2 ? Socket : PortHandle) < 0) return true;
-    const auto latest = Clock::now() + Ms(ReplyMs);
+    const auto latest = Clock::now() + Ms(HorizonMs() / ReplyAccount::kHorizonWaits);
     uint8_t frame[256] = {};
     FrameGatherer gather(frame);
     Clock::time_point until;
-    while (m_Account.OwedUnanswered(Clock::now(), until)) {
+    bool ok = true;
+    while (m_Account.AwaitFailed(Clock::now(), until)) {
         const int got = TakeInStrays(gather, res);
-        if (got < 0) return false;
+        if (got < 0) {
+            ok = false;
+            break;
+        }
         if (got > 0) continue;
         const auto left = std::chrono::duration_cast<Ms>(std::min(until, latest) - Clock::now()).count();
-        if (left <= 0 || !WaitForInput(int(left) + 1)) return true;
+        if (left <= 0 || !WaitForInput(int(left) + 1)) break;
     }
-    return true;
+    m_Account.FailedAwaited();
+    return ok;
 }
 
 // One look at the line while no reply of a try is awaited: the window messages, then what
-// waits is read and its whole frames are attributed. 2: the running request's answer came
-// (left in the gatherer's buffer; what followed it stays unread); 1: bytes came; 0: none
-// wait; -1: an abort was seen, or the TCP peer closed the connection (res set).
+// waits is read and its whole frames are judged. 2: the running request's answer came
+// (left in the gatherer's buffer; what followed it stays unread); 3: a reply in doubt or a
+// broken frame came (the next send goes at once); 1: bytes came; 0: none wait; -1: an abort
+// was seen, or the TCP peer closed the connection (res set).
 int hgcbox::TakeInStrays(FrameGatherer& gather, uint32_t& res) {
     qvr::ProcessMessages();
     if (AbortSeen()) {
@@ -648,10 +645,14 @@ int hgcbox::TakeInStrays(FrameGatherer& gather, uint32_t& res) {
         if (got == 1) {
             came = true;
             if (!gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) continue;
-            const uint8_t* frame = gather.Frame();
-            if (Crc16(frame, frame[2]) != 0) continue;  // broken: it settles nothing
-            if (Attribute(frame) == ReplyAccount::Verdict::Take) return 2;
-            continue;
+            switch (Judge(gather.Frame())) {
+            case Frame::Take: return 2;
+            case Frame::Broken:
+                m_Account.Broken();
+                return 3;
+            case Frame::Confirm: return 3;
+            case Frame::Drop: continue;
+            }
         }
         if (tcp && got == 0) {
             res = kResultRecvFailed;
@@ -677,13 +678,47 @@ void hgcbox::NewLine() {
     m_AccountLine = LinkKind == 2 ? Socket : ComPort;
 }
 
-// What a whole good frame is, in a try or between tries: the running request's answer, a
-// reply to another send, or a reply in doubt that the request is to be asked again about.
-ReplyAccount::Verdict hgcbox::Attribute(const uint8_t* frame) {
-    // Plain, or a bare try outside a request: whatever answers a send is taken.
-    if (Plain || !m_Running) return m_Sent ? ReplyAccount::Verdict::Take : ReplyAccount::Verdict::Drop;
-    const bool doubtful = m_Doubtful && frame[3] == uint8_t(TxBuf[3] + 0x80) && (*m_Doubtful)(frame);
-    return m_Account.Attribute(frame, doubtful, Clock::now());
+// What a whole frame is, in a try or between tries: broken (perhaps this request's reply,
+// perhaps a broken copy: it settles nothing, and the wait it came in ends), the running
+// request's answer, a reply in doubt that the request is to be asked again about, or a
+// reply to another send.
+hgcbox::Frame hgcbox::Judge(const uint8_t* frame) {
+    if (Crc16(frame, frame[2]) != 0) return Frame::Broken;
+    ReplyAccount::Verdict v;
+    if (m_Account.Running())
+        v = m_Account.Attribute(frame, Clock::now());
+    else  // a bare try outside a request: whatever answers its send is taken
+        v = m_Sent ? ReplyAccount::Verdict::Take : ReplyAccount::Verdict::Drop;
+    return v == ReplyAccount::Verdict::Take ? Frame::Take : v == ReplyAccount::Verdict::Confirm ? Frame::Confirm
+                                                                                                : Frame::Drop;
+}
+
+// Listens for `within` for a whole good frame that puts the take just made in doubt (one
+// that is not another request's late reply): true when one came. An abort ends the wait
+// (the reader sees Esc itself).
+bool hgcbox::FrameComes(Clock::duration within) {
+    const auto start = Clock::now();
+    const auto end = start + within;
+    uint8_t frame[256] = {};
+    FrameGatherer gather(frame);
+    bool came = false;
+    uint32_t res = 0;
+    while (!came) {
+        qvr::ProcessMessages();
+        if (AbortSeen()) break;
+        uint8_t b = 0;
+        const auto now = Clock::now();
+        const int got = ReceiveByte(b, res);
+        if (got < 0) break;
+        if (got == 1) {
+            if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); }) && Crc16(frame, frame[2]) == 0)
+                came = m_Account.PutInDoubt(frame, Clock::now());
+            continue;
+        }
+        if (now >= end || !WaitForInput(int(std::chrono::duration_cast<Ms>(end - now).count()) + 1)) break;
+    }
+    m_ListenedMs += uint32_t(std::chrono::duration_cast<Ms>(Clock::now() - start).count());
+    return came;
 }
 
 bool hgcbox::Transact(uint32_t length) {
@@ -701,7 +736,8 @@ bool hgcbox::Transact(uint32_t length) {
         return false;
     }
     uint32_t res = kResultOk;
-    if (!m_Running) m_Sent = false;
+    const bool running = m_Account.Running();
+    if (!running) m_Sent = false;
     if (LinkKind == 2 && !Pause(TcpSendDelayMs)) {
         Result = kResultAborted;
         return false;
@@ -714,13 +750,15 @@ bool hgcbox::Transact(uint32_t length) {
         return false;
     }
     bool answered = drained == Drain::Answered;
+    Clock::time_point sentAt = Clock::now();
     if (!answered) {
         if (!SendFrame(length, res)) {
             Result = res;
             return false;
         }
+        sentAt = Clock::now();
         m_Sent = true;
-        if (m_Running) m_Account.Sent(Clock::now());
+        if (running) m_Account.Sent(sentAt);
         std::memset(RxBuf, 0, 255);
     }
 
@@ -736,6 +774,9 @@ bool hgcbox::Transact(uint32_t length) {
             Result = kResultAborted;
             return false;
         }
+        // The time-outs are judged by the clock read before the look at the line: a process
+        // kept from running past them finds what came meanwhile, and takes it in time.
+        const auto now = Clock::now();
         uint8_t b = 0;
         int got = ReceiveByte(b, res);
         if (got < 0) {
@@ -745,15 +786,14 @@ bool hgcbox::Transact(uint32_t length) {
         }
         if (got == 1) {
             if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) {
-                if (Crc16(RxBuf, RxBuf[2]) != 0) {
-                    // Perhaps this request's reply, broken on the line, perhaps a broken copy:
-                    // it settles nothing.
+                const Frame f = Judge(RxBuf);
+                if (f == Frame::Take) break;
+                if (f == Frame::Broken) {
+                    m_Account.Broken();
                     res = kResultBadCrc;
                     break;
                 }
-                const ReplyAccount::Verdict v = Attribute(RxBuf);
-                if (v == ReplyAccount::Verdict::Take) break;
-                if (v == ReplyAccount::Verdict::Confirm) {
+                if (f == Frame::Confirm) {
                     res = kResultConfirm;
                     break;
                 }
@@ -761,8 +801,14 @@ bool hgcbox::Transact(uint32_t length) {
                 std::memset(RxBuf, 0, 255);
             }
             if (gather.Have() > 0) lastByte = Clock::now();
+            // A line that never stops delivering frames for others (or noise) ends the try all
+            // the same, a wait after its time.
+            if (gather.Have() < 2 && now > deadline + Ms(ReplyMs)) {
+                res = kResultNoReply;
+                break;
+            }
+            continue;
         }
-        auto now = Clock::now();
         if (gather.Have() < 2) {
             if (now > deadline) {
                 res = kResultNoReply;
@@ -772,20 +818,26 @@ bool hgcbox::Transact(uint32_t length) {
             res = kResultGap;
             break;
         }
-        if (got == 0) {
-            // The line hung up and nothing more is buffered: the wait ends now with the
-            // outcome its time-out would have given (a TCP peer gone: the receive failed).
-            if (hungUp) {
-                res = LinkKind == 2 ? kResultRecvFailed : gather.Have() < 2 ? kResultNoReply : kResultGap;
-                m_LineDown = true;
-                break;
-            }
-            auto until = gather.Have() < 2 ? deadline : lastByte + gap;
-            int ms = int(std::chrono::duration_cast<Ms>(until - now).count()) + 1;
-            if (!WaitForInput(ms)) hungUp = true;
+        // The line hung up and nothing more is buffered: the wait ends now with the outcome
+        // its time-out would have given (a TCP peer gone: the receive failed).
+        if (hungUp) {
+            res = LinkKind == 2 ? kResultRecvFailed : gather.Have() < 2 ? kResultNoReply : kResultGap;
+            m_LineDown = true;
+            break;
         }
+        auto until = gather.Have() < 2 ? deadline : lastByte + gap;
+        int ms = int(std::chrono::duration_cast<Ms>(until - now).count()) + 1;
+        if (!WaitForInput(ms)) hungUp = true;
     }
 
+    // A take that a confirming send decided, of a reply that copies another request's
+    // answer: a frame right after it (within twice the round trip, a fraction of a wait)
+    // means copies and the real reply crossed, and the take is not sure.
+    if (res == kResultOk && running && m_Account.TakeToCheck()) {
+        const auto rtt = Clock::now() - sentAt;
+        const auto listen = std::clamp<Clock::duration>(2 * rtt, Ms(30), Ms(std::max<uint32_t>(ReplyMs / 4, 30)));
+        if (FrameComes(listen)) res = kResultInDoubt;
+    }
     if (res == kResultOk && m_Learning) Address = m_Learned;
     if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
         res = kResultNegative;

@@ -36,8 +36,9 @@ enum : uint32_t {
 };
 
 // What a request of a read came to: an answer in RxBuf; a reply the engine could not take
-// for certain although one came (Result kResultInDoubt); or none (Result says why).
-enum class RequestOutcome { Answer, InDoubt, None };
+// for certain although one came (Result kResultInDoubt); Esc or the window closing ended
+// one of its waits (kResultAborted); or none (Result says why).
+enum class RequestOutcome { Answer, InDoubt, Aborted, None };
 
 class hgcbox {
 public:
@@ -81,20 +82,15 @@ public:
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
     // The same, for a request of a read, whose reply carries records. Such a reply is not
-    // taken on its own word when it is byte for byte a recent answer (to another request, or
-    // to this one when it is sent again: records may have come since), or when
-    // isDoubtful(frame) calls it a repeat of what the read has kept. With nothing amiss
-    // on the line (no send of an earlier request still owed its reply, no reply nobody asked
-    // for, within the horizon) the request is sent again at once, and the next reply is the
-    // answer, whether it differs or gives the same bytes again. With something amiss such a
-    // reply is thrown away, and when no other comes the request ends in doubt. Before its
-    // first send, a reply still owed to another request of this function that ended
-    // unanswered is awaited, for one wait at most. Requests are told apart by the function
-    // and the first keyBytes bytes of the body (0: the whole body): requests that differ
-    // only in the end of a period get the same records from the same start.
-    using StaleCheck = std::function<bool(const uint8_t* frame)>;
-    RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isDoubtful,
-                                  size_t keyBytes = 0);
+    // taken on its own word when it is byte for byte an answer to another request seen on
+    // the line, this request's own answer given within the horizon (records may have come
+    // since), or when isDoubtful(frame) calls it a repeat of what the read has kept: the
+    // request is sent again at once, and the next reply decides. A copy of another request's
+    // answer while something is amiss on the line is thrown away; when no other reply
+    // comes the request ends in doubt. Before its first send, a reply still owed to another
+    // request of this function that ended unanswered is awaited, for one wait at most.
+    using StaleCheck = ReplyAccount::Check;
+    RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isDoubtful);
     // Forgets what the engine knows of replies on their way: the line was closed or another
     // one connected. (Another socket or port, or another kind of link, is noticed by the
     // engine itself; a port reopened for each request is the same line.)
@@ -125,14 +121,10 @@ public:
     static double RtsHoldSeconds(uint32_t n, uint32_t baud);
 
 private:
-    struct ReadRequest {
-        const StaleCheck* isDoubtful;
-        size_t keyBytes;
-    };
-    bool Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const ReadRequest* read);
+    bool Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck* read);
     bool ReopenPortLocked();
     bool SendFrame(uint32_t length, uint32_t& res);
-    enum class Drain { Quiet, Answered, Failed };
+    enum class Drain { Quiet, Answered, Confirm, Failed };
     Drain DrainLine(uint32_t& res);
     int ReceiveByte(uint8_t& b, uint32_t& res);
     bool WaitForInput(int timeoutMs);
@@ -147,15 +139,15 @@ private:
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
     uint8_t m_Learned = 0;    // ... and is this one
-    const StaleCheck* m_Doubtful = nullptr;  // the running request's repeat check, if any
-    bool m_Running = false;                  // a request runs (its frames are attributed)
-    bool m_Sent = false;                     // a send of it is out
+    bool m_Sent = false;  // a bare try outside a request sent its frame
     ReplyAccount m_Account;  // the replies on their way over the line ...
     int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
     void AccountForLine();
     void NewLine();
-    ReplyAccount::Verdict Attribute(const uint8_t* frame);
-    bool AwaitUnanswered(uint32_t& res);
+    enum class Frame { Take, Confirm, Drop, Broken };
+    Frame Judge(const uint8_t* frame);
+    bool AwaitFailed(uint32_t& res);
+    bool FrameComes(ReplyAccount::Clock::duration within);
     int TakeInStrays(class FrameGatherer& gather, uint32_t& res);
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};

@@ -4,18 +4,28 @@
 // sends again from further back all arrive as whole, good frames while a later request
 // waits. The account tells them from the answer the running request waits for, and it
 // decides alone what every whole frame is (Attribute), whether it comes in a try or
-// between tries. It holds, for a short horizon only (kHorizonWaits waits), so that what it
-// remembers is evidence of something happening now and not of something long past:
-//  - the sends still owed a reply; a reply taken as an answer, or recognised as the late
-//    reply to its send, settles one;
-//  - the replies received, each with the request it answered (a reply alike to one of them
-//    may be a copy, also of an answer to the same request);
-//  - when a reply came that nobody asked for.
-// A healthy controller (every request answered once, in time) leaves nothing owed and
-// nothing uninvited, so it never gives evidence: a reply that is byte for byte a recent
-// answer, or that the caller's check calls a repeat, then costs one confirming send and
-// nothing else (the next reply decides). Only with evidence are such
-// replies thrown away, and the request may end in doubt.
+// between tries. Its rules, in the order they weigh:
+//  - A reply seen for the first time is the running request's answer, unless the caller's
+//    content check calls it a repeat of what the read has kept.
+//  - A reply is known by its bytes: the last kRemembered replies seen on the line are
+//    remembered, each with the request it answered, whatever their age. A copy of the
+//    running request's own earlier answer carries the records it asks for and is taken
+//    (within the horizon after a confirming send, as records may have come since). A copy
+//    of another request's answer is that request's late reply while one of its sends is
+//    still owed one; otherwise it is in doubt.
+//  - A send that got no reply is most likely lost: it claims no reply seen for the first
+//    time, except for a request that ended unanswered, in the one wait before the next
+//    request of its function (AwaitFailed). Once its request is answered, its late reply
+//    is a copy of that answer.
+//  - Evidence that something is amiss on the line (a reply nobody asked for: a copy that no
+//    send still owed explains, a reply given twice to one send, one put aside that another
+//    answer proved one too many) lasts the horizon from when it came, and seeing the same
+//    copy again does not make it last longer. Without it a reply in doubt costs one
+//    confirming send, the next reply decides; with it a copy of another request's answer
+//    is thrown away, and the request may end in doubt.
+// A healthy controller (every request answered once, in time) gives no evidence and pays a
+// confirming send only for identical replies to two requests, or for the same request read
+// again within the horizon.
 // The account lives as long as the line: the engine starts it afresh when another line is
 // connected or the line is closed. GUI thread only, like the engine.
 #pragma once
@@ -23,25 +33,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 class ReplyAccount {
 public:
     using Clock = std::chrono::steady_clock;
+    // The caller's content check: the frame repeats what the read has kept.
+    using Check = std::function<bool(const uint8_t* frame)>;
 
-    // Waits a send stays owed its reply and a reply is remembered. One wait covers the try
-    // that sent it; a reply that misses it does harm while the next try waits, or the next
-    // request's wait for it (one wait at most) and that request's first try: two waits
-    // more. Replies later than that are beyond the account, and only the readers' own
-    // content checks stand (dates out of place, records already kept). A healthy
-    // controller pays for the memory only when two requests get identical replies within
-    // it: one confirming send.
+    // How long a send stays owed its reply and evidence lasts, in waits: one wait covers
+    // the try that sent a request; a reply that misses it does harm while the next try
+    // waits, or during the wait before the next request and that request's first try.
     static constexpr int kHorizonWaits = 3;
+    // Replies remembered by their bytes.
+    static constexpr size_t kRemembered = 64;
 
     enum class Verdict {
         Take,     // the running request's answer
         Drop,     // a late reply to another send, a copy, or a reply in doubt: not the answer
-        Confirm,  // in doubt with no evidence on the line: ask again at once; the next reply decides
+        Confirm,  // in doubt: the request goes out again, the next reply decides
     };
 
     static uint64_t Hash(const uint8_t* bytes, size_t n);
@@ -49,91 +60,119 @@ public:
     void Clear();
 
     // A request starts: its key (a hash of what tells it apart), its function, whether its
-    // reply carries records (only then is a copy or a repeat doubted), and the horizon.
-    void Begin(uint64_t key, uint8_t function, bool records, Clock::duration horizon, Clock::time_point now);
+    // reply carries records (only then is a copy or a repeat doubted), the caller's content
+    // check (may be empty), and the horizon. The same key again right after it ended
+    // unanswered (the user asked to try again) starts afresh: its failed sends claim nothing.
+    void Begin(uint64_t key, uint8_t function, bool records, Check check, Clock::duration horizon,
+               Clock::time_point now);
+    bool Running() const { return run_.active; }
     // A send of the running request went out.
     void Sent(Clock::time_point now);
-    // A try of the running request waited its time out without an answer: its sends so far
-    // are late, which is evidence while they are owed.
-    void TimedOut();
-    // The running request ended, answered or not. Sends of an unanswered one stay owed:
-    // their replies, when they come, are no copies of anything, so only their order tells
-    // them from another request's answer.
+    // A broken frame came in a try of the running request, or in the wait before it:
+    // most likely the reply to its send (or to a send of a request that ended unanswered),
+    // broken on the line, so no late reply is awaited for that send (but a copy of its
+    // answer is not explained by it either: it may have been a broken copy).
+    void Broken();
+    // The running request ended, answered or not.
     void End(bool answered);
 
-    // What a whole good reply frame is (its length in byte 2). doubtful: the caller's own
-    // check calls it a repeat of what the read has kept. Frames that come before the
-    // running request's first send, or answer another function, are late replies or
-    // copies: they settle what they answer, and are never taken.
-    Verdict Attribute(const uint8_t* frame, bool doubtful, Clock::time_point now);
+    // What a whole good reply frame is (its length in byte 2). Frames that come before the
+    // running request's first send, or answer another function, are late replies or copies:
+    // they settle what they answer, and are never taken.
+    Verdict Attribute(const uint8_t* frame, Clock::time_point now);
 
-    // The running request threw a reply away as doubtful because of evidence.
+    // The running request threw a reply away as doubtful because of evidence, or a take of
+    // it was put in doubt.
     bool InDoubt() const { return run_.inDoubt; }
+    // The last take was decided by a confirming send, of a reply that copies another
+    // request's answer: a frame right after it would put it in doubt.
+    bool TakeToCheck() const { return run_.checkTake; }
+    // A frame came right after such a take: unless it is another request's late reply,
+    // the take is void and the request in doubt (true).
+    bool PutInDoubt(const uint8_t* frame, Clock::time_point now);
+
+    // A try of the running request ended with no answer after a reply was put aside: that
+    // reply is the answer when it was doubted only as a repeat of the request's own earlier
+    // answer (the records it asks for) or of what the read has kept (the caller's check has
+    // the last word then); null otherwise. (The confirming send's reply was lost or broken:
+    // another try would only wait for what the plain loop took.) A copy of another
+    // request's answer is never taken so: the request is tried again.
+    const std::vector<uint8_t>* TakeAside(Clock::time_point now);
     // Sends of another request with the running request's function that ended unanswered
-    // are still owed; until: when the last of them is written off.
-    bool OwedUnanswered(Clock::time_point now, Clock::time_point& until);
-    // Something on the line is amiss now: a send of another request is still owed its
-    // reply, or a reply nobody asked for came, within the horizon. lateSends: a send of the
-    // running request's own whose try timed out counts too (its late reply would be the
-    // answer, so it explains a repeat of that answer, but not of another request's).
-    bool Evidence(Clock::time_point now, bool lateSends = false) const;
+    // and may still get their reply; until: when the newest of them is written off. Before
+    // the running request's first send, a frame seen for the first time is their reply.
+    bool AwaitFailed(Clock::time_point now, Clock::time_point& until);
+    // That wait is over: those sends claim nothing any more.
+    void FailedAwaited();
+
+    // Something on the line is amiss now: a reply nobody asked for came within the horizon.
+    bool Evidence(Clock::time_point now) const;
 
 private:
     static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
 
-    struct Owed {
+    // A request, while its sends may still get replies.
+    struct Request {
         uint64_t key;
-        uint64_t serial;  // the request that sent it
+        uint64_t serial;
         uint8_t function;
-        bool unanswered;
-        bool timedOut;
-        Clock::time_point until;
+        int sends = 0;
+        int replies = 0;            // frames of its answer seen (the answer, copies settled)
+        int broken = 0;             // broken frames that ended its tries (perhaps its replies,
+                                    // perhaps broken copies: they explain no copy)
+        uint64_t answer = 0;        // hash of its answer, 0 while none
+        bool failed = false;        // ended unanswered ...
+        bool claims = false;        // ... and its sends may claim a reply seen for the first time
+        Clock::time_point lastSend{};
     };
     struct Seen {
         uint64_t reply;
         uint64_t key;  // the request it answered, kUnknownRequest when not known
-        Clock::time_point until;
+        Clock::time_point at;
+        bool uninvited = false;  // came when nobody asked for it (noted as evidence once)
     };
-    struct Running {
+    struct Run {
         bool active = false;
         uint64_t key = 0;
         uint64_t serial = 0;
         uint8_t function = 0;
         bool records = false;
-        int sends = 0;
-        std::vector<uint8_t> aside;  // the reply in doubt that a confirming send asks about
-        int asideSends = 0;          // sends out when it came
+        Check check;
+        std::vector<uint8_t> aside;  // the reply in doubt that a confirming send asks about ...
+        int asideSends = 0;          // ... sends out when it came ...
+        bool asideOther = false;     // ... and whether it copies another request's answer
         bool inDoubt = false;
+        bool checkTake = false;  // see TakeToCheck
     };
 
     void Expire(Clock::time_point now);
-    // A reply with these bytes came within the horizon: this one may be a copy of it, even
-    // when it answered the same request (the same read again, with new records by now).
-    bool Copies(uint64_t reply) const;
-    // ... and that reply answered the running request's own key.
-    bool CopiesOwn(uint64_t reply) const;
+    Request* Find(uint64_t serial);
+    Request& Own() { return *Find(run_.serial); }
+    Seen* SeenAs(uint64_t reply, uint64_t key);
     void Remember(uint64_t reply, uint64_t key, Clock::time_point now);
-    // Settles the oldest send owed of a request that a remembered reply with these bytes
-    // answered, the newest such first: the copy is its late reply. Sends of the running
-    // request's own key are left: a late reply to them would be its answer all the same, so
-    // such a copy is confirmed instead. false when none is owed. Either way the copy is
-    // remembered, so that more of them are known as copies.
-    bool SettleCopied(uint64_t reply, Clock::time_point now);
-    // The running request took its answer, which settles the oldest sends of its request
-    // (two when the answer was given again to a confirming send). Replies come in the order
-    // of their sends, so the sends of other requests before it have had their replies by
-    // now, or will never have them.
-    void Answered(int replies);
-    void NoteUninvited(Clock::time_point now) { uninvitedUntil_ = now + horizon_; }
+    // A reply with these bytes answered the running request's key: within the horizon only
+    // (recent), or ever.
+    bool CopiesOwn(uint64_t reply, Clock::time_point now, bool recent) const;
+    // ... answered another request (or came from nobody knows where).
+    bool CopiesOther(uint64_t reply) const;
+    // A copy of the answer of a request that still has a send owed a reply: that send's late
+    // reply, which settles it. false when none.
+    bool SettleCopy(uint64_t reply, Clock::time_point now);
+    // The oldest request of this function that ended unanswered and may claim a reply.
+    Request* Claiming(uint8_t function);
+    // A reply nobody asked for: evidence for the horizon, once per reply.
+    void Uninvited(uint64_t reply, Clock::time_point now);
+    // The running request takes the reply with these bytes, which answers `replies` of its
+    // sends; a late reply to its others is a copy of it.
+    void Answered(uint64_t reply, int replies, Clock::time_point now);
     // A frame that cannot be the running request's answer.
     void Stray(uint64_t reply, uint8_t function, Clock::time_point now);
-    // The oldest send of another request with this function that ended unanswered.
-    std::deque<Owed>::iterator OldestUnanswered(uint8_t function);
+    Verdict PutAside(const std::vector<uint8_t>& bytes, bool other);
 
-    std::deque<Owed> owed_;
+    std::deque<Request> requests_;
     std::deque<Seen> seen_;
     Clock::time_point uninvitedUntil_{};
     Clock::duration horizon_{};
     uint64_t serials_ = 0;
-    Running run_;
+    Run run_;
 };

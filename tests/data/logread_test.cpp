@@ -511,7 +511,7 @@ TEST_F(LogReadTest, WorkingFile) {
         FileSizeLimit limit(300);  // the second block of eleven does not fit
         qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d);
     }
-    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Ошибка записи файла", qvr::FileFailureText(path, EFBIG)}}));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{qvr::FileFailureText(path, EFBIG), "Диагностические сообщения прочитаны не полностью"}}));
 
     const auto recs = DiagRecords(25, CtlDateTime(26, 12, 10, 10, 0, 0));
     logs.SetRecords(0, 1, recs);

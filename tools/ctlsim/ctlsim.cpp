@@ -202,10 +202,9 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     planned_[n] = {frame, out, false, asked};
     push(due, out, asked, false, fate.broken);
     if (!fate.outOfOrder) planLast_ = due;
-    if (due - now > late) {
-        ++tally_.late;
-        if (repeat) ++tally_.repeatsLostOrLate;
-    }
+    if (due - now > late) ++tally_.late;
+    // A send that asks again costs a wait when its reply is delayed at all, or broken.
+    if (repeat && (due - now > std::chrono::milliseconds(2) || fate.broken)) ++tally_.repeatsLostOrLate;
     const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
     if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked, true, fate.broken), ++tally_.doubled;
 }

@@ -109,7 +109,8 @@ struct FateTally {
     int doubled = 0;  // replies sent twice
     int broken = 0;
     // Sends of the frame just sent, again before the late time, after a good frame came:
-    // such a send's reply never came (lost, or a stale copy in its place) or came late.
+    // such a send's reply never came (lost, or a stale copy in its place), was delayed or
+    // broken.
     int repeatsLostOrLate = 0;
 };
 
