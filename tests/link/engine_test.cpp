@@ -624,6 +624,22 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     EXPECT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::None);
     EXPECT_EQ(sim.Requests().size(), 1u);
 
+    // A process kept from running past the reply's time finds the reply waiting: it is the
+    // answer, not a time-out (and the next request's reply is no copy to be taken for it).
+    sim.ClearFaults();
+    sim.ClearLog();
+    bool stalled = false;
+    qvr::SetMessagePump([&] {
+        if (!stalled && !sim.Requests().empty()) {
+            stalled = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(450));
+        }
+    });
+    TableRequest t3{3, 0, 1};
+    EXPECT_EQ(box->RequestRecords(1, &t3, 3, none), RequestOutcome::Answer) << box->ResultText();
+    qvr::SetMessagePump(nullptr);
+    EXPECT_TRUE(stalled);
+
     // A reply a second too late for its try, come during the pause before the next try's
     // send, is taken from the line as the request's answer: nothing more is sent.
     sim.ClearFaults();

@@ -21,9 +21,10 @@ constexpr auto kHorizon = std::chrono::milliseconds(3000);
 // S a send goes out, R<x> a reply with content x comes (D<x>: one the caller's check calls a
 // repeat, O<x>: a reply to function 1), then the verdict expected (t take, d drop, c
 // confirm); A the wait before the first send is over; X<x> a frame comes right after a take;
-// E+ / E- the request ends answered or not; W<n> n tenths of the horizon pass; V+ / V-
-// evidence on the line or none; I+ / I- the request in doubt or not; K+ / K- the take is to
-// be checked or not.
+// Z a broken frame comes; G+ / G- a try ended with no answer and the reply put aside is
+// taken or not; E+ / E- the request ends answered or not; W<n> n tenths of the horizon
+// pass; V+ / V- evidence on the line or none; I+ / I- the request in doubt or not; K+ / K-
+// the take is to be checked or not.
 struct Case {
     const char* name;
     const char* script;
@@ -56,6 +57,16 @@ const Case kCases[] = {
     {"table replies are taken on their word", "P1 S R1t E+ P2 S R1t E+"},
     {"a frame before the first send is a stray", "B1 S R1t E+ B2 R2d S R2d V+"},
     {"the answer to a confirming send settles both sends", "B1 S R0t E+ B2 S R0c S R0t E+ B3 V- S R3t E+ V-"},
+    {"the confirming send's reply lost: the request's own answer is taken", "B1 S R1t E+ B1 S R1c S G+ E+ V-"},
+    {"... and so is a repeat the caller doubts, but never a copy of another request's answer",
+     "B1 S R1t E+ B2 S D2c S G+ E+ W11 B3 S D2c S G- E-"},
+    {"a copy of another request's answer that its owed send explains is dropped, no evidence",
+     "B1 S S R1t E+ B2 S R1d V- R2t E+"},
+    {"a failed request's late reply repeating its key's earlier answer is still its own",
+     "B1 S R1t E+ W11 B1 S E- B2 R1d V- S R2t E+"},
+    {"a broken reply to a failed request ends the wait for it", "B1 S E- B2 Z A S R2t E+ V-"},
+    {"a take in doubt is not repeated: the frame that put it there is remembered as uninvited",
+     "B1 S R0t E+ B2 S R0c S R0t X7 E- B3 S R7d I+"},
     {"every reply twice, the same range read again: one confirming send per request, nothing in doubt",
      "B1 S R1t E+ B2 S R1c R2t E+ R2d V+ B1 S R1c S R1t E+ B2 S R2c S R2t E+ I-"},
 };
@@ -104,6 +115,12 @@ TEST(ReplyAccount, EveryFrameIsTakenForWhatItIs) {
                 break;
             case 'A':
                 account.FailedAwaited();
+                break;
+            case 'Z':
+                account.Broken();
+                break;
+            case 'G':
+                EXPECT_EQ(account.TakeAside(now) != nullptr, last == '+');
                 break;
             case 'E':
                 account.End(last == '+');
