@@ -40,7 +40,7 @@ const char* const kRetryQuestion = "Не выполнено чтение";
 constexpr int kCom = 96;             // the COM port of the pseudo-terminal lines
 constexpr uint32_t kBaud = 115200;   // short RTS keying
 constexpr uint32_t kLogOldest = 500; // index of the first log record
-constexpr int kAttempts = 3;         // healthy runs: pairs run when the time does not hold
+constexpr int kAttempts = 3;         // runs whose time does not hold are run this often at most
 constexpr int kQuietMs = 20;         // runs judged by their time only when no wait stalled longer
 constexpr double kSlack = 1.05;      // the time a read may take against the plain loop's: this share ...
 constexpr double kSlackPerRequest = 0.002;  // ... and this much a request, s
@@ -711,6 +711,7 @@ SweepResult RunFaulty(const SweepCase& c) {
             }
             if (!res.worse.empty()) continue;
             const std::string why = Worse(faulty[i], p, wait, rtt, res.stalled);
+            res.slow = why.rfind("takes ", 0) == 0;
             if (!why.empty())
                 res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story() +
                             (c.trace ? "\n    plain:" + p.Trace() + "\n    engine:" + faulty[i].Trace()
@@ -1093,7 +1094,12 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
 }
 
 SweepResult RunSweepCase(const SweepCase& c) {
-    return c.mode == SweepMode::Healthy ? RunHealthy(c) : RunFaulty(c);
+    if (c.mode == SweepMode::Healthy) return RunHealthy(c);
+    // A run worse than the plain loop by its time alone is run again, as a healthy pair is:
+    // the machine's load comes and goes, and reads of a few milliseconds feel it.
+    SweepResult r = RunFaulty(c);
+    for (int attempt = 1; attempt < kAttempts && r.slow && !r.worse.empty(); ++attempt) r = RunFaulty(c);
+    return r;
 }
 
 }  // namespace ctlsim

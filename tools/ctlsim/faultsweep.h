@@ -58,10 +58,11 @@
 // schedule put late (its own or held back, and those of the read before still on their way
 // when it begins), one round trip (the plain loop's time per request of its clean read) for
 // each confirming send, one wait more for each confirming send whose reply the schedule
-// lost, put a stale copy in place of or put late, one wait when the read begins right after a
+// lost, broke, put a stale copy in place of or delayed, one wait when the read begins right after a
 // request whose reply the schedule lost (a failed request's reply may be awaited before the
 // next request), and the engine's ListenedMs. A run that does not is "worse than the plain
-// loop". Where the plain read is wrong, the invariant alone stands.
+// loop"; a run worse by its time alone is run again, three times at most. Where the plain
+// read is wrong, the invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
@@ -155,6 +156,7 @@ struct SweepResult {
     std::string caught;         // the first faulty read whose date check asked what the clean one did not
     std::string short_;         // the first read judged that was not complete: what it kept and showed
     std::string wrong;          // what broke the invariant, with the reads' story; empty when none
+    bool slow = false;          // ... worse by its time alone
     std::string worse;          // faults: the first read worse than the plain loop's, and how
 };
 
