@@ -426,8 +426,9 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
             --i;
             continue;
         }
-        // A try that ended with no answer after a reply was put aside: see TakeAside.
-        const bool noAnswer = res == kResultNoReply || res == kResultGap || res == kResultBadCrc;
+        // A try that ended with no answer after a reply was put aside: see TakeAside. (A
+        // broken reply came, though: asked once more while a try is left.)
+        const bool noAnswer = res == kResultNoReply || res == kResultGap || (res == kResultBadCrc && i + 1 == attempts);
         if (noAnswer && records) {
             if (const std::vector<uint8_t>* aside = m_Account.TakeAside(Clock::now())) {
                 std::memcpy(RxBuf, aside->data(), aside->size());

@@ -64,6 +64,7 @@ void ReplyAccount::Broken() {
     // Before the first send: the broken reply of a request that ended unanswered.
     if (r->sends == 0 && !(r = Claiming(run_.function))) return;
     ++r->broken;
+    if (!run_.aside.empty()) run_.asideBroken = true;
     if (r->replies + r->broken >= r->sends) r->claims = r->failed = false;
 }
 
@@ -219,7 +220,14 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, Clock::time_
 
     if (!run_.aside.empty()) {
         if (bytes == run_.aside) {
-            // Given again to the confirming send: the controller's answer, to both sends.
+            // Given again to the confirming send: the controller's answer, to both sends. But
+            // a copy of another request's answer given again after a broken frame (perhaps the
+            // confirming send's real reply) is asked about once more.
+            if (Own().sends > run_.asideSends && run_.asideOther && run_.asideBroken) {
+                run_.asideSends = Own().sends;
+                run_.asideBroken = false;
+                return Verdict::Confirm;
+            }
             if (Own().sends > run_.asideSends) {
                 run_.checkTake = run_.asideOther;
                 Answered(h, 2, now);

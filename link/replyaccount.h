@@ -140,7 +140,8 @@ private:
         Check check;
         std::vector<uint8_t> aside;  // the reply in doubt that a confirming send asks about ...
         int asideSends = 0;          // ... sends out when it came ...
-        bool asideOther = false;     // ... and whether it copies another request's answer
+        bool asideOther = false;     // ... whether it copies another request's answer ...
+        bool asideBroken = false;    // ... and whether a broken frame came after it
         bool inDoubt = false;
         bool checkTake = false;  // see TakeToCheck
     };

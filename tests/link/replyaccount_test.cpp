@@ -64,6 +64,8 @@ const Case kCases[] = {
      "B1 S S R1t E+ B2 S R1d V- R2t E+"},
     {"a failed request's late reply repeating its key's earlier answer is still its own",
      "B1 S R1t E+ W11 B1 S E- B2 R1d V- S R2t E+"},
+    {"a copy of another request's answer given again after a broken frame is asked about once more",
+     "B1 S R1t E+ B2 S R1c S Z S R1c S R1t E+"},
     {"a broken reply to a failed request ends the wait for it", "B1 S E- B2 Z A S R2t E+ V-"},
     {"a take in doubt is not repeated: the frame that put it there is remembered as uninvited",
      "B1 S R0t E+ B2 S R0c S R0t X7 E- B3 S R7d I+"},

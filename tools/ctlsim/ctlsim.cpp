@@ -83,6 +83,11 @@ void CtlSim::SetFaults(const Faults& f) {
     faultRequests_ = 0;
 }
 
+void CtlSim::ForgetReplies() {
+    std::lock_guard<std::mutex> lk(mu_);
+    history_.clear();
+}
+
 void CtlSim::SetFatePlan(FatePlan plan) {
     std::lock_guard<std::mutex> lk(mu_);
     plan_ = std::move(plan);

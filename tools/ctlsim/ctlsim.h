@@ -153,6 +153,8 @@ public:
     // Replies go out as the plan draws them, from a queue, so that the simulator goes on
     // taking requests while late replies and copies wait; null: at once, as before.
     void SetFatePlan(FatePlan plan);
+    // Forgets the replies sent so far, so that no stale copy replays them.
+    void ForgetReplies();
     // A new read: the sends and the distinct requests of the plan's keys, and the tally,
     // count from here; read is the key's read number.
     void SetFateRead(int read);
