@@ -304,23 +304,26 @@ constexpr int kSeedsPerShard = 2, kMildPerShard = 6, kHealthyPerShard = 8;
 constexpr int kShards = 16, kMildShards = 3, kHealthyShards = 4;
 
 // More runnable processes than cores (the suite run under a load): a read's time, and the
-// plain loop's own tries, say nothing of the engine then.
+// tries of either engine (a try the process was kept from running through), say nothing of
+// the engine then.
 bool Overloaded() {
     double load = 0;
     return getloadavg(&load, 1) == 1 && load > double(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 // A faulty run in which the replies and the engine's stalls went past the horizon is judged
-// as one with late replies: said, not failed; so is a verdict on time alone on an overloaded
-// machine.
+// as one with late replies: said, not failed. On an overloaded machine so is a comparison
+// with the plain loop, and a healthy pair's time; a record kept wrong, or short in silence,
+// never is.
 void Check(const SweepCase& c, const ctlsim::SweepResult& r) {
-    const bool timeOnly = (r.slow && r.wrong.empty()) || r.wrong.rfind("slow: ", 0) == 0;
-    const bool excused = r.beyond || (timeOnly && Overloaded());
-    if ((!r.wrong.empty() || !r.worse.empty()) && excused)
+    const bool overloaded = Overloaded();
+    const bool slow = r.wrong.rfind("slow: ", 0) == 0;
+    const bool excused = r.beyond || (slow && overloaded);
+    if ((!r.wrong.empty() && excused) || (!r.worse.empty() && (r.beyond || overloaded)))
         std::printf("%s: %s\n    %s%s\n", r.beyond ? "beyond the horizon" : "overloaded", c.name.c_str(),
                     r.wrong.c_str(), r.worse.c_str());
     EXPECT_TRUE(r.wrong.empty() || excused) << c.name << "\n    " << r.wrong;
-    EXPECT_TRUE(r.worse.empty() || excused) << c.name << "\n    worse than the plain loop: " << r.worse;
+    EXPECT_TRUE(r.worse.empty() || r.beyond || overloaded) << c.name << "\n    worse than the plain loop: " << r.worse;
 }
 
 class FaultSweepRows : public ::testing::TestWithParam<int> {};
