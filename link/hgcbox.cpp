@@ -418,7 +418,9 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
             res = kResultAborted;
             break;
         }
+        m_LastTry = i + 1 == attempts;
         Transact(length);
+        m_LastTry = true;
         res = Result;
         // A reply in doubt: the request goes out again at once, and that is no new try.
         if (res == kResultConfirm) {
@@ -763,7 +765,7 @@ bool hgcbox::Transact(uint32_t length) {
         std::memset(RxBuf, 0, 255);
     }
 
-    const auto deadline = Clock::now() + Ms(ReplyMs);
+    auto deadline = Clock::now() + Ms(ReplyMs);
     const auto gap = Ms(InterByteMs);
     Clock::time_point lastByte = Clock::now();
     FrameGatherer gather(RxBuf);
@@ -787,6 +789,7 @@ bool hgcbox::Transact(uint32_t length) {
         }
         if (got == 1) {
             if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) {
+                const bool held = running && m_LastTry && m_Account.HeldUntil(now) > now;
                 const Frame f = Judge(RxBuf);
                 if (f == Frame::Take) break;
                 if (f == Frame::Broken) {
@@ -798,7 +801,11 @@ bool hgcbox::Transact(uint32_t length) {
                     res = kResultConfirm;
                     break;
                 }
-                // Not this request's answer: the wait goes on, within this try's time.
+                // Not this request's answer: the wait goes on, within this try's time. But
+                // when it was the late reply to a confirming send (see below), the
+                // controller is free now, and the reply it held back is due within a wait.
+                if (held && !(m_Account.HeldUntil(Clock::now()) > now))
+                    deadline = std::max(deadline, Clock::now() + Ms(ReplyMs));
                 std::memset(RxBuf, 0, 255);
             }
             if (gather.Have() > 0) lastByte = Clock::now();
@@ -811,6 +818,11 @@ bool hgcbox::Transact(uint32_t length) {
             continue;
         }
         if (gather.Have() < 2) {
+            // A confirming send's reply still owed: a controller busy with it late holds this
+            // reply back until it has gone, and the request's last try waits as long (the
+            // engine's own extra send must not cost the request its reply; an earlier try's
+            // reply, held back so, is taken in the next).
+            if (now > deadline && running && m_LastTry) deadline = std::max(deadline, m_Account.HeldUntil(now));
             if (now > deadline) {
                 res = kResultNoReply;
                 break;

@@ -140,6 +140,7 @@ private:
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
     uint8_t m_Learned = 0;    // ... and is this one
     bool m_Sent = false;  // a bare try outside a request sent its frame
+    bool m_LastTry = true;  // the running request has no try left after this one
     ReplyAccount m_Account;  // the replies on their way over the line ...
     int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
     void AccountForLine();

@@ -156,6 +156,7 @@ void ReplyAccount::Uninvited(uint64_t reply, Clock::time_point now) {
 }
 
 void ReplyAccount::Answered(uint64_t reply, int replies, Clock::time_point now) {
+    LineAnswers();
     Request& r = Own();
     r.answer = reply;
     r.replies = std::min(replies, r.sends);
@@ -186,10 +187,24 @@ void ReplyAccount::Stray(uint64_t reply, uint8_t function, Clock::time_point now
 const std::vector<uint8_t>* ReplyAccount::TakeAside(Clock::time_point now) {
     if (!run_.active || run_.aside.empty() || run_.asideOther) return nullptr;
     Answered(Hash(run_.aside.data(), run_.aside.size()), 1, now);
+    Own().confirmOwed = true;
     return &run_.aside;
 }
 
+ReplyAccount::Clock::time_point ReplyAccount::HeldUntil(Clock::time_point now) const {
+    Clock::time_point until{};
+    for (const Request& r : requests_)
+        if (r.confirmOwed && r.replies < r.sends && r.lastSend + horizon_ > now && !(run_.active && r.serial == run_.serial))
+            until = std::max(until, r.lastSend + horizon_);
+    return until;
+}
+
+void ReplyAccount::LineAnswers() {
+    for (Request& r : requests_) r.confirmOwed = false;
+}
+
 ReplyAccount::Verdict ReplyAccount::PutAside(const std::vector<uint8_t>& bytes, bool other) {
+    LineAnswers();
     run_.aside = bytes;
     run_.asideSends = Own().sends;
     run_.asideOther = other;

@@ -23,6 +23,10 @@
 //    copy again does not make it last longer. Without it a reply in doubt costs one
 //    confirming send, the next reply decides; with it a copy of another request's answer
 //    is thrown away, and the request may end in doubt.
+//  - A confirming send is the engine's own, not the plain loop's: when its reply does not
+//    come in its try and no send since has got one, a busy controller may be holding back
+//    the replies after it, and a request's last try waits until that reply is due at the
+//    latest (HeldUntil).
 // A healthy controller (every request answered once, in time) gives no evidence and pays a
 // confirming send only for identical replies to two requests, or for the same request read
 // again within the horizon.
@@ -98,6 +102,11 @@ public:
     // another try would only wait for what the plain loop took.) A copy of another
     // request's answer is never taken so: the request is tried again.
     const std::vector<uint8_t>* TakeAside(Clock::time_point now);
+    // A confirming send whose reply did not come in its try (its request took the reply put
+    // aside), with no send answered since, may be late on a controller that holds back the
+    // replies after it: until when its reply may still come (its horizon), or a zero time
+    // point.
+    Clock::time_point HeldUntil(Clock::time_point now) const;
     // Sends of another request with the running request's function that ended unanswered
     // and may still get their reply; until: when the newest of them is written off. Before
     // the running request's first send, a frame seen for the first time is their reply.
@@ -123,6 +132,8 @@ private:
         uint64_t answer = 0;        // hash of its answer, 0 while none
         bool failed = false;        // ended unanswered ...
         bool claims = false;        // ... and its sends may claim a reply seen for the first time
+        bool confirmOwed = false;   // took the reply put aside, its confirming send unanswered
+                                    // and no send answered since
         Clock::time_point lastSend{};
     };
     struct Seen {
@@ -169,6 +180,9 @@ private:
     // A frame that cannot be the running request's answer.
     void Stray(uint64_t reply, uint8_t function, Clock::time_point now);
     Verdict PutAside(const std::vector<uint8_t>& bytes, bool other);
+    // The running request's send got a reply: the controller holds nothing back behind an
+    // earlier confirming send.
+    void LineAnswers();
 
     std::deque<Request> requests_;
     std::deque<Seen> seen_;

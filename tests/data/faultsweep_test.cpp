@@ -236,6 +236,11 @@ std::vector<SweepCase> Rows() {
         rows.back().content.diagRecords = rows.back().content.auditRecords = 15;
         rows.back().content.maxPerReply = 1;
     }
+    // The same log again at once, one try: request 2's confirming send answered 2.5 waits
+    // late by a busy controller, which holds back request 3's reply behind it.
+    rows.push_back(Floor(Row("a confirming send's reply late, one try", {audit, audit}, 1, [](const FateKey& k) {
+        return k.read == 2 && k.ordinal == 2 && k.send == 2 ? Late(2.5) : ReplyFate{};
+    })));
     // Controllers that ignore the index or the start asked, the start inside the hour the
     // clock goes back over; logs of 12, 15 and 21 records read whole one after the other,
     // shorter than two requests: the clean reads are a plain controller's.

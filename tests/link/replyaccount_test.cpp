@@ -24,7 +24,7 @@ constexpr auto kHorizon = std::chrono::milliseconds(3000);
 // Z a broken frame comes; G+ / G- a try ended with no answer and the reply put aside is
 // taken or not; E+ / E- the request ends answered or not; W<n> n tenths of the horizon
 // pass; V+ / V- evidence on the line or none; I+ / I- the request in doubt or not; K+ / K-
-// the take is to be checked or not.
+// the take is to be checked or not; H+ / H- a confirming send's reply is still owed or not.
 struct Case {
     const char* name;
     const char* script;
@@ -69,6 +69,10 @@ const Case kCases[] = {
     {"a broken reply to a failed request ends the wait for it", "B1 S E- B2 Z A S R2t E+ V-"},
     {"a take in doubt is not repeated: the frame that put it there is remembered as uninvited",
      "B1 S R0t E+ B2 S R0c S R0t X7 E- B3 S R7d I+"},
+    {"the confirming send's reply lost: the line may be held until its horizon, or a later answer",
+     "B1 S R1t E+ B1 S R1c S G+ E+ B2 S H+ R2t E+ B3 S H- E- B1 S R1c S G+ E+ B4 S W11 H-"},
+    {"\"Да\": the evidence from before the question is gone, a copy costs a confirming send",
+     "B1 S R1t E+ R1d V+ B2 S E- B2 V- S R1c S R2t E+"},
     {"every reply twice, the same range read again: one confirming send per request, nothing in doubt",
      "B1 S R1t E+ B2 S R1c R2t E+ R2d V+ B1 S R1c S R1t E+ B2 S R2c S R2t E+ I-"},
 };
@@ -138,6 +142,9 @@ TEST(ReplyAccount, EveryFrameIsTakenForWhatItIs) {
                 break;
             case 'K':
                 EXPECT_EQ(account.TakeToCheck(), last == '+');
+                break;
+            case 'H':
+                EXPECT_EQ(account.HeldUntil(now) > now, last == '+');
                 break;
             default:
                 ADD_FAILURE() << "unknown step";

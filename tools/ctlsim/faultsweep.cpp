@@ -716,10 +716,12 @@ SweepResult RunFaulty(const SweepCase& c) {
             if (!res.worse.empty()) continue;
             const std::string why = Worse(faulty[i], p, wait, rtt, res.stalled);
             res.slow = why.rfind("takes ", 0) == 0;
-            if (!why.empty())
-                res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story() +
-                            (c.trace ? "\n    plain:" + p.Trace() + "\n    engine:" + faulty[i].Trace()
-                                     : std::string());
+            if (why.empty()) continue;
+            res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story();
+            // Every read up to this one: what an earlier read left on the line shapes it.
+            for (size_t j = 0; c.trace && j <= i; ++j)
+                res.worse += "\n  read " + std::to_string(j + 1) + "\n    plain:" + plain.faulty[j].Trace() +
+                             "\n    engine:" + faulty[j].Trace();
         }
         res.plainSeconds = 0;
         for (const Outcome& o : plain.faulty) res.plainSeconds += o.seconds;
