@@ -789,7 +789,6 @@ bool hgcbox::Transact(uint32_t length) {
         }
         if (got == 1) {
             if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) {
-                const bool held = running && m_LastTry && m_Account.HeldUntil(now) > now;
                 const Frame f = Judge(RxBuf);
                 if (f == Frame::Take) break;
                 if (f == Frame::Broken) {
@@ -801,11 +800,7 @@ bool hgcbox::Transact(uint32_t length) {
                     res = kResultConfirm;
                     break;
                 }
-                // Not this request's answer: the wait goes on, within this try's time. But
-                // when it was the late reply to a confirming send (see below), the
-                // controller is free now, and the reply it held back is due within a wait.
-                if (held && !(m_Account.HeldUntil(Clock::now()) > now))
-                    deadline = std::max(deadline, Clock::now() + Ms(ReplyMs));
+                // Not this request's answer: the wait goes on, within this try's time.
                 std::memset(RxBuf, 0, 255);
             }
             if (gather.Have() > 0) lastByte = Clock::now();
