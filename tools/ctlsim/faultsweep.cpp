@@ -710,6 +710,8 @@ SweepResult RunFaulty(const SweepCase& c) {
             if (!pc.Failed() && !Judge(p, pc, complete, told, caught).empty()) res.plainWrong = true;
             const bool floor = !pc.Failed() && p.records == pc.records && p.Said() == pc.Said();
             if (!floor) {
+                if (res.plainComplete)
+                    res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + pc.Story() + p.Trace();
                 res.plainComplete = false;
                 continue;
             }

@@ -149,6 +149,7 @@ struct SweepResult {
     bool stalled = false;       // a read or a healthy pair not judged by its time for a stalled wait
     bool plainComplete = true;  // faults: every plain read kept its clean records and told nothing more
     bool plainWrong = false;    // faults: a plain read broke the invariant
+    std::string plainShort;     // faults: the first plain read that was not so, with its trace
     int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
     int horizonMs = 0;
     uint32_t confirms = 0;      // confirming sends of the engine
