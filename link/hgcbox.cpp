@@ -418,9 +418,7 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
             res = kResultAborted;
             break;
         }
-        m_LastTry = i + 1 == attempts;
-        Transact(length);
-        m_LastTry = true;
+        Transact(length, i + 1 == attempts);
         res = Result;
         // A reply in doubt: the request goes out again at once, and that is no new try.
         if (res == kResultConfirm) {
@@ -724,7 +722,7 @@ bool hgcbox::FrameComes(Clock::duration within) {
     return came;
 }
 
-bool hgcbox::Transact(uint32_t length) {
+bool hgcbox::Transact(uint32_t length, bool lastTry) {
     qvr::ProcessMessages();
     if (AbortSeen()) {
         Result = kResultAborted;
@@ -817,7 +815,7 @@ bool hgcbox::Transact(uint32_t length) {
             // reply back until it has gone, and the request's last try waits as long (the
             // engine's own extra send must not cost the request its reply; an earlier try's
             // reply, held back so, is taken in the next).
-            if (now > deadline && running && m_LastTry) deadline = std::max(deadline, m_Account.HeldUntil(now));
+            if (now > deadline && running && lastTry) deadline = std::max(deadline, m_Account.HeldUntil(now));
             if (now > deadline) {
                 res = kResultNoReply;
                 break;

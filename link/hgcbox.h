@@ -95,8 +95,9 @@ public:
     // one connected. (Another socket or port, or another kind of link, is noticed by the
     // engine itself; a port reopened for each request is the same line.)
     void ForgetLine() { NewLine(); }
-    // One send and receive of the frame in TxBuf of the given total length.
-    bool Transact(uint32_t length);
+    // One send and receive of the frame in TxBuf of the given total length; lastTry: the
+    // running request has no try left after this one.
+    bool Transact(uint32_t length, bool lastTry = true);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
     bool ReopenPort();
     // "Команда %d.  %s" with the last function and the message of the result.
@@ -140,7 +141,6 @@ private:
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
     uint8_t m_Learned = 0;    // ... and is this one
     bool m_Sent = false;  // a bare try outside a request sent its frame
-    bool m_LastTry = true;  // the running request has no try left after this one
     ReplyAccount m_Account;  // the replies on their way over the line ...
     int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
     void AccountForLine();

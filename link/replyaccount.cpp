@@ -230,7 +230,7 @@ ReplyAccount::Verdict ReplyAccount::Attribute(const uint8_t* frame, Clock::time_
     const std::vector<uint8_t> bytes(frame, frame + n);
     const bool doubtful = run_.check && run_.check(frame);
     const bool ownRecent = CopiesOwn(h, now, true);
-    const bool own = ownRecent || CopiesOwn(h, now, false);
+    const bool own = CopiesOwn(h, now, false);
     const bool other = CopiesOther(h);
 
     if (!run_.aside.empty()) {
