@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "common/fileutil.h"
@@ -38,10 +37,6 @@ const ArchiveReadTraits kTraits[6] = {
     {DataKind::WmtDay, 16, 3, 1, 3, 9, kMoistureHourDayRecordSize, 8, kBoundsDay, 2, 7,
      "Суточные данные влагомера из архива"},
 };
-
-// Reply layout of functions 14..16: byte 4 the record count, records from byte 5.
-constexpr size_t kReplyCountByte = 4;
-constexpr size_t kReplyRecords = 5;
 
 struct FileCloser {
     void operator()(std::FILE* f) const {
@@ -168,31 +163,34 @@ private:
     bool daily_;
 };
 
-// The number of records of a reply frame; kMalformedReply when the count the controller
-// gives does not fit the frame it came in.
-constexpr unsigned kMalformedReply = ~0u;
-unsigned RecordsInFrame(const uint8_t* rx, size_t recordSize) {
-    const unsigned len = rx[2];
-    if (len < kReplyRecords + 2) return kMalformedReply;
-    const unsigned n = rx[kReplyCountByte];
-    return kReplyRecords + size_t(n) * recordSize + 2 > len ? kMalformedReply : n;
+}  // namespace
+
+unsigned ArchiveReplyRecords(const uint8_t* frame, size_t recordSize) {
+    const unsigned len = frame[2];
+    if (len < kArchiveReplyRecords + 2) return kMalformedArchiveReply;
+    const unsigned n = frame[kArchiveReplyRecords - 1];
+    return kArchiveReplyRecords + size_t(n) * recordSize + 2 > len ? kMalformedArchiveReply : n;
 }
 
-// The records one read has kept, by their bytes: a record is never kept twice, whichever
-// request brings it again.
-class KeptRecords {
-public:
-    explicit KeptRecords(size_t recordSize) : size_(recordSize) {}
-    bool Has(const uint8_t* rec) const { return set_.count(Key(rec)) != 0; }
-    void Add(const uint8_t* rec) { set_.insert(Key(rec)); }
+KeptArchiveRecords::KeptArchiveRecords(DataKind kind)
+    : daily_(IsDailyKind(kind)), size_(ReadTraits(kind).recordSize) {}
 
-private:
-    std::string Key(const uint8_t* rec) const { return std::string(reinterpret_cast<const char*>(rec), size_); }
-    size_t size_;
-    std::unordered_set<std::string> set_;
-};
+void KeptArchiveRecords::Add(const uint8_t* rec) {
+    last_ = Key(rec);
+    set_.insert(last_);
+}
 
-}  // namespace
+bool KeptArchiveRecords::Stale(const uint8_t* frame, bool sentAgain) const {
+    const unsigned n = ArchiveReplyRecords(frame, size_);
+    if (sentAgain || n == 0 || n == kMalformedArchiveReply) return false;
+    const uint8_t* recs = frame + kArchiveReplyRecords;
+    if (Key(recs) == last_) return false;
+    for (unsigned i = 0; i < n; ++i) {
+        const uint8_t* rec = recs + size_t(i) * size_;
+        if (!Has(rec) || (!daily_ && InClockRepeatHour(LoadCtlMinuteTime(rec)))) return false;
+    }
+    return true;
+}
 
 bool InClockRepeatHour(const CtlMinuteTime& t) {
     const uint8_t* t6 = TablePtr(6);
@@ -306,7 +304,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     CtlMinuteTime blockStart = slots.Cut(start);
     CtlMinuteTime expected = start;
     bool startSentAgain = false;
-    KeptRecords kept(t.recordSize);
+    KeptArchiveRecords kept(kind);
     std::vector<CtlMinuteTime> repeatSlots;  // slots kept in the hour the clock goes back over
     bool havePrevious = false;
     CtlMinuteTime previousSlot;
@@ -336,7 +334,13 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            const RequestOutcome got = g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), {});
+            // A reply of records kept already is a stale one, skipped by the engine; the
+            // request ends in doubt (a failed block) when no other reply comes.
+            const RequestOutcome got =
+                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()),
+                                      [&kept, &startSentAgain](const uint8_t* frame) {
+                                          return kept.Stale(frame, startSentAgain);
+                                      });
             // Esc, or the window closing, ended a wait of the request: the read ends as it
             // does on Esc between blocks.
             if (got == RequestOutcome::Aborted) break;
@@ -344,8 +348,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             std::string failText;
             unsigned n = 0;
             if (ok) {
-                n = RecordsInFrame(g_Hgc->RxBuf, t.recordSize);
-                if (n == kMalformedReply) {
+                n = ArchiveReplyRecords(g_Hgc->RxBuf, t.recordSize);
+                if (n == kMalformedArchiveReply) {
                     ok = false;
                     failText = RefusedReplyText(t.function, g_Hgc->ExchangeResultMessages[11]);
                 }
@@ -386,7 +390,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             };
             uint8_t rec[kChrom5MinRecordSize];
             for (unsigned i = 0; i < n && !stop; ++i) {
-                std::memcpy(rec, g_Hgc->RxBuf + kReplyRecords + i * t.recordSize, t.recordSize);
+                std::memcpy(rec, g_Hgc->RxBuf + kArchiveReplyRecords + i * t.recordSize, t.recordSize);
                 if (kept.Has(rec)) continue;  // kept from an earlier reply
                 const CtlMinuteTime slot = slots.Of(rec);
                 if (progress) progress->SetPosition(++position);
@@ -413,7 +417,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // once, not walked through slot by slot in silence, and the read, when the user
             // reads on, is said to be short at its end; once the date checks are off, the
             // read ends here. (The same start sent again where a slot may come twice may
-            // well bring nothing new.)
+            // well bring nothing new.) The engine has skipped such a reply already unless it
+            // is led by the last record kept; the plain loop takes whatever comes.
             if (!keptAny && !stop && int(n) >= t.fullReply && !startSentAgain) {
                 if (check) {
                     ask();

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "common/dtfun.h"
@@ -42,6 +44,38 @@ bool InClockRepeatHour(const CtlMinuteTime& t);
 
 // Traits of one of the six archive kinds (DataKind::Chrom5Min .. DataKind::WmtDay).
 const ArchiveReadTraits& ReadTraits(DataKind kind);
+
+// Reply of functions 14..16: the record count in byte 4, the records from byte 5.
+constexpr size_t kArchiveReplyRecords = 5;
+// The number of records of a reply frame (its length in byte 2); kMalformedArchiveReply
+// when the count the controller gives does not fit the frame it came in.
+constexpr unsigned kMalformedArchiveReply = ~0u;
+unsigned ArchiveReplyRecords(const uint8_t* frame, size_t recordSize);
+
+// The records one read of an archive has kept, by their bytes: a record is never kept
+// twice, whichever request brings it again.
+class KeptArchiveRecords {
+public:
+    explicit KeptArchiveRecords(DataKind kind);
+    size_t RecordSize() const { return size_; }
+    bool Has(const uint8_t* rec) const { return set_.count(Key(rec)) != 0; }
+    void Add(const uint8_t* rec);
+    // The reply frame (in RxBuf layout) brings records, every one of them kept already, and
+    // is no reply the running request may get: it is not led by the last record kept (a
+    // controller may answer from the record before the start, and at the archive's end
+    // with that record alone) and holds no record of the hour the clock goes back over
+    // (its slots come twice). sentAgain: the request sends a start once more where a slot
+    // may come twice, so whatever it brings is its answer. The exchange engine skips such
+    // a reply as a stale one and waits on for the answer.
+    bool Stale(const uint8_t* frame, bool sentAgain = false) const;
+
+private:
+    std::string Key(const uint8_t* rec) const { return std::string(reinterpret_cast<const char*>(rec), size_); }
+    bool daily_;
+    size_t size_;
+    std::unordered_set<std::string> set_;
+    std::string last_;  // the record kept last
+};
 
 // The readable span of an archive and its oldest record time (the daily flag taken out of
 // its last byte). boundsKind: 3 five-minute, 0 hourly, 1 daily. Reads table 27 (one

@@ -47,9 +47,9 @@ int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 // alike may follow each other. Any other record equal to a kept one (save one stamped in the
 // hour the clock goes back over, which comes twice), or a reply of kept records only, repeats
 // what the read has: the controller does not answer the index or the period asked, or a
-// stale reply came. The engine asks again about any repeat before it takes the reply; then an
-// event equal to the one kept just before it (alike events in a row, one per reply or across
-// a block boundary) is kept, and any other repeat ends the read.
+// stale reply came. The engine skips such a reply and waits on for the answer; one the plain
+// loop takes ends the read. An event equal to the one kept just before it (alike events in a
+// row, one per reply or across a block boundary) is no repeat: it is kept.
 class KeptEvents {
 public:
     enum class Repeat { None, InARow, Kept };
@@ -98,10 +98,11 @@ private:
     uint32_t run_ = 0;  // ... and how many alike end the kept ones
 };
 
-// The repeat check the engine asks about a reply with records from dataAt.
+// The content check the engine asks about a reply with records from dataAt: true for a
+// repeat of what the read has kept, never for alike events continuing a run of kept ones.
 hgcbox::StaleCheck RepeatCheck(const KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
     return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
-        return kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize)) != KeptEvents::Repeat::None;
+        return kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize)) == KeptEvents::Repeat::Kept;
     };
 }
 

@@ -29,10 +29,6 @@ constexpr int kDaySummaryRow = 34;
 constexpr int kMonthAverageRow = 41;
 constexpr int kProgressMax = 48;
 
-// Reply of functions 15 and 16: byte 4 the record count, records from byte 5.
-constexpr size_t kReplyCountByte = 4;
-constexpr size_t kReplyRecords = 5;
-
 bool IsHeat(uint8_t index) { return index == 11 || index == 13 || index == 18; }
 
 bool MethaneValid(const GasAnalysis& gas) {
@@ -58,30 +54,36 @@ void ShowFailedRequest(const XlsReadUi& ui, const std::string& text) {
     if (ui.startMessageTimer) ui.startMessageTimer();
 }
 
-// One archive request; the reply's record count in n. The count comes from the
-// controller, so it must fit the frame it came in. false with the text for panel 2.
-bool ArchiveRequest(uint8_t function, const std::vector<uint8_t>& body, size_t recordSize, unsigned& n,
-                    std::string& failText) {
+// One archive request of a read that has kept `kept`; the reply's record count in n. A
+// reply of records kept already is a stale one, which the engine skips. The count comes
+// from the controller, so it must fit the frame it came in. Anything but an answer comes
+// with the text for panel 2.
+RequestOutcome ArchiveRequest(uint8_t function, const std::vector<uint8_t>& body, const KeptArchiveRecords& kept,
+                              unsigned& n, std::string& failText) {
     n = 0;
-    if (!g_Hgc) return false;
-    if (!g_Hgc->Request(function, body.data(), uint32_t(body.size()), 0)) {
+    if (!g_Hgc) return RequestOutcome::None;
+    const RequestOutcome got = g_Hgc->RequestRecords(function, body.data(), uint32_t(body.size()),
+                                                     [&kept](const uint8_t* frame) { return kept.Stale(frame); });
+    if (got != RequestOutcome::Answer) {
         failText = g_Hgc->ResultText();
-        return false;
+        return got;
     }
-    const unsigned len = g_Hgc->RxBuf[2];
-    const unsigned count = len >= kReplyRecords + 2 ? g_Hgc->RxBuf[kReplyCountByte] : 0;
-    if (len < kReplyRecords + 2 || kReplyRecords + size_t(count) * recordSize + 2 > len) {
-        char buf[200];
-        std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(function),
-                      g_Hgc->ExchangeResultMessages[11] ? g_Hgc->ExchangeResultMessages[11] : "");
-        failText = buf;
-        return false;
+    const unsigned count = ArchiveReplyRecords(g_Hgc->RxBuf, kept.RecordSize());
+    if (count == kMalformedArchiveReply) {
+        failText = RefusedReplyText(function, g_Hgc->ExchangeResultMessages[11]);
+        return RequestOutcome::None;
     }
     n = count;
-    return true;
+    return got;
 }
 
-const uint8_t* ReplyRecord(unsigned i, size_t recordSize) { return g_Hgc->RxBuf + kReplyRecords + i * recordSize; }
+const uint8_t* ReplyRecord(unsigned i, size_t recordSize) { return g_Hgc->RxBuf + kArchiveReplyRecords + i * recordSize; }
+
+// The archive of a device (0 chromatograph, 1 moisture analyser) by unit (hour or day).
+DataKind ArchiveOf(uint8_t device, int unit) {
+    if (unit == kUnitHour) return device == 0 ? DataKind::ChromHour : DataKind::WmtHour;
+    return device == 0 ? DataKind::ChromDay : DataKind::WmtDay;
+}
 
 std::vector<uint8_t> Body(uint8_t device, const CtlHourTime& start, const CtlHourTime& end, int width) {
     std::vector<uint8_t> b = {3, 0, device};
@@ -100,7 +102,11 @@ bool ReadDailyRecord(uint8_t device, const ReportDate& d, const XlsReadUi& ui, c
     const CtlHourTime day(d.year, d.month, d.day, 0);
     unsigned n = 0;
     std::string failText;
-    const bool ok = ArchiveRequest(16, Body(device, day, day, 3), Record::kSize, n, failText);
+    const KeptArchiveRecords none(ArchiveOf(device, kUnitDay));
+    const RequestOutcome got = ArchiveRequest(16, Body(device, day, day, 3), none, n, failText);
+    // The window closing ended a wait of the request.
+    if (got == RequestOutcome::Aborted) return false;
+    const bool ok = got == RequestOutcome::Answer;
     if (!ok || n == 0) {
         ShowFailedRequest(ui, ok ? g_Hgc->ResultText() : failText);
         Show(kQuesNotice, "Суточные данные из архива", failLine2);
@@ -120,19 +126,22 @@ enum class LoopEnd { Ok, Failed, Aborted };
 // The hourly (unit hour) or daily (unit day) records of one device from start to end, in
 // as many requests as the controller needs. pair: the chromatograph records' dates, which
 // the moisture records must match position by position (null for the chromatograph).
-LoopEnd ReadRecords(uint8_t device, int unit, size_t recordSize, int maxRecords, CtlHourTime start,
-                    const CtlHourTime& end, const char* dataName, const std::vector<CtlHourTime>* pair,
-                    const XlsReadUi& ui, IProgress* progress, int& position, std::vector<std::vector<uint8_t>>& out) {
+LoopEnd ReadRecords(uint8_t device, int unit, int maxRecords, CtlHourTime start, const CtlHourTime& end,
+                    const char* dataName, const std::vector<CtlHourTime>* pair, const XlsReadUi& ui,
+                    IProgress* progress, int& position, std::vector<std::vector<uint8_t>>& out) {
     const uint8_t function = unit == kUnitHour ? 15 : 16;
     const int width = unit == kUnitHour ? 4 : 3;
+    KeptArchiveRecords kept(ArchiveOf(device, unit));
+    const size_t recordSize = kept.RecordSize();
     CtlHourTime expected = start;
     for (;;) {
         SetPanel2(ui, "");
         unsigned n = 0;
         std::string failText;
-        if (!ArchiveRequest(function, Body(device, expected, end, width), recordSize, n, failText)) {
-            // Esc, or the window closing, ended a wait of the request.
-            if (g_Hgc && g_Hgc->Result == kResultAborted) return LoopEnd::Aborted;
+        const RequestOutcome got = ArchiveRequest(function, Body(device, expected, end, width), kept, n, failText);
+        // Esc, or the window closing, ended a wait of the request.
+        if (got == RequestOutcome::Aborted) return LoopEnd::Aborted;
+        if (got != RequestOutcome::Answer) {
             ShowFailedRequest(ui, failText);
             Show(kQuesNotice, dataName, "не прочитаны");
             return LoopEnd::Failed;
@@ -143,6 +152,7 @@ LoopEnd ReadRecords(uint8_t device, int unit, size_t recordSize, int maxRecords,
             const uint8_t* rec = ReplyRecord(i, recordSize);
             const size_t index = out.size();
             if (int(index) < maxRecords) out.emplace_back(rec, rec + recordSize);
+            kept.Add(rec);
             if (progress) progress->SetPosition(++position);
             const CtlHourTime r = LoadCtlHourTime(rec);
             if (CompareCtlDateTimeByUnit(r, expected, unit) < 0 || CompareCtlDateTimeByUnit(r, end, unit) > 0) {
@@ -190,13 +200,11 @@ bool ReadBothDevices(int unit, int maxRecords, const CtlHourTime& start, const C
     int position = 0;
 
     std::vector<std::vector<uint8_t>> chromRaw, moistRaw;
-    LoopEnd result = ReadRecords(0, unit, kChromHourDayRecordSize, maxRecords, start, end, chromName, nullptr, ui,
-                                 progress, position, chromRaw);
+    LoopEnd result = ReadRecords(0, unit, maxRecords, start, end, chromName, nullptr, ui, progress, position, chromRaw);
     if (result == LoopEnd::Ok) {
         std::vector<CtlHourTime> dates;
         for (const auto& r : chromRaw) dates.push_back(LoadCtlHourTime(r.data()));
-        result = ReadRecords(1, unit, kMoistureHourDayRecordSize, maxRecords, start, end, moistName, &dates, ui,
-                             progress, position, moistRaw);
+        result = ReadRecords(1, unit, maxRecords, start, end, moistName, &dates, ui, progress, position, moistRaw);
         if (result != LoopEnd::Aborted && chromRaw.size() != moistRaw.size()) {
             char buf[96];
             std::snprintf(buf, sizeof buf, "хроматографа (%d) и влагомера (%d)", int(chromRaw.size()),

@@ -857,10 +857,10 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
     }
 }
 
-// A reply that repeats the block before it is asked about again at once, and the right one
-// is taken, with no question. A record after the end of the period asks the date
-// question; No keeps it after what came before, and the read ends there. So does a
-// controller that ignores the start.
+// A reply that repeats the block before it is not taken: the right one is, with no
+// question. A record after the end of the period asks the date question; No keeps it after
+// what came before, and the read ends there. So does a controller that ignores the start,
+// where the plain loop takes its replies.
 TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
     struct Case {
         DataKind kind;
@@ -900,13 +900,14 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         const size_t size = ReadTraits(c.kind).recordSize, full = size_t(ReadTraits(c.kind).fullReply) * size;
         const Bytes good = held(c.kind, c.from, c.to);
         if (copies) {
-            // The copy is asked about again at once; a broken reply to that request is a
-            // failed try, and the next try gets the answer. Once the line has shown copies,
-            // a copy is thrown away and the try's wait goes on. (Each read starts a slot
+            // The copy is not taken; a broken reply to the request sent again is a failed
+            // try, and the next try gets the answer. Once the line has shown copies, a copy
+            // is thrown away and the try's wait goes on. (Each read starts a slot
             // later than the one before, so that its first reply is no answer the line has
             // given another request: the controller that ignored the start above gave the
             // first one's to all of its requests.)
             for (int broken : c.kind == DataKind::ChromHour ? std::vector<int>{3, 0} : std::vector<int>{0}) {
+                link.box()->Tries = broken ? 3 : 2;  // a try may go by waiting behind the copy
                 ClearQuesRecord();
                 arch->ClearLog();
                 ctlsim::Faults f;
@@ -951,11 +952,13 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         EXPECT_EQ(arch->Requests().size(), 2u);
 
         // A controller that answers every request from the first start: asked within a
-        // few requests, and No shows the first reply's records.
+        // few requests, and No shows the first reply's records. (The engine would skip
+        // each reply of kept records: the plain loop takes them.)
         ClearQuesRecord();
         arch->ClearLog();
         arch->SetReplyHook(nullptr);
         arch->SetStyle(ctlsim::ArchiveSim::Style::IgnoreStart);
+        link.box()->Plain = true;
         QueueQuesAnswers({0});
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
         arch->SetStyle(ctlsim::ArchiveSim::Style::Filter);
@@ -965,8 +968,8 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         EXPECT_LE(arch->Requests().size(), 5u);
 
         // Every send of the second start gets the first reply again (a full reply of
-        // records kept): "Да" reads on from the slot after that start, and at its end the
-        // read, one record short, is said to be.
+        // records kept), and the plain loop takes it: "Да" reads on from the slot after that
+        // start, and at its end the read, one record short, is said to be.
         ClearQuesRecord();
         arch->ClearLog();
         auto first = std::make_shared<Bytes>(), second = std::make_shared<Bytes>();
@@ -979,6 +982,7 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         QueueQuesAnswers({1});
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
         arch->SetReplyHook(nullptr);
+        link.box()->Plain = false;
         Bytes shortOfOne(good.begin(), good.begin() + long(full));
         shortOfOne.insert(shortOfOne.end(), good.begin() + long(full + size), good.end());
         EXPECT_EQ(data.records, shortOfOne);
@@ -989,8 +993,9 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
 }
 
 // The same on the wire: the controller sends its first reply twice, the copy 200 ms late,
-// when a later request is already waiting for its reply. The copy is thrown away and the
-// wait goes on for the right reply: every record once, no question.
+// when a later request is already waiting for its reply; or a stale copy of the reply before
+// goes out right ahead of a block's answer. The copy is thrown away and the wait goes on
+// for the right reply: every record once, no question, no request more.
 TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
     arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
     ctlsim::Faults late;
@@ -1003,4 +1008,17 @@ TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
                                   CtlDateTime(26, 3, 10, 12, 0, 0), ui, data));
     EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 5, 8));
     EXPECT_TRUE(ShownQues().empty());
+
+    arch->ClearLog();
+    link.sim.SetFatePlan([](int i) {
+        ctlsim::ReplyFate fate;
+        fate.staleBack = i == 3 ? 1 : 0;  // the second block's reply, just before the third's
+        return fate;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 13, 0, 0),
+                                  CtlDateTime(26, 3, 10, 20, 0, 0), ui, data));
+    link.sim.SetFatePlan(nullptr);
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 13, 8));
+    EXPECT_TRUE(ShownQues().empty());
+    EXPECT_EQ(Bodies().size(), 4u);
 }

@@ -438,6 +438,22 @@ TEST_F(XlsReportRead, DayReadsBothDailyRecordsThenTwentyFourHoursOfEach) {
     EXPECT_EQ(waitMax, 48) << "progress maximum";
     EXPECT_EQ(closed, 1) << "waiting windows closed";
     EXPECT_EQ(g_AbortAllowed, 0) << "Esc still allowed after the read";
+
+    // The day before, with a stale copy of the second hourly reply going out right ahead of
+    // the third one's: the copy is skipped, and the day reads as before.
+    arch->ClearLog();
+    link.sim.SetFatePlan([](int i) {
+        ctlsim::ReplyFate fate;
+        fate.staleBack = i == 5 ? 1 : 0;
+        return fate;
+    });
+    const bool read = ReadDayReportData({26, 12, 4, 9}, span, ui, job);
+    link.sim.SetFatePlan(nullptr);
+    ASSERT_TRUE(read) << "a stale copy ahead of a reply" << Why();
+    EXPECT_TRUE(Shown().empty()) << "a stale copy ahead of a reply" << Why();
+    EXPECT_EQ(job.chrom.size(), 24u) << "chromatograph hours after a stale copy" << Why();
+    EXPECT_EQ(Hour(job.chrom.back().stamp.DateHour()), "05.12.26 08:00") << "last chromatograph hour";
+    EXPECT_EQ(Requests().size(), 2u + 12u + 3u) << "a stale copy ahead of a reply" << Why();
 }
 
 TEST_F(XlsReportRead, DayBeginningBeforeTheArchiveStartsAtTheSpan) {
