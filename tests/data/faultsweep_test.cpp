@@ -1,10 +1,12 @@
 // The sweep of the archive and log reads: the faults and sequences seen in the field as table
-// rows, then seeded runs of every mode but the one with replies past the horizon. Every
-// faulty row and seed is read by the plain send-wait-take loop too, on the same schedule: the
-// engine keeps no record wrong in silence, and reads whole, with no more questions and in
-// about the time, whatever the plain loop reads whole. A failing run names its seed and what
-// broke, which tools/faultsweep runs again (`faultsweep --from SEED --count 1
-// [--mild|--healthy] [--trace]`).
+// rows (a busy controller answering every send in turn among them), then seeded runs of the
+// faults, mild and healthy modes (the in-order controller's long reads take long: its seeds
+// are for tools/faultsweep). Every faulty and in-order row and seed is read by the plain
+// send-wait-take loop too, on the same schedule: the engine keeps no record wrong in silence,
+// and reads whole, with the same frames save confirming sends, no more questions and in about
+// the time, whatever the plain loop reads whole. A failing run names its seed and what broke,
+// which tools/faultsweep runs again (`faultsweep --from SEED --count 1
+// [--mild|--healthy|--inorder] [--trace]`).
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -71,6 +73,9 @@ SweepCase Floor(SweepCase c) {
     return c;
 }
 
+// Rows whose last read's first request must go out at once (within a quarter wait).
+const std::string kAtOnce = " (the last read's first request at once)";
+
 SweepRead Read(SweepKind kind, CtlDateTime from = {}, CtlDateTime to = {}, bool yes = false) {
     SweepRead r;
     r.kind = kind;
@@ -109,6 +114,24 @@ SweepCase Row(const char* name, std::vector<SweepRead> reads, int tries, ctlsim:
 
 SweepCase Healthy(const char* name, std::vector<SweepRead> reads) {
     return Row(name, std::move(reads), 2, nullptr, SweepMode::Healthy);
+}
+
+// A busy controller that answers every send in turn: every n-th reply, counted over all
+// sends, so many waits of the line late, the replies held back behind it leaving quietMs
+// apart; "Да" to every question.
+SweepCase InOrder(const char* name, std::vector<SweepRead> reads, ctlsim::SweepLine line, int baud, int every,
+                  double waits, int quietMs) {
+    SweepCase c = Row(name, std::move(reads), 2, nullptr, SweepMode::InOrder);
+    c.line = line;
+    c.baud = baud;
+    c.yesInARow = 1 << 30;
+    c.plan = [every, late = int(waits * ctlsim::SweepWaitMs(c)), quietMs](const FateKey& k) {
+        ReplyFate f;
+        f.quietMs = quietMs;
+        f.delayMs = k.index % every ? 0 : late;
+        return f;
+    };
+    return c;
 }
 
 CtlDateTime At(int month, int day, int hour, int minute = 0) {
@@ -177,10 +200,11 @@ std::vector<SweepCase> Rows() {
         rows.back().line = line;
     }
     // the first send of every 9th request three waits late from a busy controller (5-minute,
-    // "Да" five times), of every 4th two waits late (hourly), over the pty;
-    rows.push_back(Floor(Row("every 9th request late",
-                             {Read(SweepKind::FiveMinute, At(10, 25, 0), At(10, 25, 12), true)}, 2,
-                             [](const FateKey& k) { return k.ordinal % 9 || k.send > 1 ? ReplyFate{} : Late(2.8); })));
+    // "Да" five times: the replies held back behind a late one come one after the other, and
+    // the plain loop takes the last of them for the next request's answer), of every 4th two
+    // waits late (hourly), over the pty;
+    rows.push_back(Row("every 9th request late", {Read(SweepKind::FiveMinute, At(10, 25, 0), At(10, 25, 12), true)},
+                       2, [](const FateKey& k) { return k.ordinal % 9 || k.send > 1 ? ReplyFate{} : Late(2.8); }));
     rows.push_back(Floor(Row("every 4th request late", {day}, 2,
                              [](const FateKey& k) { return k.ordinal % 4 || k.send > 1 ? ReplyFate{} : Late(2.0); })));
     for (size_t i = rows.size() - 2; i < rows.size(); ++i) rows[i].line = ctlsim::SweepLine::Pty, rows[i].yesInARow = 5;
@@ -295,6 +319,42 @@ std::vector<SweepCase> Rows() {
                             Read(SweepKind::DiagByPeriod, At(11, 26, 0), At(11, 29, 0))}));
     rows.push_back(Healthy("empty log replies to different indexes",
                            {ByIndex(SweepKind::DiagByIndex, 561, 3), ByIndex(SweepKind::DiagByIndex, 564, 2)}));
+    // A controller answering every send in turn: every 9th reply three waits late, six hours
+    // of 5-minute records over a direct line at 9600 bit/s, the held-back replies 30 ms apart
+    // or back to back, and over TCP;
+    const SweepRead sixHours = Read(SweepKind::FiveMinute, At(10, 24, 6), At(10, 24, 11, 55), true);
+    using ctlsim::SweepLine;
+    const char* const ninth = "in order, every 9th reply late";
+    for (int quietMs : {30, 0})
+        rows.push_back(Floor(InOrder(ninth, {sixHours}, SweepLine::Pty, 9600, 9, 3, quietMs)));
+    rows.push_back(Floor(InOrder(ninth, {sixHours}, SweepLine::Tcp, 115200, 9, 3, 30)));
+    // hourly, every 4th reply two waits late (the plain loop's try begins as the replies held
+    // back come one after the other, and it takes one for the next request's answer); an
+    // intervention log of two alike events one per reply over TCP, every 13th reply 1.3 waits
+    // late.
+    rows.push_back(InOrder("in order, every 4th reply late", {day}, SweepLine::Pty, 9600, 4, 2, 0));
+    rows.push_back(
+        Floor(InOrder("in order, alike events", {Read(SweepKind::AuditByIndex)}, SweepLine::Tcp, 115200, 13, 1.3, 0)));
+    rows.back().content.auditRecords = 21;
+    rows.back().content.twinAt = 6;
+    rows.back().content.maxPerReply = 1;
+    // The port closed after every request, every reply twice, the copies 0.225 and 0.3 waits
+    // late (0.45 s and 0.6 s of a 2 s wait), "Да" to the period question;
+    rows.push_back(Floor(Row("closed port, every reply twice, Да", {day}, 2,
+                             [](const FateKey& k) { return Twice(Nth(k) % 2 ? 0.225 : 0.3); })));
+    rows.back().line = SweepLine::PtyClosing;
+    // two alike events one per reply, every reply half a wait late and again 0.6 waits after
+    // it, as the request after the next one waits;
+    rows.push_back(Row("alike events, every reply twice", {Read(SweepKind::DiagByIndex)}, 2,
+                       [](const FateKey&) { return Twice(0.6, 0.5); }));
+    rows.back().content.diagRecords = 15;
+    rows.back().content.twinAt = 5;
+    rows.back().content.maxPerReply = 1;
+    // a log read whose 3rd and 4th requests are never answered, then the next read.
+    rows.push_back(Row("a failed log read, then the next", {audit, audit}, 2, [](const FateKey& k) {
+        return k.index == 3 || k.index == 4 ? Lost() : ReplyFate{};
+    }));
+    rows.back().name += kAtOnce;
     return rows;
 }
 
@@ -355,6 +415,9 @@ TEST_P(FaultSweepRows, TheFaultsSeenKeepTheCleanRecordsOrTellTheUser) {
         }
         if (floor && !r.beyond && !Overloaded()) {
             EXPECT_TRUE(r.plainComplete) << rows[i].name << "\n    plain: " << r.plainShort;
+        }
+        if (rows[i].name.find(kAtOnce) != std::string::npos && !r.firstRequestMs.empty()) {
+            EXPECT_LT(r.firstRequestMs.back(), kWait / 4) << rows[i].name;
         }
     }
 }

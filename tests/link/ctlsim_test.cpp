@@ -176,3 +176,40 @@ TEST_F(SimLine, EchoAndWriteFaults) {
     EXPECT_TRUE(box.Request(2, other.data(), 4, 0));
     CloseComPort(box.PortHandle);
 }
+
+TEST_F(SimLine, RepliesGoOutAtTheLineRateOneAtATime) {
+    // A reply of 206 bytes: 215 ms at 9600 bit/s. Two requests at once: the second reply is
+    // held back behind the first and leaves 30 ms after it, so that its last byte comes 460 ms
+    // after the requests at the earliest (written at once, both would be here in a moment).
+    sim.SetHandler(40, [](ctlsim::CtlSim&, const Bytes&) {
+        ctlsim::Reply r;
+        r.data.assign(200, 0x5A);
+        return r;
+    });
+    sim.SetLineRate(9600);
+    sim.SetFatePlan([](int) {
+        ctlsim::ReplyFate f;
+        f.quietMs = 30;
+        return f;
+    });
+    Bytes ask = WithCrc({0xCC, 4, 6, 40});
+    ask.insert(ask.end(), ask.begin(), ask.end());
+    const auto asked = std::chrono::steady_clock::now();
+    ASSERT_EQ(write(fd, ask.data(), ask.size()), ssize_t(ask.size()));
+    Bytes in;
+    const auto end = asked + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end && in.size() < 2 * 206) {
+        pollfd p{fd, POLLIN, 0};
+        uint8_t buf[512];
+        const ssize_t n = poll(&p, 1, 50) > 0 ? read(fd, buf, sizeof buf) : 0;
+        if (n > 0) in.insert(in.end(), buf, buf + n);
+    }
+    const auto done = std::chrono::steady_clock::now();
+    Bytes data(200, 0x5A);
+    data.insert(data.begin(), {0x33, 4, 206, 40 | 0x80});
+    const Bytes reply = WithCrc(data);
+    ASSERT_EQ(in.size(), 2 * reply.size());
+    EXPECT_EQ(Bytes(in.begin(), in.begin() + 206), reply);
+    EXPECT_EQ(Bytes(in.begin() + 206, in.end()), reply);
+    EXPECT_GE(done - asked, std::chrono::milliseconds(450));
+}

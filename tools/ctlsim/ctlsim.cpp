@@ -95,11 +95,12 @@ void CtlSim::SetFatePlan(FatePlan plan) {
     planned_.clear();
     planLast_ = {};
     queue_.clear();
+    // A reply already going out goes out whole.
+    std::erase_if(line_, [](const Outgoing& o) { return !o.started; });
     readSends_.clear();
     fateRead_ = 0;
     tally_ = {};
     lastFrame_.clear();
-    lastLost_ = false;
 }
 
 void CtlSim::SetFateRead(int read) {
@@ -107,14 +108,18 @@ void CtlSim::SetFateRead(int read) {
     fateRead_ = read;
     readSends_.clear();
     tally_ = {};
-    tally_.owed = lastLost_ ? 1 : 0;
-    for (const Timed& t : queue_)
-        if (!t.copy && t.at - t.asked > std::chrono::milliseconds(lateAfterMs_)) ++tally_.late;
 }
 
 void CtlSim::SetLateAfterMs(int ms) {
     std::lock_guard<std::mutex> lk(mu_);
     lateAfterMs_ = ms;
+}
+
+void CtlSim::SetLineRate(uint32_t baud) { baud_ = baud; }
+
+std::chrono::nanoseconds CtlSim::ByteTime(const Conn& c) const {
+    const uint32_t baud = baud_;
+    return c.isTcp || baud == 0 ? std::chrono::nanoseconds(0) : std::chrono::nanoseconds(10'000'000'000ll / baud);
 }
 
 FateTally CtlSim::TakeFateTally() {
@@ -131,7 +136,8 @@ void CtlSim::NoteMade(const std::vector<uint8_t>& bytes, Clock::time_point asked
 }
 
 // Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
-void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked) {
+void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked,
+                      Clock::time_point heard) {
     std::lock_guard<std::mutex> lk(mu_);
     const int n = ++planReplies_;
     auto& sends = readSends_[frame];
@@ -142,7 +148,6 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     const auto late = std::chrono::milliseconds(lateAfterMs_);
     // The same frame again soon after a good frame came: a send that asks about that frame.
     const bool repeat = frame == lastFrame_ && goodSinceRequest_ && now - lastAsked_ < late;
-    if (frame != lastFrame_) lastLost_ = false;
     lastFrame_ = frame;
     lastAsked_ = now;
     goodSinceRequest_ = false;
@@ -150,17 +155,16 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     if (fate.lost) {
         planned_[n] = {frame, {}, false, asked};
         ++tally_.lost;
-        lastLost_ = true;
         if (repeat) ++tally_.repeatsLostOrLate;
         return;
     }
     const std::vector<uint8_t> good = out;  // this reply, not broken
     if (fate.broken) out.back() ^= 0x5A, ++tally_.broken;
-    auto due = now + std::chrono::milliseconds(fate.delayMs);
+    auto due = heard + std::chrono::milliseconds(fate.delayMs);
     if (!fate.outOfOrder) due = std::max(due, planLast_);
     auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of, bool copy,
                     bool broken) {
-        queue_.push_back({at, &c, c.fd, bytes, of, copy, broken});
+        queue_.push_back({at, &c, c.fd, bytes, of, copy, broken, fate.quietMs});
         std::stable_sort(queue_.begin(), queue_.end(), [](const Timed& a, const Timed& b) { return a.at < b.at; });
     };
     // A copy goes only while it is young enough, when the fate says so.
@@ -198,7 +202,6 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
             if (fate.staleInstead) {
                 planned_[n] = {frame, copy, true, staleAsked};
                 planLast_ = std::max(planLast_, due);
-                lastLost_ = true;
                 if (repeat) ++tally_.repeatsLostOrLate;
                 return;
             }
@@ -207,7 +210,6 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     planned_[n] = {frame, out, false, asked};
     push(due, out, asked, false, fate.broken);
     if (!fate.outOfOrder) planLast_ = due;
-    if (due - now > late) ++tally_.late;
     // A send that asks again costs a wait when its reply is delayed at all, or broken.
     if (repeat && (due - now > std::chrono::milliseconds(2) || fate.broken)) ++tally_.repeatsLostOrLate;
     const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
@@ -225,6 +227,8 @@ std::vector<CtlSim::Passage> CtlSim::Timeline() {
     return timeline_;
 }
 
+double CtlSim::TimelineMs() const { return std::chrono::duration<double, std::milli>(Clock::now() - made_).count(); }
+
 int CtlSim::TakeOldestReplyMs() {
     std::lock_guard<std::mutex> lk(mu_);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(oldestReply_).count();
@@ -233,35 +237,73 @@ int CtlSim::TakeOldestReplyMs() {
 }
 
 int CtlSim::FlushDue() {
-    std::vector<Timed> due;
     int next = -1;
     {
         std::lock_guard<std::mutex> lk(mu_);
         const auto now = Clock::now();
         auto it = queue_.begin();
         while (it != queue_.end() && it->at <= now) ++it;
-        due.assign(std::make_move_iterator(queue_.begin()), std::make_move_iterator(it));
+        for (auto d = queue_.begin(); d != it; ++d) line_.push_back({std::move(*d), ++lineIds_});
         queue_.erase(queue_.begin(), it);
         if (!queue_.empty())
             next = int(std::chrono::duration_cast<std::chrono::milliseconds>(queue_.front().at - now).count()) + 1;
     }
-    for (Timed& t : due) {
-        // A reply to a connection that has gone since goes nowhere.
-        if (t.conn->fd != t.fd || t.fd < 0) continue;
-        // Noted before it is written, so that a read which takes it and ends at once finds
-        // it on the timeline.
+    const int more = Transmit();
+    return more < 0 ? next : next < 0 ? more : std::min(next, more);
+}
+
+// One reply at a time: the front one starts when it is due and the line has been quiet as
+// long as it asks, and is written as far as the line rate has carried it.
+int CtlSim::Transmit() {
+    for (;;) {
+        int fd;
+        uint64_t id;
+        std::vector<uint8_t> chunk;
         {
             std::lock_guard<std::mutex> lk(mu_);
-            NoteSent(t.asked, t.bytes, t.copy);
-            if (!t.broken) goodSinceRequest_ = true;
-            if (!t.broken && !t.copy) NoteMade(t.bytes, t.asked);
+            if (line_.empty()) return -1;
+            Outgoing& o = line_.front();
+            // A reply to a connection that has gone since goes nowhere.
+            if (o.t.conn->fd != o.t.fd || o.t.fd < 0) {
+                line_.erase(line_.begin());
+                continue;
+            }
+            const auto now = Clock::now();
+            if (!o.started) {
+                const auto earliest = std::max(o.t.at, lineQuiet_ + std::chrono::milliseconds(o.t.quietMs));
+                if (now < earliest)
+                    return int(std::chrono::duration_cast<std::chrono::milliseconds>(earliest - now).count()) + 1;
+                // Noted before it is written, so that a read which takes it and ends at once
+                // finds it on the timeline.
+                o.started = true;
+                o.start = now;
+                NoteSent(o.t.asked, o.t.bytes, o.t.copy);
+            }
+            // A byte is written as it begins to go: the far end has it a byte's time later,
+            // the last one as the reply's time on the line ends.
+            const auto byte = ByteTime(*o.t.conn);
+            const size_t carried = byte.count() == 0 ? o.t.bytes.size()
+                                                      : std::min(o.t.bytes.size(), size_t((now - o.start) / byte) + 1);
+            if (carried == o.done) {
+                const auto at = o.start + byte * int64_t(o.done);
+                return std::max(1, int(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1);
+            }
+            fd = o.t.fd;
+            id = o.id;
+            chunk.assign(o.t.bytes.begin() + long(o.done), o.t.bytes.begin() + long(carried));
+            o.done = carried;
         }
-        if (WriteAll(t.fd, t.bytes.data(), t.bytes.size())) {
-            std::lock_guard<std::mutex> lk(mu_);
-            ++replies_;
-        }
+        const bool ok = WriteAll(fd, chunk.data(), chunk.size());
+        std::lock_guard<std::mutex> lk(mu_);
+        if (line_.empty() || line_.front().id != id) continue;
+        Outgoing& o = line_.front();
+        if (o.done < o.t.bytes.size() && ok) continue;
+        lineQuiet_ = std::max(Clock::now(), o.start + ByteTime(*o.t.conn) * int64_t(o.t.bytes.size()));
+        if (ok && !o.t.broken) goodSinceRequest_ = true;
+        if (ok && !o.t.broken && !o.t.copy) NoteMade(o.t.bytes, o.t.asked);
+        if (ok) ++replies_;
+        line_.erase(line_.begin());
     }
-    return next;
 }
 
 void CtlSim::SetPassword(const std::string& pw) {
@@ -478,6 +520,25 @@ bool CtlSim::WriteAll(int fd, const uint8_t* p, size_t n) {
     return done == n;
 }
 
+bool CtlSim::WritePaced(const Conn& c, const uint8_t* p, size_t n) {
+    const auto byte = ByteTime(c);
+    if (byte.count() == 0) return WriteAll(c.fd, p, n);
+    const auto start = Clock::now();
+    size_t done = 0;
+    while (done < n) {
+        const auto now = Clock::now();
+        const size_t carried = std::min(n, size_t((now - start) / byte) + 1);  // as in Transmit
+        if (carried > done) {
+            if (!WriteAll(c.fd, p + done, carried - done)) return false;
+            done = carried;
+        } else if (!Pause(std::max(1, int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             start + byte * int64_t(done) - now).count()) + 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void CtlSim::Run() {
     uint8_t buf[512];
     while (running_) {
@@ -625,12 +686,15 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         std::lock_guard<std::mutex> lk(mu_);
         planned = bool(plan_);
     }
+    // The request is heard when its last byte has come at the line rate.
+    const auto heard = asked + ByteTime(c) * int64_t(frame.size());
     if (planned) {
-        Schedule(c, frame, std::move(out), asked);
+        Schedule(c, frame, std::move(out), asked, heard);
         return;
     }
 
-    if (!Pause(f.firstByteDelayMs)) return;
+    const int hearing = int(std::chrono::duration_cast<std::chrono::milliseconds>(heard - Clock::now()).count());
+    if (!Pause(std::max(hearing, 0) + f.firstByteDelayMs)) return;
     if (!f.noise.empty() && !WriteAll(c.fd, f.noise.data(), f.noise.size())) return;
     {
         // Noted before it is written, as the queued replies are.
@@ -639,13 +703,14 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         if (!f.badCrc) NoteMade(out, asked);
     }
     if (f.gapAfterByte >= 0 && size_t(f.gapAfterByte) < out.size()) {
-        if (!WriteAll(c.fd, out.data(), size_t(f.gapAfterByte)) || !Pause(f.gapMs)) return;
-        if (!WriteAll(c.fd, out.data() + f.gapAfterByte, out.size() - size_t(f.gapAfterByte))) return;
-    } else if (!WriteAll(c.fd, out.data(), out.size())) {
+        if (!WritePaced(c, out.data(), size_t(f.gapAfterByte)) || !Pause(f.gapMs)) return;
+        if (!WritePaced(c, out.data() + f.gapAfterByte, out.size() - size_t(f.gapAfterByte))) return;
+    } else if (!WritePaced(c, out.data(), out.size())) {
         return;
     }
-    if (f.duplicateReply && Pause(f.duplicateDelayMs)) WriteAll(c.fd, out.data(), out.size());
+    if (f.duplicateReply && Pause(f.duplicateDelayMs)) WritePaced(c, out.data(), out.size());
     std::lock_guard<std::mutex> lk(mu_);
+    lineQuiet_ = Clock::now();
     ++replies_;
 }
 

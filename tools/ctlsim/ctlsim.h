@@ -1,5 +1,7 @@
 // A controller that answers the frame protocol over a pseudo-terminal or a loopback TCP
-// port, for the tests and for trying the program without hardware.
+// port, for the tests and for trying the program without hardware. Over the pseudo-terminal
+// its replies may go out at a line rate (SetLineRate), byte by byte as a serial line carries
+// them, and a request counts as heard when its last byte would have come at that rate.
 //
 // It runs on its own thread. Requests are checked like a real device does: a frame with a
 // bad CRC, or addressed to another controller, is ignored; a wrong length gets the negative
@@ -51,9 +53,10 @@ struct Faults {
 // copy of it follows, and whether a copy of an earlier reply goes out instead of it or just
 // before it. A controller busy with a late reply holds back the replies after it: a reply
 // never goes out before the one to the request before it, unless that one was late out of
-// order.
+// order, and one reply at a time goes out on the line.
 struct ReplyFate {
-    int delayMs = 0;           // after the request came
+    int delayMs = 0;           // after the request was heard
+    int quietMs = 0;           // the line quiet this long at least before it (and its copies)
     bool lost = false;         // never answered: no reply and no copy
     bool outOfOrder = false;   // late without holding back the replies after it
     bool broken = false;       // a wrong CRC (and so its copies)
@@ -100,10 +103,6 @@ private:
 // What a plan made of the replies since SetFateRead.
 struct FateTally {
     int requests = 0;
-    int late = 0;     // replies due later than SetLateAfterMs after their request (late or held
-                      // back), and such replies still on their way when the read began
-    int owed = 0;     // 1: the read began right after a request with a send whose reply the
-                      // plan lost (never answered, or a stale copy in its place)
     int lost = 0;     // requests never answered
     int stale = 0;    // stale copies sent (instead of a reply or before it)
     int doubled = 0;  // replies sent twice
@@ -158,8 +157,12 @@ public:
     // A new read: the sends and the distinct requests of the plan's keys, and the tally,
     // count from here; read is the key's read number.
     void SetFateRead(int read);
-    // Replies the plan puts later than this after their request are tallied as late (ms).
+    // A send of the frame just sent, again within this long of it, after a good frame came,
+    // asks about that frame (see FateTally), ms.
     void SetLateAfterMs(int ms);
+    // Replies over the pseudo-terminal go out at this rate, 10 bits a byte, and a request is
+    // heard that long after its first byte (0: every reply written at once, as heard).
+    void SetLineRate(uint32_t baud);
     FateTally TakeFateTally();
     void ClearFaults() { SetFaults(Faults{}); }
     // A write (function 2) must carry this password; empty: any password.
@@ -186,6 +189,8 @@ public:
         std::vector<uint8_t> bytes;
     };
     std::vector<Passage> Timeline();
+    // Now, on the timeline's clock (ms since the simulator was made).
+    double TimelineMs() const;
     // Waits up to timeoutMs until at least n requests have been accepted.
     bool WaitForRequests(size_t n, int timeoutMs);
 
@@ -219,15 +224,31 @@ private:
         std::chrono::steady_clock::time_point asked;  // when the request it answers came
         bool copy = false;    // sent twice or stale: its age tells nothing of a late controller
         bool broken = false;
+        int quietMs = 0;      // the line quiet this long before it
+    };
+    // A due reply on the line, going out (started) byte by byte at the line rate.
+    struct Outgoing {
+        Timed t;
+        uint64_t id = 0;
+        bool started = false;
+        std::chrono::steady_clock::time_point start{};
+        size_t done = 0;  // bytes written
     };
     void Run();
     void Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out,
-                  std::chrono::steady_clock::time_point asked);
+                  std::chrono::steady_clock::time_point asked, std::chrono::steady_clock::time_point heard);
+    // The time one byte takes on the connection's line (0: no pacing).
+    std::chrono::nanoseconds ByteTime(const Conn& c) const;
+    // Writes a reply at the line rate, the thread waiting meanwhile (replies not planned).
+    bool WritePaced(const Conn& c, const uint8_t* p, size_t n);
     // A reply went out (locked).
     void NoteSent(std::chrono::steady_clock::time_point asked, const std::vector<uint8_t>& bytes, bool copy = false);
     // A good reply went out (locked): it becomes the latest of the line's replies.
     void NoteMade(const std::vector<uint8_t>& bytes, std::chrono::steady_clock::time_point asked);
     int FlushDue();  // writes what is due; ms until the next one (-1: none)
+    // The line's side of FlushDue: what the front reply may write by now; ms until it may
+    // write more (-1: nothing on the line).
+    int Transmit();
     void Feed(Conn& c, const uint8_t* p, size_t n);
     void Parse(Conn& c);
     void Answer(Conn& c, const std::vector<uint8_t>& frame);
@@ -257,9 +278,12 @@ private:
     FateTally tally_;
     bool goodSinceRequest_ = false;  // a good frame went out since the last request came ...
     std::vector<uint8_t> lastFrame_;  // ... which was this one
-    bool lastLost_ = false;           // a send of it in a row lost its reply
     std::chrono::steady_clock::time_point lastAsked_{};
     std::vector<Timed> queue_;
+    std::vector<Outgoing> line_;                      // due replies, the one going out first
+    uint64_t lineIds_ = 0;
+    std::chrono::steady_clock::time_point lineQuiet_{};  // when the line's last reply byte went
+    std::atomic<uint32_t> baud_{0};
     int faultRequests_ = 0;  // requests answered since SetFaults
     std::vector<std::vector<uint8_t>> requests_;
     std::vector<uint8_t> raw_;

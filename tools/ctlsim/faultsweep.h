@@ -1,6 +1,9 @@
 // A seeded sweep of the program's archive and log reads against the simulated controller,
-// over TCP or a pseudo-terminal (a direct line at 115200 bit/s, the port kept open or opened
-// and closed for every request). A seed draws a case: a sequence of two to four reads of
+// over TCP or a pseudo-terminal (a direct line at 115200 or 9600 bit/s, the simulator's
+// replies paced at that rate, the port kept open or opened and closed for every request).
+// A wait is the reply time and what one send costs on the line (the TCP send pause, or 256
+// characters of 10 bits at the line rate); the horizon is three waits. A seed draws a case:
+// a sequence of two to four reads of
 // different kinds and periods (overlapping ones, the same again, a start before the oldest
 // record, past the newest, inside a gap of the archive, empty periods, short logs, one log
 // record per reply with two alike events in a row), the controller's content and answer
@@ -11,8 +14,9 @@
 // The fate of a reply follows from its request's key: the read of the sequence, the
 // request's bytes and how many times those bytes were sent in the read (and, for table rows,
 // which distinct request of the read it is), never from a running count of the requests, so
-// that a send made by one engine and not by another shifts nothing. The seeded draws hash the
-// seed, the read, the bytes and the send.
+// that a send made by one engine and not by another shifts nothing (but for the in-order
+// controller, which counts every send). The seeded draws hash the seed, the read, the bytes
+// and the send.
 //
 // Modes:
 //  - Faults: the sequence is read once with every reply on time (the clean reads), then again
@@ -21,11 +25,10 @@
 //    back the replies after it; late out of order; sent twice (a copy 0.2-0.6 s or 0.05-2
 //    waits later); a stale copy of a reply made any time earlier on the line, in place of the
 //    reply or just before it; broken. It draws pauses between the reads of none to five
-//    horizons (hgcbox::HorizonMs) and "Да" to one to five questions in a row. Each seed runs
-//    twice on the same schedule, each run on its own line to a controller of the same
-//    content: by the plain send-wait-take loop (hgcbox::Plain) and by the engine. A
-//    controller that ignores the index or the start is judged against the clean reads of one
-//    that heeds them.
+//    horizons and "Да" to 10 to 50 questions in a row. Each seed runs twice on the same
+//    schedule, each run on its own line to a controller of the same content: by the plain
+//    send-wait-take loop (hgcbox::Plain) and by the engine. A controller that ignores the
+//    index or the start is judged against the clean reads of one that heeds them.
 //  - Late: as Faults with the engine only, with replies and copies later than the horizon:
 //    only the readers' content checks stand, so wrong runs are counted, not forbidden.
 //  - Mild: replies late by less than the engine's reply time only, two or three tries: every
@@ -34,9 +37,17 @@
 //    normal engine, each on its own line to a controller of the same content. The normal
 //    reads keep what the plain ones keep, show the same boxes, send the same frames save
 //    confirming sends (the same frame again right after, as many as
-//    hgcbox::ConfirmingSends counts), and take at most 1.05 times as long plus 2 ms a request,
-//    one round trip (the plain loop's time per request) per confirming send and the time
-//    hgcbox::ListenedMs counts.
+//    hgcbox::ConfirmingSends counts), and take at most 1.05 times as long plus 2 ms a request
+//    and one round trip (the plain loop's time per request) per confirming send.
+//  - InOrder: a busy controller that answers every send in turn (tries and confirming sends
+//    too) from one queue: every k-th reply (k from 3 to 15, counted over all sends) is 1 to 4
+//    waits late and holds back the replies after it, which then leave back to back or 30 ms
+//    apart; the others come within a quarter of the reply time. Long reads (up to hundreds
+//    of requests: a day of 5-minute records, logs of one record per reply), reply times up
+//    to 2 s, TCP or the pty at 9600 or 115200 bit/s, "Да" to every question. The engine's
+//    clean reads and faulty reads, and the plain loop's faulty reads on a line of its own,
+//    are judged as Faults ones, but strictly: no run is beyond the horizon, and the time
+//    allows nothing for late replies (the plain loop waits for them too).
 //
 // The invariant of a faulty read, against the clean read of the same read: it keeps the clean
 // read's records from the start, each once, in order, with no hole; the record that raised a
@@ -53,24 +64,27 @@
 // The floor of a faulty read is the plain loop's read of it. Where that keeps exactly its
 // clean read's records and tells the user nothing more than its clean read (notices and
 // questions answered "Нет"), the engine's read must keep the same records, tell the user the
-// same, ask no more questions (answered "Да"), and take no longer than 1.05 times the plain
-// read plus 2 ms a request (of the read that sent more), plus one wait for each reply the
-// schedule put late (its own or held back, and those of the read before still on their way
-// when it begins), one round trip (the plain loop's time per request of its clean read) for
-// each confirming send, one wait more for each confirming send whose reply the schedule
-// lost, broke, put a stale copy in place of or delayed, one wait when the read begins right after a
-// request whose reply the schedule lost (a failed request's reply may be awaited before the
-// next request), and the engine's ListenedMs. A run that does not is "worse than the plain
-// loop"; a run worse by its time alone is run again, three times at most. Where the plain
-// read is wrong, the invariant alone stands.
+// same, ask no more questions (answered "Да"), send the plain loop's frames save confirming
+// sends (a frame again right after itself, no more of them than hgcbox::ConfirmingSends
+// counts), and take no longer than 1.05 times the plain read plus 2 ms a request (of the
+// read that sent more), one round trip (the plain loop's time per request of its clean read)
+// for each confirming send and, in Faults mode, one wait more for each confirming send whose
+// reply the schedule lost, broke, put a stale copy in place of or delayed (a send the plain
+// loop never made). A try of the plain loop that began as a reply began to come (within
+// 10 ms) may send again where the engine's try found that reply waiting and sent nothing:
+// such a frame of the plain loop may be missing from the engine's; the other way round the
+// run is run again. A run that does not hold is "worse than the plain loop"; a run worse by
+// its time alone is run again, three times at most. Where the plain read is wrong, the
+// invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
-// not count), and the engine's waits report the longest stretch in which they were not run
-// (the process was starved). A faulty run in which the two add up to more than the horizon on
-// the engine's line is judged as a Late one ("beyond"). A faulty read in which a wait of
-// either run stalled is not judged by its time (a stall of 20 ms or more), nor against the
-// plain loop at all (a stall of a quarter wait or more); such runs are counted as "stalled".
+// not count), and a watchdog thread the longest stretch by which its own short sleeps
+// overran (the process was kept from running, whatever the engine itself was doing). A
+// Faults run in which the two add up to more than the horizon on the engine's line is judged
+// as a Late one ("beyond"). A faulty read in which either run was kept from running is not
+// judged by its time (a stall of 20 ms or more), nor against the plain loop at all (a stall
+// of a quarter wait or more); such runs are counted as "stalled".
 // A mild run in which the two reach the reply time is "disturbed": it must still keep no
 // wrong record, but is not held to completeness. A healthy pair that differs while they
 // reach a wait, or whose time does not hold, is run again (three times at most; the best
@@ -78,8 +92,7 @@
 // is counted as stalled, not judged.
 //
 // A run sets the program's globals it needs (engine, program folder, table image, the
-// question handler, the message pump, QVR_COM96) and puts them back afterwards; one run at a
-// time per process.
+// question handler, QVR_COM96) and puts them back afterwards; one run at a time per process.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -91,10 +104,13 @@
 
 namespace ctlsim {
 
-enum class SweepMode { Faults, Mild, Healthy, Late };
+enum class SweepMode { Faults, Mild, Healthy, Late, InOrder };
 
+// FiveMinute: the moisture analyser's (8 records a reply); ChromFiveMinute: the
+// chromatograph's (2 a reply).
 enum class SweepKind {
-    ChromHourly, WmtHourly, Daily, FiveMinute, DiagByIndex, AuditByIndex, DiagByPeriod, AuditByPeriod
+    ChromHourly, WmtHourly, Daily, FiveMinute, DiagByIndex, AuditByIndex, DiagByPeriod, AuditByPeriod,
+    ChromFiveMinute
 };
 
 // One read of a sequence.
@@ -113,8 +129,8 @@ enum class SweepLine { Tcp, Pty, PtyClosing };
 // The controller's content, the same for every read of a case (but for what the reads add).
 // Archives: hourly of both devices 24.10.26 00:00 .. 26.10.26 00:00 with the clock going
 // back over 25.10 03:00..03:59, daily of the chromatograph 27.02.26 .. 20.03.26, 5-minute
-// of the moisture analyser over the same two days as the hourly ones. Logs from index 500,
-// distinct events from 01.12.26 00:00.
+// of both devices over the same two days as the hourly ones. Logs from index 500, distinct
+// events from 01.12.26 00:00, one an hour.
 struct SweepContent {
     bool gap = false;   // the archives miss 25.10 06:00..08:59 and 06.03 .. 08.03
     int diagRecords = 60, auditRecords = 44;
@@ -128,6 +144,7 @@ struct SweepCase {
     std::vector<SweepRead> reads;
     SweepContent content;
     SweepLine line = SweepLine::Tcp;
+    int baud = 115200;            // pty lines: the line rate
     ArchiveSim::Style style = ArchiveSim::Style::Filter;
     bool ignoreIndex = false;     // a log controller that answers every request of a read from its first index
     bool plainReference = false;  // the clean reads from a controller that heeds the start and the index
@@ -150,21 +167,24 @@ struct SweepResult {
     bool plainComplete = true;  // faults: every plain read kept its clean records and told nothing more
     bool plainWrong = false;    // faults: a plain read broke the invariant
     std::string plainShort;     // faults: the first plain read that was not so, with its trace
-    int lateMs = 0;             // the oldest reply plus the longest stall of the engine's waits, ms
+    int lateMs = 0;             // the oldest reply plus the longest stall of the engine's run, ms
     int horizonMs = 0;
+    std::vector<int> firstRequestMs;  // faulty reads of the engine: from the read's start to its first
+                                      // request reaching the controller, ms (-1: none)
     uint32_t confirms = 0;      // confirming sends of the engine
     double seconds = 0, plainSeconds = 0;
     std::string caught;         // the first faulty read whose date check asked what the clean one did not
     std::string short_;         // the first read judged that was not complete: what it kept and showed
     std::string wrong;          // what broke the invariant, with the reads' story; empty when none
     bool slow = false;          // ... worse by its time alone
+    bool raced = false;         // ... or by a frame sent as a reply began to come
     std::string worse;          // faults: the first read worse than the plain loop's, and how
 };
 
 // The case of a seed in a mode.
 SweepCase DrawSweepCase(uint64_t seed, SweepMode mode);
 
-// The engine's wait for a case's line (reply time and what one send costs), ms.
+// A wait on a case's line (the reply time and what one send costs), ms.
 int SweepWaitMs(const SweepCase& c);
 
 SweepResult RunSweepCase(const SweepCase& c);
