@@ -176,6 +176,14 @@ std::string Describe(const SweepRead& r) {
 
 // ------------------------------------------------------------------ what a read showed
 
+std::string Hex(const Bytes& b) {
+    std::string s;
+    char x[4];
+    for (uint8_t v : b) std::snprintf(x, sizeof x, "%02X", v), s += x;
+    return s;
+}
+
+
 struct Box {
     std::string text;
     bool question = false;
@@ -194,7 +202,8 @@ struct Outcome {
     std::vector<CtlSim::Passage> line;  // what crossed the line
     double startMs = 0;       // when the read began, on the line's clock
     int stallMs = 0;          // the longest the process was kept from running
-    uint32_t confirms = 0;    // the engine's confirming sends
+    uint32_t confirms = 0;    // the engine's confirming sends ...
+    uint32_t listenedMs = 0;  // ... and its listens after a copy given again to one
     FateTally tally;          // what the fate plan made of the replies
 
     // From the read's start to its first request, ms (-1: none).
@@ -252,8 +261,7 @@ struct Outcome {
         char b[24];
         for (const CtlSim::Passage& p : line) {
             std::snprintf(b, sizeof b, "\n      %9.1f %s ", p.ms, p.reply ? "<" : ">");
-            s += b;
-            for (uint8_t v : p.bytes) std::snprintf(b, sizeof b, "%02X", v), s += b;
+            s += b + Hex(p.bytes);
         }
         return s;
     }
@@ -474,7 +482,7 @@ public:
         ui.openWait = [&user](int) -> qvr::IProgress* { return &user; };
         Outcome o;
         o.size = RecordSize(r.kind);
-        const uint32_t confirms = box->ConfirmingSends();
+        const uint32_t confirms = box->ConfirmingSends(), listened = box->ListenedMs();
         stallMs_ = std::max(stallMs_, stage_.watchdog.TakeLongestMs());
         o.startMs = sim.TimelineMs();
         const auto t0 = Clock::now();
@@ -492,6 +500,7 @@ public:
         o.stallMs = stage_.watchdog.TakeLongestMs();
         stallMs_ = std::max(stallMs_, o.stallMs);
         o.confirms = box->ConfirmingSends() - confirms;
+        o.listenedMs = box->ListenedMs() - listened;
         o.boxes = user.boxes_;
         o.status = user.status_;
         o.requests = sim.Requests().size() - before;
@@ -638,13 +647,6 @@ std::string Seconds(double s) {
     return b;
 }
 
-std::string Hex(const Bytes& b) {
-    std::string s;
-    char x[4];
-    for (uint8_t v : b) std::snprintf(x, sizeof x, "%02X", v), s += x;
-    return s;
-}
-
 // A frame sent, and whether a reply began to come within kRaceMs of it.
 struct Sent {
     Bytes frame;
@@ -736,13 +738,14 @@ std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double
         return "";
     }
     // The slack a request is the jitter of its exchange: counted for every request either
-    // read sent. A confirming send costs a round trip, and (the controller answering each
-    // send on its own) a wait when the schedule did not answer it at once.
+    // read sent. A confirming send costs a round trip, a listen when the copy came again
+    // (hgcbox::ListenedMs), and (the controller answering each send on its own) a wait when
+    // the schedule did not answer it at once.
     const FateTally& t = e.tally;
     const int unanswered = c.mode == SweepMode::InOrder ? 0 : t.repeatsLostOrLate;
     const size_t requests = std::max(p.requests, e.requests);
     const double bound = kSlack * p.seconds + kSlackPerRequest * double(requests) + rtt * e.confirms +
-                         wait / 1000.0 * unanswered;
+                         e.listenedMs / 1000.0 + wait / 1000.0 * unanswered;
     if (e.seconds <= bound) return "";
     return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
            std::to_string(p.requests) + " requests, the engine " + std::to_string(e.requests) + "; " +
@@ -844,6 +847,7 @@ struct HealthyPass {
     std::vector<Outcome> reads;
     std::vector<Sent> frames;  // every request the controller took
     uint32_t confirms = 0;
+    uint32_t listenedMs = 0;
     double seconds = 0;
     int lateMs = 0;
     std::string error;
@@ -861,6 +865,7 @@ HealthyPass RunHealthyPass(Stage& stage, const SweepCase& c, bool plain) {
     p.reads = line.Pass(false);
     p.lateMs = line.TakeLateMs();
     p.confirms = line.box->ConfirmingSends();
+    p.listenedMs = line.box->ListenedMs();
     for (const Outcome& o : p.reads) {
         p.seconds += o.seconds;
         for (Sent& s : SentOn(o.line)) p.frames.push_back(std::move(s));
@@ -919,7 +924,8 @@ SweepResult RunHealthy(const SweepCase& c) {
         bestPlain = std::min(bestPlain, plain.seconds);
         const size_t requests = plain.frames.empty() ? 1 : plain.frames.size();
         rtt = bestPlain / double(requests);
-        const double bound = bestPlain * kSlack + kSlackPerRequest * double(requests) + normal.confirms * rtt;
+        const double bound =
+            bestPlain * kSlack + kSlackPerRequest * double(requests) + normal.confirms * rtt + normal.listenedMs / 1000.0;
         res.seconds = best;
         res.plainSeconds = bestPlain;
         if (best <= bound) return res;
@@ -1034,7 +1040,7 @@ SweepCase DrawInOrderCase(uint64_t seed) {
         c.reads.push_back(r);
     }
 
-    c.name = CaseName(seed, c) + "; every " + std::to_string(every) + "th reply 1-4 waits late, held back ones " +
+    c.name = CaseName(seed, c) + "; one reply in " + std::to_string(every) + " 1-4 waits late, held back ones " +
              (quietMs ? std::to_string(quietMs) + " ms apart" : "back to back") + "; reads:";
     for (size_t i = 0; i < c.reads.size(); ++i) c.name += " " + std::to_string(i + 1) + ") " + Describe(c.reads[i]);
 
