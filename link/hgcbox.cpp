@@ -221,11 +221,6 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 
-uint32_t hgcbox::HorizonMs() const {
-    const uint32_t send = LinkKind == 2 ? TcpSendDelayMs : 256u * 10u * 1000u / std::max<uint32_t>(Baud, 1);
-    return ReplyAccount::kHorizonWaits * (ReplyMs + send);
-}
-
 double hgcbox::RtsHoldSeconds(uint32_t n, uint32_t baud) {
     float bitTime = 1.0f / float(baud ? baud : 1);
     return double(float(n + 1) * 10.0f * bitTime);
@@ -263,10 +258,7 @@ bool hgcbox::ReopenPort() {
 }
 
 bool hgcbox::ReopenPortLocked() {
-    if (PortHandle >= 0) {
-        CloseComPort(PortHandle);
-        PortHandle = kNoPort;
-    }
+    ClosePort();
     auto end = Clock::now() + std::chrono::seconds(FreePortWait);
     while (Clock::now() < end) {
         PortHandle = OpenComPort(ComPort, Baud, 8, 0, 0, 1000, 1000, 1, 0);
@@ -283,7 +275,8 @@ bool hgcbox::ReopenPortLocked() {
     }
     SetPortTimeouts(PortHandle, kMaxDword, 0, 0);
     SetDtr(PortHandle, true);
-    if (!Pause(100)) {
+    if (!Pause(100)) {  // Esc: the port is not left open
+        ClosePort();
         Result = kResultAborted;
         return false;
     }
@@ -291,7 +284,15 @@ bool hgcbox::ReopenPortLocked() {
 }
 
 void hgcbox::Purge() {
-    if (PortHandle >= 0) PurgePort(PortHandle);
+    if (PortHandle < 0) return;
+    PurgePort(PortHandle);
+    m_InAt = m_InEnd = 0;
+}
+
+void hgcbox::ClosePort() {
+    if (PortHandle >= 0) CloseComPort(PortHandle);
+    PortHandle = kNoPort;
+    m_InAt = m_InEnd = 0;
 }
 
 // The engine's stop flag (cleared when seen), or Esc in the window of a long read: the
@@ -408,45 +409,32 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
     const uint64_t key = ReplyAccount::Hash(TxBuf + 3, length - 5);
     // The plain loop takes whatever answers a send, as any request that carries no records.
     const bool records = read && !Plain;
-    m_Account.Begin(key, function, records, records ? *read : nullptr, Ms(HorizonMs()), Clock::now());
-    int attempts = tries;
-    // A reply still owed to a request of this kind that ended unanswered would be taken for
-    // this one's: it is awaited first, for one wait at most, the line read meanwhile.
-    if (records && !AwaitFailed(res)) attempts = 0;
-    for (int i = 0; i < attempts; ++i) {
+    m_Account.Begin(key, function, records, records ? *read : nullptr);
+    m_Sent = false;
+    for (int i = 0; i < tries; ++i) {
         if (AbortSeen()) {
             res = kResultAborted;
             break;
         }
-        Transact(length, i + 1 == attempts);
+        Transact(length);
         res = Result;
-        // A reply in doubt: the request goes out again at once, and that is no new try.
+        // A copy nothing explains: the request goes out again at once, and that is no new try.
         if (res == kResultConfirm) {
             ++m_Confirms;
             --i;
             continue;
         }
-        // A try that ended with no answer after a reply was put aside: see TakeAside. (A
-        // broken reply came, though: asked once more while a try is left.)
-        const bool noAnswer = res == kResultNoReply || res == kResultGap || (res == kResultBadCrc && i + 1 == attempts);
-        if (noAnswer && records) {
-            if (const std::vector<uint8_t>* aside = m_Account.TakeAside(Clock::now())) {
-                std::memcpy(RxBuf, aside->data(), aside->size());
-                res = kResultOk;
-            }
-        }
         // An abort inside a try ends the request, not just that try; so does a line that
-        // hung up (another try would only fail the same way), and a take put in doubt.
-        if (res == kResultOk || res == kResultAborted || res == kResultInDoubt || m_LineDown) break;
+        // hung up (another try would only fail the same way).
+        if (res == kResultOk || res == kResultAborted || m_LineDown) break;
     }
     const bool noAnswer = res == kResultNoReply || res == kResultGap || res == kResultBadCrc;
     if (noAnswer && records && m_Account.InDoubt()) res = kResultInDoubt;
-    m_Account.End(res == kResultOk);
+    m_Account.End(res == kResultOk || res == kResultNegative);
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
-        CloseComPort(PortHandle);
-        PortHandle = kNoPort;
+        ClosePort();
         Pause(150);  // Esc ends it; the reader sees Esc itself
     }
     if (Abort) Abort = 0;
@@ -485,21 +473,25 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     bool ok = PortHandle >= 0;
     auto writeEnd = Clock::now() + std::chrono::seconds(2) + hold;
     while (ok && done < n) {
-        if (AbortSeen()) {
-            ClearPortErrors(PortHandle);
-            if (direct) SetRts(PortHandle, false);
-            res = kResultAborted;
-            return false;
-        }
         ssize_t w = ::write(PortHandle, out.data() + done, n - done);
         if (w > 0) {
             done += size_t(w);
-        } else if (w < 0 && (errno == EAGAIN || errno == EINTR) && Clock::now() < writeEnd) {
+            continue;
+        }
+        if (w < 0 && (errno == EAGAIN || errno == EINTR) && Clock::now() < writeEnd) {
+            // The line's flow control holds the send: the window stays alive and Esc ends it.
+            qvr::ProcessMessages();
+            if (AbortSeen()) {
+                ClearPortErrors(PortHandle);
+                if (direct) SetRts(PortHandle, false);
+                res = kResultAborted;
+                return false;
+            }
             pollfd p{PortHandle, POLLOUT, 0};
             poll(&p, 1, kSliceMs);
-        } else {
-            ok = false;
+            continue;
         }
+        ok = false;
     }
     if (!ok) {
         ClearPortErrors(PortHandle);
@@ -514,24 +506,32 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     return true;
 }
 
-// One byte of the reply if one waits: 1 with b set, 0 when none, -1 on a failed TCP receive.
-int hgcbox::ReceiveByte(uint8_t& b, uint32_t& res) {
+// Reads what waits on the line into the engine's input when none is left there: 1 when
+// bytes are in, 0 when none wait, -1 when the TCP peer closed the connection or the receive
+// failed (res set).
+int hgcbox::ReadLine(uint32_t& res) {
+    if (m_InAt < m_InEnd) return 1;
+    m_InAt = m_InEnd = 0;
     if (LinkKind == 2) {
-        int avail = 0;
-        if (Socket < 0 || ioctl(Socket, FIONREAD, &avail) != 0) {
+        if (Socket < 0) {
             res = kResultRecvFailed;
             return -1;
         }
-        if (avail <= 0) return 0;
-        if (recv(Socket, &b, 1, 0) != 1) {
-            res = kResultRecvFailed;
-            return -1;
+        const ssize_t r = recv(Socket, m_In, sizeof m_In, MSG_DONTWAIT);
+        if (r > 0) {
+            m_InEnd = size_t(r);
+            return 1;
         }
-        return 1;
+        if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
+        res = kResultRecvFailed;
+        return -1;
     }
     if (PortHandle < 0) return 0;
-    ssize_t r = ::read(PortHandle, &b, 1);
-    if (r == 1) return 1;
+    const ssize_t r = ::read(PortHandle, m_In, sizeof m_In);
+    if (r > 0) {
+        m_InEnd = size_t(r);
+        return 1;
+    }
     if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) ClearPortErrors(PortHandle);
     return 0;
 }
@@ -540,6 +540,7 @@ int hgcbox::ReceiveByte(uint8_t& b, uint32_t& res) {
 // (a serial adapter pulled, the far end of the line closed, a TCP peer gone): no byte will
 // come any more, so the caller ends its wait instead of polling a line that stays "ready".
 bool hgcbox::WaitForInput(int timeoutMs) {
+    if (m_InAt < m_InEnd) return true;
     int fd = LinkKind == 2 ? Socket : PortHandle;
     timeoutMs = std::clamp(timeoutMs, 1, kSliceMs);
     if (fd < 0) {
@@ -560,15 +561,25 @@ bool hgcbox::WaitForInput(int timeoutMs) {
     return true;
 }
 
+// Feeds the engine's input to the gatherer until a whole frame that is not skipped comes
+// (what follows it stays in the input): its verdict, or Drop when the input ran out first.
+hgcbox::Frame hgcbox::FeedInput(FrameGatherer& gather) {
+    while (m_InAt < m_InEnd) {
+        if (!gather.Feed(m_In[m_InAt++], [this](uint8_t a) { return AddressOk(a); })) continue;
+        const Frame f = Judge(gather.Frame());
+        if (f != Frame::Drop) return f;
+    }
+    return Frame::Drop;
+}
+
 // Takes in what the line still delivers before a frame goes out, so that a reply that came
 // too late for an earlier try is not taken for this one's: its frames are judged like any
 // other. When one of them is the running request's answer (a late reply to one of its
-// earlier sends) it is left in RxBuf and nothing needs to go out; when one is in doubt, or
-// broken, the send goes out at once (it asks again about the reply in doubt). What waits is
-// read; while a frame is in progress, the line is read on until it has been quiet for
-// InterByteMs, so that frame is taken whole. Never longer than ReplyMs plus the time of a
-// longest frame at the line rate, and the window is kept alive. Failed: an abort or a TCP
-// peer gone (res).
+// earlier sends) it is left in RxBuf and nothing needs to go out; when one is a copy to ask
+// about, the send goes out at once (and asks about it). What waits is read; while a frame is
+// in progress, the line is read on until it has been quiet for InterByteMs, so that frame is
+// taken whole. Never longer than ReplyMs plus the time of a longest frame at the line rate,
+// and the window is kept alive. Failed: an abort or a TCP peer gone (res).
 hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
     const int fd = LinkKind == 2 ? Socket : PortHandle;
     if (fd < 0) return Drain::Quiet;
@@ -581,88 +592,32 @@ hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
     bool drained = false;
     FrameGatherer gather(RxBuf);
     for (;;) {
-        const int got = TakeInStrays(gather, res);
-        if (got < 0) return Drain::Failed;
-        if (got == 2) return Drain::Answered;
-        if (got == 3) return Drain::Confirm;
+        qvr::ProcessMessages();
+        if (AbortSeen()) {
+            res = kResultAborted;
+            return Drain::Failed;
+        }
+        const int got = ReadLine(res);
+        if (got < 0) {
+            m_LineDown = true;
+            return Drain::Failed;
+        }
         const auto now = Clock::now();
         if (got > 0) {
+            const Frame f = FeedInput(gather);
+            if (f == Frame::Take) return Drain::Answered;
+            if (f == Frame::Confirm) return Drain::Confirm;
             drained = true;
             last = now;
+            if (now < end) continue;
         }
-        if (now >= end || (drained && now - last >= quiet)) return Drain::Quiet;
-        if (got > 0) continue;
-        if (!drained || gather.Have() == 0) return Drain::Quiet;  // nothing waits, no frame in progress
+        if (now >= end || !drained || gather.Have() == 0 || now - last >= quiet) return Drain::Quiet;
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (LinkKind != 2) m_LineDown = true;
             return Drain::Quiet;
         }
     }
-}
-
-// Reads the line while a send of another request with this function, one that ended
-// unanswered, may still get its reply (a frame seen for the first time is that reply), for
-// one wait at most; then those sends claim nothing any more. Nothing of this request is on
-// its way yet. false when an abort was seen or the peer closed (res set).
-bool hgcbox::AwaitFailed(uint32_t& res) {
-    if ((LinkKind == 2 ? Socket : PortHandle) < 0) return true;
-    const auto latest = Clock::now() + Ms(HorizonMs() / ReplyAccount::kHorizonWaits);
-    uint8_t frame[256] = {};
-    FrameGatherer gather(frame);
-    Clock::time_point until;
-    bool ok = true;
-    while (m_Account.AwaitFailed(Clock::now(), until)) {
-        const int got = TakeInStrays(gather, res);
-        if (got < 0) {
-            ok = false;
-            break;
-        }
-        if (got > 0) continue;
-        const auto left = std::chrono::duration_cast<Ms>(std::min(until, latest) - Clock::now()).count();
-        if (left <= 0 || !WaitForInput(int(left) + 1)) break;
-    }
-    m_Account.FailedAwaited();
-    return ok;
-}
-
-// One look at the line while no reply of a try is awaited: the window messages, then what
-// waits is read and its whole frames are judged. 2: the running request's answer came
-// (left in the gatherer's buffer; what followed it stays unread); 3: a reply in doubt or a
-// broken frame came (the next send goes at once); 1: bytes came; 0: none wait; -1: an abort
-// was seen, or the TCP peer closed the connection (res set).
-int hgcbox::TakeInStrays(FrameGatherer& gather, uint32_t& res) {
-    qvr::ProcessMessages();
-    if (AbortSeen()) {
-        res = kResultAborted;
-        return -1;
-    }
-    const bool tcp = LinkKind == 2;
-    const int fd = tcp ? Socket : PortHandle;
-    bool came = false;
-    for (int i = 0; i < 256; ++i) {  // then the window and the clock again
-        uint8_t b;
-        const ssize_t got = tcp ? recv(fd, &b, 1, MSG_DONTWAIT) : ::read(fd, &b, 1);
-        if (got == 1) {
-            came = true;
-            if (!gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) continue;
-            switch (Judge(gather.Frame())) {
-            case Frame::Take: return 2;
-            case Frame::Broken:
-                m_Account.Broken();
-                return 3;
-            case Frame::Confirm: return 3;
-            case Frame::Drop: continue;
-            }
-        }
-        if (tcp && got == 0) {
-            res = kResultRecvFailed;
-            m_LineDown = true;
-            return -1;
-        }
-        break;
-    }
-    return came ? 1 : 0;
 }
 
 // The account belongs to one line: another kind of link, another COM port or another
@@ -675,54 +630,65 @@ void hgcbox::AccountForLine() {
 
 void hgcbox::NewLine() {
     m_Account.Clear();
+    m_InAt = m_InEnd = 0;
     m_AccountLink = LinkKind;
     m_AccountLine = LinkKind == 2 ? Socket : ComPort;
 }
 
-// What a whole frame is, in a try or between tries: broken (perhaps this request's reply,
-// perhaps a broken copy: it settles nothing, and the wait it came in ends), the running
-// request's answer, a reply in doubt that the request is to be asked again about, or a
-// reply to another send.
+// What a whole frame is, in a try or before its send: broken (the wait it comes in ends, as
+// the plain loop's does), the running request's answer, a copy to ask about with the
+// request sent again, or a frame proven not to be the answer. The plain loop, and a bare try
+// outside a request, take whatever good frame answers their send (the plain loop: but a
+// positive reply to another function).
 hgcbox::Frame hgcbox::Judge(const uint8_t* frame) {
     if (Crc16(frame, frame[2]) != 0) return Frame::Broken;
-    ReplyAccount::Verdict v;
-    if (m_Account.Running())
-        v = m_Account.Attribute(frame, Clock::now());
-    else  // a bare try outside a request: whatever answers its send is taken
-        v = m_Sent ? ReplyAccount::Verdict::Take : ReplyAccount::Verdict::Drop;
-    return v == ReplyAccount::Verdict::Take ? Frame::Take : v == ReplyAccount::Verdict::Confirm ? Frame::Confirm
-                                                                                                : Frame::Drop;
+    if (!m_Account.Running()) return m_Sent ? Frame::Take : Frame::Drop;
+    if (Plain) {
+        const bool other = (frame[3] & 0x80) && frame[3] != uint8_t(TxBuf[3] + 0x80);
+        return m_Sent && !other ? Frame::Take : Frame::Drop;
+    }
+    switch (m_Account.Attribute(frame)) {
+    case ReplyAccount::Verdict::Take: return Frame::Take;
+    case ReplyAccount::Verdict::Confirm: return Frame::Confirm;
+    case ReplyAccount::Verdict::Skip: break;
+    }
+    return Frame::Drop;
 }
 
-// Listens for `within` for a whole good frame that puts the take just made in doubt (one
-// that is not another request's late reply): true when one came. An abort ends the wait
-// (the reader sees Esc itself).
-bool hgcbox::FrameComes(Clock::duration within) {
+// After a take of a copy given again to a confirming send: a frame seen for the first time
+// that starts within a moment (20 ms and two characters at the line rate) is the answer
+// instead, and replaces it in RxBuf.
+void hgcbox::ListenAfterCopy() {
     const auto start = Clock::now();
-    const auto end = start + within;
+    const auto quiet = std::chrono::microseconds(20000 + (LinkKind == 2 ? 0 : 20000000 / std::max<uint32_t>(Baud, 1)));
+    auto last = start;
+    struct Count {
+        Clock::time_point start;
+        uint32_t& ms;
+        ~Count() { ms += uint32_t(std::chrono::duration_cast<Ms>(Clock::now() - start).count()); }
+    } count{start, m_ListenedMs};
     uint8_t frame[256] = {};
     FrameGatherer gather(frame);
-    bool came = false;
-    uint32_t res = 0;
-    while (!came) {
-        qvr::ProcessMessages();
-        if (AbortSeen()) break;
-        uint8_t b = 0;
+    uint32_t res = kResultOk;
+    for (;;) {
+        const int got = ReadLine(res);
+        if (got < 0) return;
         const auto now = Clock::now();
-        const int got = ReceiveByte(b, res);
-        if (got < 0) break;
-        if (got == 1) {
-            if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); }) && Crc16(frame, frame[2]) == 0)
-                came = m_Account.PutInDoubt(frame, Clock::now());
+        if (got > 0) {
+            last = now;
+            while (m_InAt < m_InEnd) {
+                if (!gather.Feed(m_In[m_InAt++], [this](uint8_t a) { return AddressOk(a); })) continue;
+                if (Crc16(frame, frame[2]) == 0 && m_Account.Instead(frame)) std::memcpy(RxBuf, frame, frame[2]);
+                return;
+            }
             continue;
         }
-        if (now >= end || !WaitForInput(int(std::chrono::duration_cast<Ms>(end - now).count()) + 1)) break;
+        if (now - last >= quiet || !WaitForInput(int(std::chrono::duration_cast<Ms>(last + quiet - now).count()) + 1))
+            return;
     }
-    m_ListenedMs += uint32_t(std::chrono::duration_cast<Ms>(Clock::now() - start).count());
-    return came;
 }
 
-bool hgcbox::Transact(uint32_t length, bool lastTry) {
+bool hgcbox::Transact(uint32_t length) {
     qvr::ProcessMessages();
     if (AbortSeen()) {
         Result = kResultAborted;
@@ -751,26 +717,29 @@ bool hgcbox::Transact(uint32_t length, bool lastTry) {
         return false;
     }
     bool answered = drained == Drain::Answered;
-    Clock::time_point sentAt = Clock::now();
     if (!answered) {
         if (!SendFrame(length, res)) {
             Result = res;
             return false;
         }
-        sentAt = Clock::now();
         m_Sent = true;
-        if (running) m_Account.Sent(sentAt);
+        if (running) m_Account.Sent();
         std::memset(RxBuf, 0, 255);
     }
 
     auto deadline = Clock::now() + Ms(ReplyMs);
     const auto gap = Ms(InterByteMs);
     Clock::time_point lastByte = Clock::now();
+    Clock::time_point pumped{};
     FrameGatherer gather(RxBuf);
     bool hungUp = false;
 
     while (!answered) {
-        qvr::ProcessMessages();
+        // The window's messages once per slice of the wait, not once per byte.
+        if (Clock::now() - pumped >= Ms(kSliceMs)) {
+            qvr::ProcessMessages();
+            pumped = Clock::now();
+        }
         if (AbortSeen()) {
             Result = kResultAborted;
             return false;
@@ -778,29 +747,25 @@ bool hgcbox::Transact(uint32_t length, bool lastTry) {
         // The time-outs are judged by the clock read before the look at the line: a process
         // kept from running past them finds what came meanwhile, and takes it in time.
         const auto now = Clock::now();
-        uint8_t b = 0;
-        int got = ReceiveByte(b, res);
+        const int got = ReadLine(res);
         if (got < 0) {
             m_LineDown = true;  // the TCP connection failed: no further try
             Result = res;
             return false;
         }
-        if (got == 1) {
-            if (gather.Feed(b, [this](uint8_t a) { return AddressOk(a); })) {
-                const Frame f = Judge(RxBuf);
-                if (f == Frame::Take) break;
-                if (f == Frame::Broken) {
-                    m_Account.Broken();
-                    res = kResultBadCrc;
-                    break;
-                }
-                if (f == Frame::Confirm) {
-                    res = kResultConfirm;
-                    break;
-                }
-                // Not this request's answer: the wait goes on, within this try's time.
-                std::memset(RxBuf, 0, 255);
+        if (got > 0) {
+            const Frame f = FeedInput(gather);
+            if (f == Frame::Take) break;
+            if (f == Frame::Broken) {
+                res = kResultBadCrc;
+                break;
             }
+            if (f == Frame::Confirm) {
+                res = kResultConfirm;
+                break;
+            }
+            // Frames proven not to be this request's answer: the wait goes on, within this
+            // try's time.
             if (gather.Have() > 0) lastByte = Clock::now();
             // A line that never stops delivering frames for others (or noise) ends the try all
             // the same, a wait after its time.
@@ -811,11 +776,6 @@ bool hgcbox::Transact(uint32_t length, bool lastTry) {
             continue;
         }
         if (gather.Have() < 2) {
-            // A confirming send's reply still owed: a controller busy with it late holds this
-            // reply back until it has gone, and the request's last try waits as long (the
-            // engine's own extra send must not cost the request its reply; an earlier try's
-            // reply, held back so, is taken in the next).
-            if (now > deadline && running && lastTry) deadline = std::max(deadline, m_Account.HeldUntil(now));
             if (now > deadline) {
                 res = kResultNoReply;
                 break;
@@ -836,14 +796,7 @@ bool hgcbox::Transact(uint32_t length, bool lastTry) {
         if (!WaitForInput(ms)) hungUp = true;
     }
 
-    // A take that a confirming send decided, of a reply that copies another request's
-    // answer: a frame right after it (within twice the round trip, a fraction of a wait)
-    // means copies and the real reply crossed, and the take is not sure.
-    if (res == kResultOk && running && m_Account.TakeToCheck()) {
-        const auto rtt = Clock::now() - sentAt;
-        const auto listen = std::clamp<Clock::duration>(2 * rtt, Ms(30), Ms(std::max<uint32_t>(ReplyMs / 4, 30)));
-        if (FrameComes(listen)) res = kResultInDoubt;
-    }
+    if (res == kResultOk && running && m_Account.CopyTaken()) ListenAfterCopy();
     if (res == kResultOk && m_Learning) Address = m_Learned;
     if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
         res = kResultNegative;

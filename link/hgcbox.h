@@ -81,23 +81,22 @@ public:
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, for a request of a read, whose reply carries records. Such a reply is not
-    // taken on its own word when it is byte for byte an answer to another request seen on
-    // the line, this request's own answer given within the horizon (records may have come
-    // since), or when isDoubtful(frame) calls it a repeat of what the read has kept: the
-    // request is sent again at once, and the next reply decides. A copy of another request's
-    // answer while something is amiss on the line is thrown away; when no other reply
-    // comes the request ends in doubt. Before its first send, a reply still owed to another
-    // request of this function that ended unanswered is awaited, for one wait at most.
+    // The same, for a request of a read, whose reply carries records. The first whole good
+    // frame after a send is the answer, as for any request, unless it is proven not to be:
+    // the answer of another request that still owes replies, a reply isDoubtful(frame) says
+    // brings only records the read has kept, or (before the first send) a reply left over
+    // on the line; such a frame is skipped and the wait goes on. A copy of another request's
+    // answer that nothing explains is asked about once: the request goes out again at once,
+    // and the next frame decides. A request that got only skipped or doubted replies ends
+    // InDoubt.
     using StaleCheck = ReplyAccount::Check;
     RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isDoubtful);
     // Forgets what the engine knows of replies on their way: the line was closed or another
     // one connected. (Another socket or port, or another kind of link, is noticed by the
     // engine itself; a port reopened for each request is the same line.)
     void ForgetLine() { NewLine(); }
-    // One send and receive of the frame in TxBuf of the given total length; lastTry: the
-    // running request has no try left after this one.
-    bool Transact(uint32_t length, bool lastTry = true);
+    // One send and receive of the frame in TxBuf of the given total length.
+    bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
     bool ReopenPort();
     // "Команда %d.  %s" with the last function and the message of the result.
@@ -107,12 +106,9 @@ public:
 
     // Confirming sends made since the engine was created (a reply in doubt asked again).
     uint32_t ConfirmingSends() const { return m_Confirms; }
-    // Time spent listening, after a take that a confirming send decided, for a frame that
-    // would put it in doubt, ms, since the engine was created.
+    // Time spent listening after a take of a copy given again to a confirming send, for a
+    // frame that would be the answer instead, ms, since the engine was created.
     uint32_t ListenedMs() const { return m_ListenedMs; }
-    // How long the engine remembers a reply and owes a send its reply, ms: kHorizonWaits
-    // waits, a wait being the reply time and what one send costs on the line.
-    uint32_t HorizonMs() const;
 
     // true while a request runs (a window message handled inside its waits sees this).
     bool Busy() const { return m_Busy; }
@@ -127,9 +123,10 @@ private:
     bool SendFrame(uint32_t length, uint32_t& res);
     enum class Drain { Quiet, Answered, Confirm, Failed };
     Drain DrainLine(uint32_t& res);
-    int ReceiveByte(uint8_t& b, uint32_t& res);
+    int ReadLine(uint32_t& res);
     bool WaitForInput(int timeoutMs);
     void Purge();
+    void ClosePort();
     bool AbortSeen();
     bool Pause(uint32_t ms);
     bool AddressOk(uint8_t b);
@@ -140,16 +137,18 @@ private:
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
     uint8_t m_Learned = 0;    // ... and is this one
-    bool m_Sent = false;  // a bare try outside a request sent its frame
+    bool m_Sent = false;  // the running request, or a bare try outside one, sent its frame
     ReplyAccount m_Account;  // the replies on their way over the line ...
     int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
     void AccountForLine();
     void NewLine();
     enum class Frame { Take, Confirm, Drop, Broken };
     Frame Judge(const uint8_t* frame);
-    bool AwaitFailed(uint32_t& res);
-    bool FrameComes(ReplyAccount::Clock::duration within);
-    int TakeInStrays(class FrameGatherer& gather, uint32_t& res);
+    Frame FeedInput(class FrameGatherer& gather);
+    void ListenAfterCopy();
+    // What was read from the line and not yet fed to a frame (what followed an answer).
+    uint8_t m_In[512] = {};
+    size_t m_InAt = 0, m_InEnd = 0;
     char m_PortMessage[96] = {};
     char m_ControllerMessage[160] = {};
 };

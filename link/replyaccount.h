@@ -1,193 +1,127 @@
 // What the exchange engine knows of the replies on their way over one line.
 //
-// A reply that comes too late for its try, a reply the controller sends twice, and one it
-// sends again from further back all arrive as whole, good frames while a later request
-// waits. The account tells them from the answer the running request waits for, and it
-// decides alone what every whole frame is (Attribute), whether it comes in a try or
-// between tries. Its rules, in the order they weigh:
-//  - A reply seen for the first time is the running request's answer, unless the caller's
-//    content check calls it a repeat of what the read has kept.
-//  - A reply is known by its bytes: the last kRemembered replies seen on the line are
-//    remembered, each with the request it answered, whatever their age. A copy of the
-//    running request's own earlier answer carries the records it asks for and is taken
-//    (within the horizon after a confirming send, as records may have come since). A copy
-//    of another request's answer is that request's late reply while one of its sends is
-//    still owed one; otherwise it is in doubt.
-//  - A send that got no reply is most likely lost: it claims no reply seen for the first
-//    time, except for a request that ended unanswered, in the one wait before the next
-//    request of its function (AwaitFailed). Once its request is answered, its late reply
-//    is a copy of that answer.
-//  - Evidence that something is amiss on the line (a reply nobody asked for: a copy that no
-//    send still owed explains, a reply given twice to one send, one put aside that another
-//    answer proved one too many) lasts the horizon from when it came, and seeing the same
-//    copy again does not make it last longer. Without it a reply in doubt costs one
-//    confirming send, the next reply decides; with it a copy of another request's answer
-//    is thrown away, and the request may end in doubt.
-//  - A confirming send is the engine's own, not the plain loop's: when its reply does not
-//    come in its try and no send since has got one, a busy controller may be holding back
-//    the replies after it, and a request's last try waits until that reply is due at the
-//    latest (HeldUntil).
-// A healthy controller (every request answered once, in time) gives no evidence and pays a
-// confirming send only for identical replies to two requests, or for the same request read
-// again within the horizon.
-// The account lives as long as the line: the engine starts it afresh when another line is
-// connected or the line is closed. GUI thread only, like the engine.
+// The engine is the plain send-wait-take loop: the first whole good frame after a send is
+// the running request's answer, unless it is proven not to be; a frame so proven is skipped
+// and the wait goes on in the same try, with nothing sent. The account keeps, per request
+// (its key: function and body), the sends made and the replies seen, and the bytes of its
+// last answer. Its rules, each with the case that needs it:
+//  1. A frame whose bytes are the answer of another request that still owes replies is that
+//     request's late reply: skipped, it settles one of its sends. A send stays owed across
+//     "Да" and across the end of its request and of its read, until a reply settles it or
+//     the line is connected anew. (A busy controller answers every send of a request that
+//     timed out, one after the other, after the next request has gone out.)
+//  2. A frame the reader's content check rejects (it brings only records the read has kept)
+//     is skipped. (A copy of an earlier reply of the read: a controller sending every reply
+//     twice, a stale reply.)
+//  3. A positive reply to another function is skipped. (A read's late reply while a table is
+//     read.)
+//  4. A frame that comes before the running request's first send is never its answer; the
+//     running request's later tries take a late reply to its earlier ones that waits on the
+//     line, and send nothing. (A reply left over from a request before.)
+//  5. A request of a read that ended with its sends unanswered claims the first frame of its
+//     function seen for the first time after it (its late reply); its other sends stay owed
+//     only while the request that met the claimed frame runs and sends nothing more. (A
+//     failed read's late replies reach the next read's first request, one right behind the
+//     other; on a line that lost those sends, a wrong claim costs one try, and a copy of the
+//     claimed frame later costs a confirming send, not a wrong skip.)
+//  6. The one case no proof settles: a byte copy of another request's answer (or of a frame
+//     nobody asked for) that no owed send explains and the reader cannot tell apart (alike
+//     log events one per reply, identical empty replies). It costs at most one confirming
+//     send per request: the request goes out again at once, and the next frame decides.
+//  7. When that frame is the copy again, a frame seen for the first time right behind it
+//     (the engine listens for a moment) is the answer instead. (A controller that sends a
+//     stale copy in place of a reply, and again just ahead of the confirming send's reply.)
+// A request that got no answer after a frame was rejected by the check, or put aside for a
+// confirming send, ends in doubt (the reply came, but could not be taken).
+// GUI thread only, like the engine.
 #pragma once
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <vector>
 
 class ReplyAccount {
 public:
-    using Clock = std::chrono::steady_clock;
-    // The caller's content check: the frame repeats what the read has kept.
+    // The caller's content check: true when the frame brings only records the read has kept.
     using Check = std::function<bool(const uint8_t* frame)>;
-
-    // How long a send stays owed its reply and evidence lasts, in waits: one wait covers
-    // the try that sent a request; a reply that misses it does harm while the next try
-    // waits, or during the wait before the next request and that request's first try.
-    static constexpr int kHorizonWaits = 3;
-    // Replies remembered by their bytes.
-    static constexpr size_t kRemembered = 64;
 
     enum class Verdict {
         Take,     // the running request's answer
-        Drop,     // a late reply to another send, a copy, or a reply in doubt: not the answer
-        Confirm,  // in doubt: the request goes out again, the next reply decides
+        Skip,     // proven not to be the answer: the wait goes on
+        Confirm,  // a copy nothing explains: the request goes out again, the next frame decides
     };
 
     static uint64_t Hash(const uint8_t* bytes, size_t n);
 
+    // The line was connected anew: nothing is on its way.
     void Clear();
 
-    // A request starts: its key (a hash of what tells it apart), its function, whether its
-    // reply carries records (only then is a copy or a repeat doubted), the caller's content
-    // check (may be empty), and the horizon. The same key again right after it ended
-    // unanswered (the user asked to try again) starts afresh: its failed sends claim nothing.
-    void Begin(uint64_t key, uint8_t function, bool records, Check check, Clock::duration horizon,
-               Clock::time_point now);
+    // A request starts: its key (a hash of its function and body), its function, whether its
+    // reply carries records (only then may it claim, be checked or confirm) and the caller's
+    // content check (may be empty).
+    void Begin(uint64_t key, uint8_t function, bool records, Check check);
     bool Running() const { return run_.active; }
     // A send of the running request went out.
-    void Sent(Clock::time_point now);
-    // A broken frame came in a try of the running request, or in the wait before it:
-    // most likely the reply to its send (or to a send of a request that ended unanswered),
-    // broken on the line, so no late reply is awaited for that send (but a copy of its
-    // answer is not explained by it either: it may have been a broken copy).
-    void Broken();
+    void Sent();
     // The running request ended, answered or not.
     void End(bool answered);
 
-    // What a whole good reply frame is (its length in byte 2). Frames that come before the
-    // running request's first send, or answer another function, are late replies or copies:
-    // they settle what they answer, and are never taken.
-    Verdict Attribute(const uint8_t* frame, Clock::time_point now);
+    // What a whole good reply frame (its length in byte 2) is to the running request.
+    Verdict Attribute(const uint8_t* frame);
 
-    // The running request threw a reply away as doubtful because of evidence, or a take of
-    // it was put in doubt.
-    bool InDoubt() const { return run_.inDoubt; }
-    // The last take was decided by a confirming send, of a reply that copies another
-    // request's answer: a frame right after it would put it in doubt.
-    bool TakeToCheck() const { return run_.checkTake; }
-    // A frame came right after such a take: unless it is another request's late reply,
-    // the take is void and the request in doubt (true).
-    bool PutInDoubt(const uint8_t* frame, Clock::time_point now);
+    // The take was the copy a confirming send asked about, given again: see rule 7.
+    bool CopyTaken() const { return run_.copyTaken; }
+    // A whole good frame came right after such a take: true when it is the answer instead.
+    bool Instead(const uint8_t* frame);
 
-    // A try of the running request ended with no answer after a reply was put aside: that
-    // reply is the answer when it was doubted only as a repeat of the request's own earlier
-    // answer (the records it asks for) or of what the read has kept (the caller's check has
-    // the last word then); null otherwise. (The confirming send's reply was lost or broken:
-    // another try would only wait for what the plain loop took.) A copy of another
-    // request's answer is never taken so: the request is tried again.
-    const std::vector<uint8_t>* TakeAside(Clock::time_point now);
-    // A confirming send whose reply did not come in its try (its request took the reply put
-    // aside), with no send answered since, may be late on a controller that holds back the
-    // replies after it: until when its reply may still come (its horizon), or a zero time
-    // point.
-    Clock::time_point HeldUntil(Clock::time_point now) const;
-    // Sends of another request with the running request's function that ended unanswered
-    // and may still get their reply; until: when the newest of them is written off. Before
-    // the running request's first send, a frame seen for the first time is their reply.
-    bool AwaitFailed(Clock::time_point now, Clock::time_point& until);
-    // That wait is over: those sends claim nothing any more.
-    void FailedAwaited();
-
-    // Something on the line is amiss now: a reply nobody asked for came within the horizon.
-    bool Evidence(Clock::time_point now) const;
+    // The running request rejected a frame by the check or put one aside, and took none.
+    bool InDoubt() const { return run_.doubt && !run_.answered; }
 
 private:
-    static constexpr uint64_t kUnknownRequest = 2;  // request keys are odd, see Hash
-
-    // A request, while its sends may still get replies.
     struct Request {
-        uint64_t key;
-        uint64_t serial;
-        uint8_t function;
+        uint64_t key = 0;
+        uint8_t function = 0;
         int sends = 0;
-        int replies = 0;            // frames of its answer seen (the answer, copies settled)
-        int broken = 0;             // broken frames that ended its tries (perhaps its replies,
-                                    // perhaps broken copies: they explain no copy)
-        uint64_t answer = 0;        // hash of its answer, 0 while none
-        bool failed = false;        // ended unanswered ...
-        bool claims = false;        // ... and its sends may claim a reply seen for the first time
-        bool confirmOwed = false;   // took the reply put aside, its confirming send unanswered
-                                    // and no send answered since
-        Clock::time_point lastSend{};
-    };
-    struct Seen {
-        uint64_t reply;
-        uint64_t key;  // the request it answered, kUnknownRequest when not known
-        Clock::time_point at;
-        bool uninvited = false;  // came when nobody asked for it (noted as evidence once)
+        int replies = 0;
+        uint64_t answer = 0;   // hash of its last answer, 0 while none
+        bool claims = false;   // a read's request ended unanswered: see rule 5 ...
+        uint64_t claimedIn = 0;  // ... it claimed a frame in this run of a request
+        int Owed() const { return sends - replies; }
     };
     struct Run {
         bool active = false;
         uint64_t key = 0;
-        uint64_t serial = 0;
         uint8_t function = 0;
         bool records = false;
         Check check;
-        std::vector<uint8_t> aside;  // the reply in doubt that a confirming send asks about ...
-        int asideSends = 0;          // ... sends out when it came ...
-        bool asideOther = false;     // ... whether it copies another request's answer ...
-        bool asideBroken = false;    // ... and whether a broken frame came after it
-        bool inDoubt = false;
-        bool checkTake = false;  // see TakeToCheck
+        int sends = 0;          // sends of this run (0: the frame came before its first)
+        uint64_t aside = 0;     // the frame a confirming send asks about, 0 when none
+        bool confirmed = false; // the one confirming send was made
+        bool copyTaken = false;
+        bool doubt = false;
+        bool answered = false;
+        uint64_t serial = 0;
     };
 
-    void Expire(Clock::time_point now);
-    Request* Find(uint64_t serial);
-    Request& Own() { return *Find(run_.serial); }
-    Seen* SeenAs(uint64_t reply, uint64_t key);
-    void Remember(uint64_t reply, uint64_t key, Clock::time_point now);
-    // A reply with these bytes answered the running request's key: within the horizon only
-    // (recent), or ever.
-    bool CopiesOwn(uint64_t reply, Clock::time_point now, bool recent) const;
-    // ... answered another request (or came from nobody knows where).
-    bool CopiesOther(uint64_t reply) const;
-    // A copy of the answer of a request that still has a send owed a reply: that send's late
-    // reply, which settles it. false when none.
-    bool SettleCopy(uint64_t reply, Clock::time_point now);
-    // The oldest request of this function that ended unanswered and may claim a reply.
-    Request* Claiming(uint8_t function);
-    // A reply nobody asked for: evidence for the horizon, once per reply.
-    void Uninvited(uint64_t reply, Clock::time_point now);
-    // The running request takes the reply with these bytes, which answers `replies` of its
-    // sends; a late reply to its others is a copy of it.
-    void Answered(uint64_t reply, int replies, Clock::time_point now);
-    // A frame that cannot be the running request's answer.
-    void Stray(uint64_t reply, uint8_t function, Clock::time_point now);
-    Verdict PutAside(const std::vector<uint8_t>& bytes, bool other);
-    // The running request's send got a reply: the controller holds nothing back behind an
-    // earlier confirming send.
-    void LineAnswers();
+    Request& Own();
+    // The oldest request other than `except` whose answer these bytes are and that owes a
+    // reply.
+    Request* Owing(uint64_t reply, uint64_t except);
+    // A request of this function, other than `except`, that ended unanswered takes the
+    // frame as its reply.
+    bool Claim(uint64_t reply, uint8_t function, uint64_t except);
+    // A frame that is not the running request's answer: it settles an owed send when its
+    // bytes tell whose it is, or is claimed by a failed request of its function, or is
+    // remembered as one nobody asked for.
+    void Stray(uint64_t reply, uint8_t function);
+    // Seen before: some request's answer, or a frame nobody asked for.
+    bool Known(uint64_t reply) const;
+    void Take(uint64_t reply);
+    // The sends of a request that claimed a frame in this run are owed no more.
+    void WriteOffClaims();
 
-    std::deque<Request> requests_;
-    std::deque<Seen> seen_;
-    Clock::time_point uninvitedUntil_{};
-    Clock::duration horizon_{};
-    uint64_t serials_ = 0;
+    std::deque<Request> requests_;  // the most recent last
+    std::deque<uint64_t> strays_;   // frames nobody asked for
     Run run_;
+    uint64_t serials_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -417,6 +418,30 @@ TEST_F(EnginePty, Abort) {
     EXPECT_EQ(box->Result, 19u);
     EXPECT_EQ(box->Abort, 0);
     EXPECT_EQ(sim.Requests().size(), 1u);  // no further try
+
+    // Esc while the line's flow control holds the send: seen within 0.2 s, not after the
+    // send's 2 s.
+    sim.ClearFaults();
+    ASSERT_EQ(tcflow(box->PortHandle, TCOOFF), 0);
+    t = Clock::now();
+    qvr::SetMessagePump([&] {
+        if (MsSince(t) >= 300) box->Abort = 1;
+    });
+    EXPECT_FALSE(Read(0, 0, 18));
+    EXPECT_LT(MsSince(t), 500);
+    EXPECT_EQ(box->Result, 19u);
+    tcflow(box->PortHandle, TCOON);
+
+    // Esc in the pause after the port is opened for one request: the port is closed again.
+    CloseComPort(box->PortHandle);
+    box->PortHandle = -1;
+    box->DoClosePort = 1;
+    qvr::SetMessagePump([&] {
+        if (box->PortHandle >= 0) box->Abort = 1;
+    });
+    EXPECT_FALSE(Read(0, 0, 18));
+    EXPECT_EQ(box->Result, 19u);
+    EXPECT_EQ(box->PortHandle, -1);
 }
 
 // Noise before the reply is dropped: stray bytes, a start byte with another address, a
@@ -592,17 +617,12 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     f.count = 1;
     sim.SetFaults(f);
     ASSERT_TRUE(Read(0)) << box->ResultText();
-    const int length = box->RxBuf[2];
-    ASSERT_TRUE(WaitUntil([&] {
-        int waiting = 0;
-        return ioctl(box->Socket, FIONREAD, &waiting) == 0 && waiting >= length;
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return sim.RepliesSent() >= 2; }));  // the copy is on the line too
     ASSERT_TRUE(Read(5)) << box->ResultText();
     EXPECT_EQ(box->RxBuf[5], 5);
 
-    // A reply in doubt belongs to its request: a copy of the answer about field 1 comes
-    // ahead of the answer about field 2 and is not taken; the same request sent again to a
-    // controller now silent gets its one try and no more.
+    // A copy of the answer about field 1 comes ahead of the answer about field 2 and is not
+    // taken: the request is asked again, and the answer taken.
     box->Tries = 1;
     box->TcpSendDelayMs = 0;
     box->ReplyMs = 300;
@@ -617,17 +637,16 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     ASSERT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::Answer) << box->ResultText();
     EXPECT_EQ(box->RxBuf[6], 2);
     sim.SetFatePlan(nullptr);
-    ctlsim::Faults silent;
-    silent.silent = true;
-    sim.SetFaults(silent);
-    sim.ClearLog();
-    EXPECT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::None);
-    EXPECT_EQ(sim.Requests().size(), 1u);
 
     // A process kept from running past the reply's time finds the reply waiting: it is the
     // answer, not a time-out (and the next request's reply is no copy to be taken for it).
     sim.ClearFaults();
     sim.ClearLog();
+    sim.SetFatePlan([](int) {
+        ctlsim::ReplyFate fate;
+        fate.delayMs = 100;  // comes while the process is kept from running
+        return fate;
+    });
     bool stalled = false;
     qvr::SetMessagePump([&] {
         if (!stalled && !sim.Requests().empty()) {
@@ -638,6 +657,7 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     TableRequest t3{3, 0, 1};
     EXPECT_EQ(box->RequestRecords(1, &t3, 3, none), RequestOutcome::Answer) << box->ResultText();
     qvr::SetMessagePump(nullptr);
+    sim.SetFatePlan(nullptr);
     EXPECT_TRUE(stalled);
 
     // A reply a second too late for its try, come during the pause before the next try's
@@ -656,6 +676,19 @@ TEST_F(EngineTcp, ReadAndStaleReplyDrained) {
     EXPECT_EQ(box->RequestRecords(1, &t2, 3, none), RequestOutcome::Answer) << box->ResultText();
     sim.SetFatePlan(nullptr);
     EXPECT_EQ(box->RxBuf[5], 2);
+    EXPECT_EQ(sim.Requests().size(), 1u);
+
+    // The request whose answer was copied ahead of its own, sent again to a controller now
+    // silent: its confirming send's late reply waiting on the line is no answer to this
+    // send, which gets its one try and no more.
+    box->Tries = 1;
+    box->TcpSendDelayMs = 0;
+    box->ReplyMs = 300;
+    ctlsim::Faults silent;
+    silent.silent = true;
+    sim.SetFaults(silent);
+    sim.ClearLog();
+    EXPECT_EQ(box->RequestRecords(1, &t5, 3, none), RequestOutcome::None);
     EXPECT_EQ(sim.Requests().size(), 1u);
 }
 

@@ -155,11 +155,13 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     if (fate.lost) {
         planned_[n] = {frame, {}, false, asked};
         ++tally_.lost;
+        ++tally_.unsettled;
         if (repeat) ++tally_.repeatsLostOrLate;
         return;
     }
     const std::vector<uint8_t> good = out;  // this reply, not broken
-    if (fate.broken) out.back() ^= 0x5A, ++tally_.broken;
+    if (fate.broken) out.back() ^= 0x5A, ++tally_.broken, ++tally_.unsettled;
+    if (fate.outOfOrder && fate.delayMs > 0) ++tally_.unsettled;
     auto due = heard + std::chrono::milliseconds(fate.delayMs);
     if (!fate.outOfOrder) due = std::max(due, planLast_);
     auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of, bool copy,
@@ -200,6 +202,7 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
             push(at, copy, staleAsked, true, false);
             ++tally_.stale;
             if (fate.staleInstead) {
+                ++tally_.unsettled;
                 planned_[n] = {frame, copy, true, staleAsked};
                 planLast_ = std::max(planLast_, due);
                 if (repeat) ++tally_.repeatsLostOrLate;

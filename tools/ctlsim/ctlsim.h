@@ -111,6 +111,10 @@ struct FateTally {
     // such a send's reply never came (lost, or a stale copy in its place), was delayed or
     // broken.
     int repeatsLostOrLate = 0;
+    // Sends whose reply the plan lost, broke, replaced by a stale copy or put late out of
+    // order: each may leave a send owed on the line, whose bytes a later request's own answer
+    // may share, and that request then waits a try for its answer (once per such send).
+    int unsettled = 0;
 };
 
 // What a handler answers.

@@ -717,8 +717,12 @@ std::string FramesDiffer(const std::vector<Sent>& plain, const std::vector<Sent>
 // The engine's read against the plain loop's, where the plain one kept its clean records and
 // told the user nothing its clean read did not; how it was worse, or "". stalled: not judged
 // (or not by its time) for a stall; raced: worse by a frame sent as a reply began to come.
-// rtt: the plain loop's time per request of the read.
-std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double rtt, bool& stalled, bool& raced) {
+// rtt: the plain loop's time per request of the read. unsettled: sends of the line so far
+// whose reply the schedule lost, broke, replaced or put out of order and that have not yet
+// cost the engine a try: a request whose answer shares the bytes of such a send's request's
+// answer skips it once as that send's late reply, and is sent again (the design's bound).
+std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double rtt, bool& stalled, bool& raced,
+                  int& unsettled, int copiesBefore) {
     const int wait = SweepWaitMs(c);
     const int stall = std::max(e.stallMs, p.stallMs);
     if (stall >= wait / 4) {
@@ -731,7 +735,10 @@ std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double
     if (e.Questions() > p.Questions())
         return "asks " + std::to_string(e.Questions()) + " questions where the plain loop asks " +
                std::to_string(p.Questions());
-    const std::string frames = FramesDiffer(SentOn(p.line), SentOn(e.line), e.confirms, false, raced);
+    const Alignment a = Align(SentOn(p.line), SentOn(e.line));
+    const int extra = std::clamp(int(a.again) - int(e.confirms), 0, unsettled);
+    unsettled -= extra;
+    const std::string frames = FramesDiffer(SentOn(p.line), SentOn(e.line), e.confirms + uint32_t(extra), false, raced);
     if (!frames.empty()) return frames;
     if (stall >= kQuietMs) {
         stalled = true;
@@ -744,8 +751,12 @@ std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double
     const FateTally& t = e.tally;
     const int unanswered = c.mode == SweepMode::InOrder ? 0 : t.repeatsLostOrLate;
     const size_t requests = std::max(p.requests, e.requests);
-    const double bound = kSlack * p.seconds + kSlackPerRequest * double(requests) + rtt * e.confirms +
-                         e.listenedMs / 1000.0 + wait / 1000.0 * unanswered;
+    // A copy (stale, or a reply sent twice, in this read or left from the one before) that
+    // happens to carry the plain loop's answer may reach it before its own reply: a request's
+    // time, which the engine pays for its own reply.
+    const int copies = std::max(t.stale + t.doubled, p.tally.stale + p.tally.doubled) + copiesBefore;
+    const double bound = kSlack * p.seconds + kSlackPerRequest * double(requests) + rtt * (e.confirms + copies) +
+                         e.listenedMs / 1000.0 + wait / 1000.0 * (unanswered + extra);
     if (e.seconds <= bound) return "";
     return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
            std::to_string(p.requests) + " requests, the engine " + std::to_string(e.requests) + "; " +
@@ -808,7 +819,9 @@ SweepResult RunFaulty(const SweepCase& c) {
     for (const Outcome& o : clean) res.clean.push_back(o.Count());
 
     if (twoSided) {
+        int unsettled = 0;
         for (size_t i = 0; i < faulty.size(); ++i) {
+            unsettled += c.mode == SweepMode::InOrder ? 0 : faulty[i].tally.unsettled;
             const Outcome &p = plain.faulty[i], &pc = inOrder ? clean[i] : plain.clean[i];
             // The plain loop's time per request of this read, from its clean read.
             const double rtt = pc.seconds / double(std::max<size_t>(pc.requests, 1));
@@ -822,7 +835,10 @@ SweepResult RunFaulty(const SweepCase& c) {
                 continue;
             }
             if (!res.worse.empty()) continue;
-            const std::string why = Worse(faulty[i], p, c, rtt, res.stalled, res.raced);
+            const int copiesBefore = i == 0 ? 0
+                                            : std::max(faulty[i - 1].tally.stale + faulty[i - 1].tally.doubled,
+                                                       plain.faulty[i - 1].tally.stale + plain.faulty[i - 1].tally.doubled);
+            const std::string why = Worse(faulty[i], p, c, rtt, res.stalled, res.raced, unsettled, copiesBefore);
             res.slow = why.rfind("takes ", 0) == 0;
             if (why.empty()) continue;
             res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story();
