@@ -300,9 +300,15 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
     qvr::SetMessagePump([this] {
         if (g_AbortAllowed && logs.Requests().size() == 2) g_Abort = 1;
     });
+    link.sim.SetFatePlan([](int i) {  // Esc comes while the second reply is awaited
+        ctlsim::ReplyFate fate;
+        fate.delayMs = i == 2 ? 400 : 0;
+        return fate;
+    });
     Ui ui;
     LogData d;
     ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 60, ui.Make(), d));
+    link.sim.SetFatePlan(nullptr);
     EXPECT_EQ(logs.Requests().size(), 2u);
     EXPECT_EQ(d.header.recordCount, 11u);
     EXPECT_EQ(g_Abort, 0);

@@ -68,9 +68,15 @@
 // sends (a frame again right after itself, no more of them than hgcbox::ConfirmingSends
 // counts), and take no longer than 1.05 times the plain read plus 2 ms a request (of the
 // read that sent more), one round trip (the plain loop's time per request of its clean read)
-// for each confirming send and, in Faults mode, one wait more for each confirming send whose
+// for each confirming send, the engine's listens after a copy given again to one
+// (hgcbox::ListenedMs), and, in Faults mode, one wait more for each confirming send whose
 // reply the schedule lost, broke, put a stale copy in place of or delayed (a send the plain
-// loop never made). A try of the plain loop that began as a reply began to come (within
+// loop never made); one try (a frame sent again and a wait) for each send of the line so far
+// whose reply the schedule lost, broke, replaced or put out of order, once each (its send
+// stays owed, and a later request whose answer has the same bytes skips that answer once as
+// its late reply); and one request's time for each copy (stale or sent twice) of the read
+// or the one before (a copy that carries the plain loop's answer may reach it before its own
+// reply). A try of the plain loop that began as a reply began to come (within
 // 10 ms) may send again where the engine's try found that reply waiting and sent nothing:
 // such a frame of the plain loop may be missing from the engine's; the other way round the
 // run is run again. A run that does not hold is "worse than the plain loop"; a run worse by
