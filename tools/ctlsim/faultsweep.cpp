@@ -1211,8 +1211,13 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
         if (c.ignoreIndex && IsByIndex(r.kind) && r.count > 0 && at >= 0 && at < size)
             r.count = std::min(r.count, size - at);
     }
-    // Enough "Да" that the plain loop's tries rarely run out of them.
-    if (faulty) c.yesInARow = 10 * (1 + pick(5));
+    // Enough "Да" that the plain loop's tries rarely run out of them; a controller that
+    // ignores the start or the index gives every try the same wrong reply (and the plain loop
+    // reads it wrong whatever the answers), so there the user gives up after a few.
+    if (faulty) {
+        const int yes = 1 + pick(5);
+        c.yesInARow = c.plainReference ? yes : 10 * yes;
+    }
 
     // Faults: the share of replies that go wrong, and the kinds of fault.
     static const int kDensity[] = {1, 5, 15, 30};
