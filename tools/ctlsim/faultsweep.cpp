@@ -831,6 +831,9 @@ SweepResult RunFaulty(const SweepCase& c) {
 
     if (twoSided) {
         int unsettled = 0;
+        // A read is held to the plain loop's only while every read before it was too: after
+        // one the plain loop read otherwise, the two lines carry other replies on their way.
+        bool alike = true;
         for (size_t i = 0; i < faulty.size(); ++i) {
             unsettled += c.mode == SweepMode::InOrder ? 0 : faulty[i].tally.unsettled;
             const Outcome &p = plain.faulty[i], &pc = inOrder ? clean[i] : plain.clean[i];
@@ -843,9 +846,10 @@ SweepResult RunFaulty(const SweepCase& c) {
                 if (res.plainComplete)
                     res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + pc.Story() + p.Trace();
                 res.plainComplete = false;
+                alike = false;
                 continue;
             }
-            if (!res.worse.empty()) continue;
+            if (!res.worse.empty() || !alike) continue;
             const int copiesBefore = i == 0 ? 0
                                             : std::max(faulty[i - 1].tally.stale + faulty[i - 1].tally.doubled,
                                                        plain.faulty[i - 1].tally.stale + plain.faulty[i - 1].tally.doubled);
