@@ -136,8 +136,7 @@ void CtlSim::NoteMade(const std::vector<uint8_t>& bytes, Clock::time_point asked
 }
 
 // Puts a reply and whatever its fate adds into the queue (simulator thread, unlocked).
-void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked,
-                      Clock::time_point heard) {
+void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out, Clock::time_point asked) {
     std::lock_guard<std::mutex> lk(mu_);
     const int n = ++planReplies_;
     auto& sends = readSends_[frame];
@@ -162,7 +161,7 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     const std::vector<uint8_t> good = out;  // this reply, not broken
     if (fate.broken) out.back() ^= 0x5A, ++tally_.broken, ++tally_.unsettled;
     if (fate.outOfOrder && fate.delayMs > 0) ++tally_.unsettled;
-    auto due = heard + std::chrono::milliseconds(fate.delayMs);
+    auto due = asked + std::chrono::milliseconds(fate.delayMs);
     if (!fate.outOfOrder) due = std::max(due, planLast_);
     auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of, bool copy,
                     bool broken) {
@@ -689,10 +688,11 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
         std::lock_guard<std::mutex> lk(mu_);
         planned = bool(plan_);
     }
-    // The request is heard when its last byte has come at the line rate.
+    // The request is heard when its last byte has come at the line rate: a reply's age
+    // counts from then.
     const auto heard = asked + ByteTime(c) * int64_t(frame.size());
     if (planned) {
-        Schedule(c, frame, std::move(out), asked, heard);
+        Schedule(c, frame, std::move(out), heard);
         return;
     }
 
@@ -702,8 +702,8 @@ void CtlSim::Answer(Conn& c, const std::vector<uint8_t>& frame) {
     {
         // Noted before it is written, as the queued replies are.
         std::lock_guard<std::mutex> lk(mu_);
-        NoteSent(asked, out);
-        if (!f.badCrc) NoteMade(out, asked);
+        NoteSent(heard, out);
+        if (!f.badCrc) NoteMade(out, heard);
     }
     if (f.gapAfterByte >= 0 && size_t(f.gapAfterByte) < out.size()) {
         if (!WritePaced(c, out.data(), size_t(f.gapAfterByte)) || !Pause(f.gapMs)) return;

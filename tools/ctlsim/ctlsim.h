@@ -182,8 +182,9 @@ public:
     int RepliesSent();
     void ClearLog();
     // The oldest any reply was when it went out since the last call: the time from the
-    // request it answers coming in to its writing, ms. Copies (a reply sent twice,
-    // a stale one) do not count: a copy is known by its bytes, whatever its age.
+    // request it answers being heard whole (see SetLineRate) to its first byte, ms. Copies (a
+    // reply sent twice, a stale one) do not count: a copy is known by its bytes, whatever its
+    // age.
     int TakeOldestReplyMs();
     // What crossed the line, in order: the requests taken and the replies written, each at
     // its time since the simulator was made (kept until ClearLog).
@@ -239,8 +240,9 @@ private:
         size_t done = 0;  // bytes written
     };
     void Run();
+    // asked: when the request was heard whole.
     void Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<uint8_t> out,
-                  std::chrono::steady_clock::time_point asked, std::chrono::steady_clock::time_point heard);
+                  std::chrono::steady_clock::time_point asked);
     // The time one byte takes on the connection's line (0: no pacing).
     std::chrono::nanoseconds ByteTime(const Conn& c) const;
     // Writes a reply at the line rate, the thread waiting meanwhile (replies not planned).
