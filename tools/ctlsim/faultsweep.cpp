@@ -831,8 +831,9 @@ SweepResult RunFaulty(const SweepCase& c) {
 
     if (twoSided) {
         int unsettled = 0;
-        // A read is held to the plain loop's only while every read before it was too: after
-        // one the plain loop read otherwise, the two lines carry other replies on their way.
+        // A read is held to the plain loop's only while the two sent alike frames (save
+        // confirming sends) in every read before it: after a read that went otherwise, the two
+        // lines carry other replies on their way.
         bool alike = true;
         for (size_t i = 0; i < faulty.size(); ++i) {
             unsettled += c.mode == SweepMode::InOrder ? 0 : faulty[i].tally.unsettled;
@@ -846,7 +847,9 @@ SweepResult RunFaulty(const SweepCase& c) {
                 if (res.plainComplete)
                     res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + pc.Story() + p.Trace();
                 res.plainComplete = false;
-                alike = false;
+                bool raced = false;
+                alike = alike && FramesDiffer(SentOn(p.line), SentOn(faulty[i].line), faulty[i].confirms, false,
+                                              raced).empty();
                 continue;
             }
             if (!res.worse.empty() || !alike) continue;

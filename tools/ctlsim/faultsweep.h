@@ -65,8 +65,8 @@
 //
 // The floor of a faulty read is the plain loop's read of it. Where that keeps exactly its
 // clean read's records and tells the user nothing more than its clean read (notices and
-// questions answered "Нет"), and so did every read before it (else the two lines may carry
-// other replies on their way), the engine's read must keep the same records, tell the user the
+// questions answered "Нет"), and both sent alike frames (save confirming sends) in every read
+// before it (else the two lines may carry other replies on their way), the engine's read must keep the same records, tell the user the
 // same, ask no more questions (answered "Да"), send the plain loop's frames save confirming
 // sends (a frame again right after itself, no more of them than hgcbox::ConfirmingSends
 // counts), and take no longer than 1.05 times the plain read plus 2 ms a request (of the
