@@ -83,9 +83,10 @@
 // 10 ms) may send again where the engine's try found that reply waiting and sent nothing:
 // such a frame of the plain loop may be missing from the engine's; the other way round the
 // run is run again. A run that does not hold is "worse than the plain loop"; a run worse by
-// its time alone is run again, three times at most. A run that holds only by the allowances
-// for the listens, the tries after unsettled sends and the copies is "excused" (counted and
-// listed, not failed). Where the plain read is wrong, the invariant alone stands.
+// its time alone (or an in-order one worse in any way) is run again, three times at most. A
+// run that holds only by the allowances for the listens, the tries after unsettled sends and
+// the copies is "excused" (counted and listed, not failed). Where the plain read is wrong,
+// the invariant alone stands.
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
