@@ -1,6 +1,7 @@
 #include "link/hgcbox.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -29,8 +30,6 @@ using Ms = std::chrono::milliseconds;
 constexpr uint8_t kRequestStart = 0xCC;
 constexpr uint8_t kReplyStart = 0x33;
 constexpr int kSliceMs = 10;  // longest sleep between two looks at the window messages
-// A try's outcome inside the engine only: a reply in doubt, the request is to go out again.
-constexpr uint32_t kResultConfirm = 0x10000;
 
 // The engine's own outcomes, 0..22.
 const char* const kEngineMessages[23] = {
@@ -127,11 +126,20 @@ const char* const kControllerMessages[64] = {
     "Программа разрушена или установлена перемычка",
 };
 
-// Exact waits for the RTS keying: sleep until shortly before the moment, then spin on the
-// clock so the moment is met to well under a millisecond.
+// Exact waits for the RTS keying: sleep on the monotonic clock until a fraction of a
+// millisecond before the moment (the thread's timer slack lowered so the sleep ends on
+// time), then spin only that fraction, so the moment is met to well under a millisecond.
 void ExactWaitUntil(Clock::time_point t) {
-    auto now = Clock::now();
-    if (t - now > Ms(3)) std::this_thread::sleep_for(t - now - Ms(3));
+    static thread_local const bool slackLowered = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    (void)slackLowered;
+    constexpr auto kSpin = std::chrono::microseconds(150);
+    if (t - Clock::now() > kSpin) {
+        // steady_clock is CLOCK_MONOTONIC.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>((t - kSpin).time_since_epoch()).count();
+        const timespec at{time_t(ns / 1000000000), long(ns % 1000000000)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+    }
     while (Clock::now() < t) {
     }
 }
@@ -252,9 +260,7 @@ bool hgcbox::ReopenPort() {
         return false;
     }
     BusyScope busy(m_Busy);
-    const bool opened = ReopenPortLocked();
-    if (opened) NewLine();  // a line connected anew has nothing on its way
-    return opened;
+    return ReopenPortLocked();
 }
 
 bool hgcbox::ReopenPortLocked() {
@@ -335,8 +341,8 @@ bool hgcbox::Request(uint8_t function, const void* body, uint32_t bodyLen, uint8
 }
 
 RequestOutcome hgcbox::RequestRecords(uint8_t function, const void* body, uint32_t bodyLen,
-                                      const StaleCheck& isDoubtful) {
-    if (Exchange(function, body, bodyLen, 0, &isDoubtful)) return RequestOutcome::Answer;
+                                      const StaleCheck& isStale) {
+    if (Exchange(function, body, bodyLen, 0, &isStale)) return RequestOutcome::Answer;
     if (Result == kResultInDoubt) return RequestOutcome::InDoubt;
     return Result == kResultAborted ? RequestOutcome::Aborted : RequestOutcome::None;
 }
@@ -404,33 +410,29 @@ bool hgcbox::Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint
     uint32_t res = kResultOk;
     const int tries = std::max<int>(Tries, 1);
     m_LineDown = false;
-    AccountForLine();
-    // Function and body: the same request to a learnt address is the same request.
-    const uint64_t key = ReplyAccount::Hash(TxBuf + 3, length - 5);
-    // The plain loop takes whatever answers a send, as any request that carries no records.
-    const bool records = read && !Plain;
-    m_Account.Begin(key, function, records, records ? *read : nullptr);
-    m_Sent = false;
-    for (int i = 0; i < tries; ++i) {
+    m_Check = read && *read && !Plain && Plant != Planted::NoCheck ? read : nullptr;
+    m_Skipped = false;
+    m_SkipOne = Plant == Planted::WrongSkip && ++m_Requests % 10 == 0;
+    if (Plant == Planted::Sleep) std::this_thread::sleep_for(Ms(40));
+    int i = 0;
+    for (; i < tries; ++i) {
         if (AbortSeen()) {
             res = kResultAborted;
             break;
         }
         Transact(length);
         res = Result;
-        // A copy nothing explains: the request goes out again at once, and that is no new try.
-        if (res == kResultConfirm) {
-            ++m_Confirms;
-            --i;
-            continue;
-        }
         // An abort inside a try ends the request, not just that try; so does a line that
         // hung up (another try would only fail the same way).
         if (res == kResultOk || res == kResultAborted || m_LineDown) break;
     }
+    if (Plant == Planted::ExtraSend && res == kResultOk && i > 0) {
+        uint32_t ignored = kResultOk;
+        SendFrame(length, ignored);
+    }
     const bool noAnswer = res == kResultNoReply || res == kResultGap || res == kResultBadCrc;
-    if (noAnswer && records && m_Account.InDoubt()) res = kResultInDoubt;
-    m_Account.End(res == kResultOk || res == kResultNegative);
+    if (noAnswer && m_Skipped) res = kResultInDoubt;
+    m_Check = nullptr;
     LastExchange = NowAsDateTime();
     if (StatusPanel) StatusPanel.SetText("");
     if (DoClosePort) {
@@ -572,17 +574,14 @@ hgcbox::Frame hgcbox::FeedInput(FrameGatherer& gather) {
     return Frame::Drop;
 }
 
-// Takes in what the line still delivers before a frame goes out, so that a reply that came
-// too late for an earlier try is not taken for this one's: its frames are judged like any
-// other. When one of them is the running request's answer (a late reply to one of its
-// earlier sends) it is left in RxBuf and nothing needs to go out; when one is a copy to ask
-// about, the send goes out at once (and asks about it). What waits is read; while a frame is
-// in progress, the line is read on until it has been quiet for InterByteMs, so that frame is
-// taken whole. Never longer than ReplyMs plus the time of a longest frame at the line rate,
-// and the window is kept alive. Failed: an abort or a TCP peer gone (res).
-hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
+// Takes in and drops what the line still delivers before a frame goes out, so that a reply
+// that came too late for an earlier try is not taken for this one's. What waits is read;
+// while a frame is in progress, the line is read on until it has been quiet for InterByteMs,
+// so that frame is dropped whole. Never longer than ReplyMs plus the time of a longest frame
+// at the line rate, and the window is kept alive. false: an abort or a TCP peer gone (res).
+bool hgcbox::DrainLine(uint32_t& res) {
     const int fd = LinkKind == 2 ? Socket : PortHandle;
-    if (fd < 0) return Drain::Quiet;
+    if (fd < 0) return true;
     const auto quiet = Ms(std::max<uint32_t>(InterByteMs, 1));
     auto limit = Ms(ReplyMs);
     if (LinkKind != 2) limit += Ms(256u * 10u * 1000u / std::max<uint32_t>(Baud, 1));
@@ -595,97 +594,61 @@ hgcbox::Drain hgcbox::DrainLine(uint32_t& res) {
         qvr::ProcessMessages();
         if (AbortSeen()) {
             res = kResultAborted;
-            return Drain::Failed;
+            return false;
         }
         const int got = ReadLine(res);
         if (got < 0) {
             m_LineDown = true;
-            return Drain::Failed;
+            return false;
         }
         const auto now = Clock::now();
         if (got > 0) {
-            const Frame f = FeedInput(gather);
-            if (f == Frame::Take) return Drain::Answered;
-            if (f == Frame::Confirm) return Drain::Confirm;
+            while (FeedInput(gather) != Frame::Drop) {
+            }
             drained = true;
             last = now;
             if (now < end) continue;
         }
-        if (now >= end || !drained || gather.Have() == 0 || now - last >= quiet) return Drain::Quiet;
+        if (now >= end || !drained || gather.Have() == 0 || now - last >= quiet) return true;
         const auto until = std::min(last + quiet, end);
         if (!WaitForInput(int(std::chrono::duration_cast<Ms>(until - now).count()) + 1)) {
             if (LinkKind != 2) m_LineDown = true;
-            return Drain::Quiet;
+            return true;
         }
     }
 }
 
-// The account belongs to one line: another kind of link, another COM port or another
-// socket is a new line with nothing on its way yet. A COM port closed and reopened for each
-// request stays the same line.
-void hgcbox::AccountForLine() {
-    const int line = LinkKind == 2 ? Socket : ComPort;
-    if (m_AccountLink != LinkKind || m_AccountLine != line) NewLine();
-}
-
-void hgcbox::NewLine() {
-    m_Account.Clear();
-    m_InAt = m_InEnd = 0;
-    m_AccountLink = LinkKind;
-    m_AccountLine = LinkKind == 2 ? Socket : ComPort;
-}
-
-// What a whole frame is, in a try or before its send: broken (the wait it comes in ends, as
-// the plain loop's does), the running request's answer, a copy to ask about with the
-// request sent again, or a frame proven not to be the answer. The plain loop, and a bare try
-// outside a request, take whatever good frame answers their send (the plain loop: but a
-// positive reply to another function).
+// What a whole frame is: broken (the wait it comes in ends, as the plain loop's does), the
+// running try's answer, or dropped: it came before the try's send, or its content shows it
+// is not the answer.
 hgcbox::Frame hgcbox::Judge(const uint8_t* frame) {
     if (Crc16(frame, frame[2]) != 0) return Frame::Broken;
-    if (!m_Account.Running()) return m_Sent ? Frame::Take : Frame::Drop;
-    if (Plain) {
-        const bool other = (frame[3] & 0x80) && frame[3] != uint8_t(TxBuf[3] + 0x80);
-        return m_Sent && !other ? Frame::Take : Frame::Drop;
+    if (!m_Sent || NotTheAnswer(frame)) return Frame::Drop;
+    if (m_SkipOne) {
+        m_SkipOne = false;
+        return Frame::Drop;
     }
-    switch (m_Account.Attribute(frame)) {
-    case ReplyAccount::Verdict::Take: return Frame::Take;
-    case ReplyAccount::Verdict::Confirm: return Frame::Confirm;
-    case ReplyAccount::Verdict::Skip: break;
-    }
-    return Frame::Drop;
+    return Frame::Take;
 }
 
-// After a take of a copy given again to a confirming send: a frame seen for the first time
-// that starts within a moment (20 ms and two characters at the line rate) is the answer
-// instead, and replaces it in RxBuf.
-void hgcbox::ListenAfterCopy() {
-    const auto start = Clock::now();
-    const auto quiet = std::chrono::microseconds(20000 + (LinkKind == 2 ? 0 : 20000000 / std::max<uint32_t>(Baud, 1)));
-    auto last = start;
-    struct Count {
-        Clock::time_point start;
-        uint32_t& ms;
-        ~Count() { ms += uint32_t(std::chrono::duration_cast<Ms>(Clock::now() - start).count()); }
-    } count{start, m_ListenedMs};
-    uint8_t frame[256] = {};
-    FrameGatherer gather(frame);
-    uint32_t res = kResultOk;
-    for (;;) {
-        const int got = ReadLine(res);
-        if (got < 0) return;
-        const auto now = Clock::now();
-        if (got > 0) {
-            last = now;
-            while (m_InAt < m_InEnd) {
-                if (!gather.Feed(m_In[m_InAt++], [this](uint8_t a) { return AddressOk(a); })) continue;
-                if (Crc16(frame, frame[2]) == 0 && m_Account.Instead(frame)) std::memcpy(RxBuf, frame, frame[2]);
-                return;
-            }
-            continue;
-        }
-        if (now - last >= quiet || !WaitForInput(int(std::chrono::duration_cast<Ms>(last + quiet - now).count()) + 1))
-            return;
+bool hgcbox::NotTheAnswer(const uint8_t* frame) {
+    const uint8_t function = TxBuf[3];
+    const uint8_t fn = frame[3];
+    if (fn != uint8_t(function + 0x80)) {
+        if (fn & 0x80) return true;  // a positive reply of another function
+        // A negative reply names the function it answers.
+        const bool known = fn == 1 || fn == 2 ||
+                           std::any_of(std::begin(kLayouts), std::end(kLayouts),
+                                       [fn](const Layout& l) { return l.function == fn; });
+        return !Plain && fn != function && known;
     }
+    if (Plain) return false;
+    // A table read or write echoes its request; a frame too short to hold the echo is the
+    // caller's to refuse.
+    const uint8_t* echo = function == 1 ? TxBuf + 5 : function == 2 ? TxBuf + 21 : nullptr;
+    const bool skip = (echo && frame[2] >= 10 && std::memcmp(frame + 5, echo, 3) != 0) || (m_Check && (*m_Check)(frame));
+    m_Skipped = m_Skipped || skip;
+    return skip;
 }
 
 bool hgcbox::Transact(uint32_t length) {
@@ -703,38 +666,31 @@ bool hgcbox::Transact(uint32_t length) {
         return false;
     }
     uint32_t res = kResultOk;
-    const bool running = m_Account.Running();
-    if (!running) m_Sent = false;
+    m_Sent = false;
     if (LinkKind == 2 && !Pause(TcpSendDelayMs)) {
         Result = kResultAborted;
         return false;
     }
     if (LinkKind != 2) SetPortBaud(PortHandle, Baud);
-    std::memset(RxBuf, 0, 255);
-    const Drain drained = DrainLine(res);
-    if (drained == Drain::Failed) {
+    if (!DrainLine(res)) {
         Result = res;
         return false;
     }
-    bool answered = drained == Drain::Answered;
-    if (!answered) {
-        if (!SendFrame(length, res)) {
-            Result = res;
-            return false;
-        }
-        m_Sent = true;
-        if (running) m_Account.Sent();
-        std::memset(RxBuf, 0, 255);
+    if (!SendFrame(length, res) || (Plant == Planted::SendTwice && !SendFrame(length, res))) {
+        Result = res;
+        return false;
     }
+    m_Sent = true;
+    std::memset(RxBuf, 0, 255);
 
-    auto deadline = Clock::now() + Ms(ReplyMs);
+    const auto deadline = Clock::now() + Ms(ReplyMs);
     const auto gap = Ms(InterByteMs);
     Clock::time_point lastByte = Clock::now();
     Clock::time_point pumped{};
     FrameGatherer gather(RxBuf);
     bool hungUp = false;
 
-    while (!answered) {
+    for (;;) {
         // The window's messages once per slice of the wait, not once per byte.
         if (Clock::now() - pumped >= Ms(kSliceMs)) {
             qvr::ProcessMessages();
@@ -760,18 +716,21 @@ bool hgcbox::Transact(uint32_t length) {
                 res = kResultBadCrc;
                 break;
             }
-            if (f == Frame::Confirm) {
-                res = kResultConfirm;
-                break;
-            }
-            // Frames proven not to be this request's answer: the wait goes on, within this
-            // try's time.
+            // Frames that are not this request's answer: the wait goes on, within this try's
+            // time.
             if (gather.Have() > 0) lastByte = Clock::now();
             // A line that never stops delivering frames for others (or noise) ends the try all
             // the same, a wait after its time.
             if (gather.Have() < 2 && now > deadline + Ms(ReplyMs)) {
                 res = kResultNoReply;
                 break;
+            }
+            // A frame's length is known: look again once the rest of it can have come over a
+            // serial line, not for every byte or two.
+            if (LinkKind != 2 && gather.Have() >= 3) {
+                const auto rest = std::chrono::microseconds(int64_t(RxBuf[2] - gather.Have()) * 10000000 /
+                                                            std::max<uint32_t>(Baud, 1));
+                std::this_thread::sleep_for(std::min<Clock::duration>({rest, gap / 2, Ms(kSliceMs)}));
             }
             continue;
         }
@@ -796,14 +755,12 @@ bool hgcbox::Transact(uint32_t length) {
         if (!WaitForInput(ms)) hungUp = true;
     }
 
-    if (res == kResultOk && running && m_Account.CopyTaken()) ListenAfterCopy();
     if (res == kResultOk && m_Learning) Address = m_Learned;
     if (res == kResultOk && RxBuf[3] != uint8_t(TxBuf[3] + 0x80)) {
         res = kResultNegative;
         SetControllerError(RxBuf[4]);
     }
-    // What a confirming send must find on the line is left there.
-    if (res != kResultConfirm) Purge();
+    Purge();
     Result = res;
     return res == kResultOk;
 }

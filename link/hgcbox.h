@@ -3,6 +3,20 @@
 // serial line with RTS keying, modem on a COM port, or TCP), receives and checks the reply,
 // repeats the exchange up to Tries times and keeps the outcome as a result code with a
 // message. GUI thread only; while it waits it processes window messages (qvr::ProcessMessages).
+//
+// Each try drops what waits on the line, sends, and takes the first whole good frame after
+// its send, as the plain send-wait-take loop does, with one exception: a frame whose own
+// content shows it is not the answer to this request as sent is skipped, and the wait goes
+// on in the same try with nothing sent. What shows it:
+//  - a positive reply of another function, or a negative reply naming another function;
+//  - a table read or write answered with another request's echo (reply bytes 5..7);
+//  - a reply of a read that the reader's check rejects (records the read has kept, a log
+//    reply whose length does not fit the log's records).
+// Such frames are the late or repeated replies of other requests; taking one would keep
+// wrong records or leave this request's answer to the next one. A frame that carries
+// nothing of the kind (a negative reply, an empty reply, a clock correction's answer) is
+// taken: the engine remembers nothing of other requests' answers, so it never sends, waits
+// or asks more than the plain loop.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -10,11 +24,10 @@
 #include <vector>
 
 #include "common/uihooks.h"
-#include "link/replyaccount.h"
 
 // Result codes. 0..22 are the engine's own outcomes, 23..86 the controller's error codes
 // 1..64 (code c at 22 + c), 87 and 88 are refusals of a request the engine cannot carry,
-// 89 a read's request that got only replies in doubt.
+// 89 a request that got only replies skipped for their content.
 enum : uint32_t {
     kResultOk = 0,
     kResultBadStart = 1,        // TxBuf byte 0 is not 0xCC
@@ -31,13 +44,13 @@ enum : uint32_t {
     kResultControllerBase = 22, // + controller error code 1..64
     kResultFrameTooLong = 87,   // the body would make the frame longer than 255 bytes
     kResultBusy = 88,           // another request is still waiting for its reply
-    kResultInDoubt = 89,        // every reply to a read's request was in doubt
+    kResultInDoubt = 89,        // every reply that came was skipped for its content
     kResultCount = 90,
 };
 
-// What a request of a read came to: an answer in RxBuf; a reply the engine could not take
-// for certain although one came (Result kResultInDoubt); Esc or the window closing ended
-// one of its waits (kResultAborted); or none (Result says why).
+// What a request of a read came to: an answer in RxBuf; only replies skipped for their
+// content (Result kResultInDoubt); Esc or the window closing ended one of its waits
+// (kResultAborted); or none (Result says why).
 enum class RequestOutcome { Answer, InDoubt, Aborted, None };
 
 class hgcbox {
@@ -73,28 +86,27 @@ public:
     uint8_t LastFunction = 0;   // function code of the last request
     uint32_t TcpSendDelayMs = 500;  // pause before every TCP send
     // A test tool: every good reply to a send is taken on its own word, as the plain
-    // send-wait-take loop does; nothing is doubted, confirmed or awaited.
+    // send-wait-take loop does (but a positive reply of another function).
     bool Plain = false;
+    // A test tool: a fault planted in the engine, which the fault sweep must see. Sleep: 40 ms
+    // before each request; ExtraSend: the request once more after an answer taken in a later
+    // try; WrongSkip: the answer of every 10th request skipped once; SendTwice: every try
+    // sends twice; NoCheck: the reader's check is not asked.
+    enum class Planted : uint8_t { None, Sleep, ExtraSend, WrongSkip, SendTwice, NoCheck };
+    Planted Plant = Planted::None;
 
     // Builds, sends and checks one request; true when Result is 0. For the fixed-length
     // functions the body must hold the size of the layout (function 1: a TableRequest);
     // function 2 takes bodyLen bytes. The reply stays in RxBuf, the end time in LastExchange.
     // A request started while another one waits is refused with kResultBusy, nothing sent.
     bool Request(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param);
-    // The same, for a request of a read, whose reply carries records. The first whole good
-    // frame after a send is the answer, as for any request, unless it is proven not to be:
-    // the answer of another request that still owes replies, a reply isDoubtful(frame) says
-    // brings only records the read has kept, or (before the first send) a reply left over
-    // on the line; such a frame is skipped and the wait goes on. A copy of another request's
-    // answer that nothing explains is asked about once: the request goes out again at once,
-    // and the next frame decides. A request that got only skipped or doubted replies ends
-    // InDoubt.
-    using StaleCheck = ReplyAccount::Check;
-    RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isDoubtful);
-    // Forgets what the engine knows of replies on their way: the line was closed or another
-    // one connected. (Another socket or port, or another kind of link, is noticed by the
-    // engine itself; a port reopened for each request is the same line.)
-    void ForgetLine() { NewLine(); }
+    // The same, for a request of a read, whose reply carries records: a reply isStale(frame)
+    // says is not this request's answer (see above) is skipped.
+    using StaleCheck = std::function<bool(const uint8_t* frame)>;
+    RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isStale);
+    // Drops what the engine has read from the line and not yet used: the line was closed or
+    // another one connected.
+    void ForgetLine() { m_InAt = m_InEnd = 0; }
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -104,11 +116,9 @@ public:
     // Forms the message of result 8 from the controller's error code.
     void SetControllerError(uint8_t code);
 
-    // Confirming sends made since the engine was created (a reply in doubt asked again).
-    uint32_t ConfirmingSends() const { return m_Confirms; }
-    // Time spent listening after a take of a copy given again to a confirming send, for a
-    // frame that would be the answer instead, ms, since the engine was created.
-    uint32_t ListenedMs() const { return m_ListenedMs; }
+    // No longer made: kept until the fault sweep stops asking.
+    uint32_t ConfirmingSends() const { return 0; }
+    uint32_t ListenedMs() const { return 0; }
 
     // true while a request runs (a window message handled inside its waits sees this).
     bool Busy() const { return m_Busy; }
@@ -121,8 +131,7 @@ private:
     bool Exchange(uint8_t function, const void* body, uint32_t bodyLen, uint8_t param, const StaleCheck* read);
     bool ReopenPortLocked();
     bool SendFrame(uint32_t length, uint32_t& res);
-    enum class Drain { Quiet, Answered, Confirm, Failed };
-    Drain DrainLine(uint32_t& res);
+    bool DrainLine(uint32_t& res);
     int ReadLine(uint32_t& res);
     bool WaitForInput(int timeoutMs);
     void Purge();
@@ -130,22 +139,20 @@ private:
     bool AbortSeen();
     bool Pause(uint32_t ms);
     bool AddressOk(uint8_t b);
+    enum class Frame { Take, Drop, Broken };
+    Frame Judge(const uint8_t* frame);
+    bool NotTheAnswer(const uint8_t* frame);
+    Frame FeedInput(class FrameGatherer& gather);
 
-    uint32_t m_Confirms = 0;
-    uint32_t m_ListenedMs = 0;
     bool m_Busy = false;
     bool m_LineDown = false;  // a wait of this request found the line hung up: no more tries
     bool m_Learning = false;  // the address byte of the frame being gathered is learnt ...
     uint8_t m_Learned = 0;    // ... and is this one
-    bool m_Sent = false;  // the running request, or a bare try outside one, sent its frame
-    ReplyAccount m_Account;  // the replies on their way over the line ...
-    int m_AccountLink = -1, m_AccountLine = -1;  // ... and which line that is
-    void AccountForLine();
-    void NewLine();
-    enum class Frame { Take, Confirm, Drop, Broken };
-    Frame Judge(const uint8_t* frame);
-    Frame FeedInput(class FrameGatherer& gather);
-    void ListenAfterCopy();
+    bool m_Sent = false;      // the running try sent its frame
+    const StaleCheck* m_Check = nullptr;  // the running read's check, null when none
+    bool m_Skipped = false;   // a reply of the running request was skipped for its content
+    uint32_t m_Requests = 0;  // requests made, for the planted skip
+    bool m_SkipOne = false;   // the planted skip is still to come in this request
     // What was read from the line and not yet fed to a frame (what followed an answer).
     uint8_t m_In[512] = {};
     size_t m_InAt = 0, m_InEnd = 0;
