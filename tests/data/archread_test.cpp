@@ -458,27 +458,32 @@ TEST_F(ArchRead, FailedBlocks) {
     }
 }
 
-// Esc ends the read wherever it is pressed: between blocks, in the wait for a reply of a
-// controller now silent (ReplyMs 20 s), or right after a read whose request failed, before
-// the first request or in its wait. What arrived is shown, with no question, within half a
-// second of Esc; the first request does not wait for the failed request's reply.
+// Esc ends the read wherever it is pressed: between blocks (once the first block is kept:
+// no request goes out after it), in the wait for a reply of a controller now silent
+// (ReplyMs 20 s), or right after a read whose request failed, before the first request or
+// in its wait. Esc is looked at once per slice of a wait, so a reply already whole may be
+// taken before it: a row that presses Esc in a wait has that reply come minutes late. What
+// arrived is shown, with no question, within half a second of Esc; the first request does
+// not wait for the failed request's reply.
 TEST_F(ArchRead, EscEndsTheReadBetweenBlocksAndInEveryWait) {
     arch->Generate(SimArchive::ChromHour, CtlDateTime(26, 3, 10, 0, 0, 0), CtlDateTime(26, 3, 10, 23, 0, 0));
     const CtlDateTime e(26, 3, 10, 20, 0, 0);
+    constexpr int kFirstBlockKept = -1;
     struct Case {
         const char* name;
-        size_t escAtRequests;  // Esc once the controller has this many requests ...
-        bool silentAfter;      // ... and it answers none after the first
-        bool failFirst;        // a read of another start fails (No) just before
+        int escAt;        // Esc once the controller has this many requests (or the first block is kept)
+        int lateFrom;     // the replies to this request (1 = the first) and after come minutes late
+        bool failFirst;   // a read of another start fails (No) just before
         size_t kept;
+        size_t requests;
         uint32_t replyMs;
         uint8_t fromHour;  // each row reads hours of its own
     };
     const Case cases[] = {
-        {"between blocks", 2, false, false, 2, 20000, 5},
-        {"in the wait for a reply", 2, true, false, 2, 20000, 9},
-        {"right after a failed read, before the first request", 0, true, true, 0, 20000, 13},
-        {"right after a failed read, in the wait for a reply", 1, true, true, 0, 2000, 15},
+        {"between blocks", kFirstBlockKept, 0, false, 2, 1, 20000, 5},
+        {"in the wait for a reply", 2, 2, false, 2, 2, 20000, 9},
+        {"right after a failed read, before the first request", 0, 0, true, 0, 0, 20000, 13},
+        {"right after a failed read, in the wait for a reply", 1, 1, true, 0, 1, 2000, 15},
     };
     for (const Case& c : cases) {
         link.box()->ReplyMs = 20000;
@@ -492,22 +497,25 @@ TEST_F(ArchRead, EscEndsTheReadBetweenBlocksAndInEveryWait) {
             QueueQuesAnswers({0});
             ArchiveData none;
             EXPECT_FALSE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 1, 0, 0), e, ui, none));
-            ClearQuesRecord();  // the failed request's reply is still owed for seconds
+            ClearQuesRecord();
         }
         link.box()->ReplyMs = c.replyMs;
         arch->ClearLog();
+        progress.positions.clear();
         link.sim.ClearFaults();
-        if (c.silentAfter && !c.failFirst)
-            link.sim.SetFatePlan([](int i) {
+        if (c.lateFrom > 0)
+            link.sim.SetFatePlan([late = c.lateFrom](int i) {
                 ctlsim::ReplyFate f;
-                f.delayMs = i > 1 ? 600000 : 0;  // the first reply goes, none after it in time
+                f.delayMs = i >= late ? 600000 : 0;
                 return f;
             });
         const auto start = Clock::now();
         auto esc = start;
         bool pressed = false;
         SetMessagePump([&] {
-            if (!pressed && g_AbortAllowed && arch->Requests().size() >= c.escAtRequests) {
+            const bool now = c.escAt == kFirstBlockKept ? !progress.positions.empty()
+                                                        : arch->Requests().size() >= size_t(c.escAt);
+            if (!pressed && g_AbortAllowed && now) {
                 pressed = true;
                 esc = Clock::now();
                 g_Abort = 1;
@@ -521,11 +529,12 @@ TEST_F(ArchRead, EscEndsTheReadBetweenBlocksAndInEveryWait) {
         link.sim.SetFatePlan(nullptr);
         EXPECT_TRUE(pressed);
         EXPECT_LT(ms, 500) << "the read went on after Esc";
-        if (c.escAtRequests > 0) {
+        if (c.escAt != 0) {
             EXPECT_LT(esc - start, std::chrono::milliseconds(c.replyMs + 1500)) << "the first request came late";
         }
+        EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), c.fromHour, c.kept));
         EXPECT_EQ(data.header.recordCount, c.kept);
-        EXPECT_EQ(Bodies().size(), c.escAtRequests);
+        EXPECT_EQ(Bodies().size(), c.requests);
         EXPECT_TRUE(ShownQues().empty()) << Shown().front().first;
         EXPECT_EQ(g_AbortAllowed, 0);
         link.sim.ClearFaults();
@@ -583,6 +592,18 @@ TEST_F(ArchRead, ReadableSpan) {
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].first, "В архиве нет данных");
     EXPECT_EQ(ShownQues()[0].kind, kQuesNotice);
+
+    // The hourly field's read fails: the retry question names the hourly archive.
+    ClearQuesRecord();
+    ctlsim::Faults silent;
+    silent.silent = true;
+    silent.count = 1;
+    link.sim.SetFaults(silent);
+    QueueQuesAnswers({0});
+    EXPECT_EQ(ReadArchiveBounds(span, oldest, kBoundsHour, &bar), 0);
+    ASSERT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Shown()[0], std::make_pair(std::string("Не выполнено чтение из таблицы 27."),
+                                         std::string("\"Дата первой записи в архив часовых данных\"")));
 
     // Invalid oldest time, then invalid clock.
     ClearQuesRecord();

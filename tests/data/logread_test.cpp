@@ -302,7 +302,7 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
     });
     link.sim.SetFatePlan([](int i) {  // Esc comes while the second reply is awaited
         ctlsim::ReplyFate fate;
-        fate.delayMs = i == 2 ? 400 : 0;
+        fate.delayMs = i == 2 ? 600000 : 0;  // minutes late: Esc surely comes first
         return fate;
     });
     Ui ui;
