@@ -163,6 +163,23 @@ private:
     bool daily_;
 };
 
+// A reply that brings a record the read has not kept from before the slot ahead of the
+// expected one: no controller answers a request from there (one may answer from the slot
+// before the start), but the late reply of an earlier request does. The hour the clock goes
+// back over comes twice and tells nothing.
+bool BringsOlder(const uint8_t* frame, const ArchiveSlots& slots, const KeptArchiveRecords& kept,
+                 const CtlMinuteTime& expected) {
+    const unsigned n = ArchiveReplyRecords(frame, kept.RecordSize());
+    if (n == kMalformedArchiveReply) return false;
+    const CtlMinuteTime before = slots.Previous(slots.Cut(expected));
+    for (unsigned i = 0; i < n; ++i) {
+        const uint8_t* rec = frame + kArchiveReplyRecords + size_t(i) * kept.RecordSize();
+        const CtlMinuteTime slot = slots.Of(rec);
+        if (!kept.Has(rec) && !slots.InRepeatHour(slot) && slots.Compare(slot, before) < 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 unsigned ArchiveReplyRecords(const uint8_t* frame, size_t recordSize) {
@@ -207,7 +224,12 @@ const ArchiveReadTraits& ReadTraits(DataKind kind) {
 
 uint8_t ReadArchiveBounds(ArchiveSpan& span, CtlDateTime& oldest, uint8_t boundsKind, IStatusBar* statusBar) {
     const int field = boundsKind == kBoundsFiveMinutes ? 0 : boundsKind == kBoundsHour ? 1 : 2;
-    if (!ReadTableFields(TableRequest{27, uint8_t(field), 1}, statusBar, 1)) return 0;
+    // Table 27 is named after its field 0, the 5-minute archive's; a failed read of the
+    // hourly or the daily field names that archive in the retry question instead.
+    const std::string asked = field == 0   ? TableDisplayName(27)
+                              : field == 1 ? "Дата первой записи в архив часовых данных"
+                                           : "Дата первой записи в архив суточных данных";
+    if (!ReadTableFields(TableRequest{27, uint8_t(field), 1}, statusBar, 1, asked)) return 0;
     uint8_t b[6];
     std::memcpy(b, FieldPtr(27, field), 6);
     bool flag = false;
@@ -334,13 +356,13 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
         int position = 0;
 
         for (;;) {
-            // A reply of records kept already is a stale one, skipped by the engine; the
-            // request ends in doubt (a failed block) when no other reply comes.
+            // A reply of records kept already, or (while the dates are checked) of older
+            // records than asked for, is a stale one, skipped by the engine; the request
+            // ends in doubt (a failed block) when no other reply comes.
             const RequestOutcome got =
-                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()),
-                                      [&kept, &startSentAgain](const uint8_t* frame) {
-                                          return kept.Stale(frame, startSentAgain);
-                                      });
+                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), [&](const uint8_t* frame) {
+                    return kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
+                });
             // Esc, or the window closing, ended a wait of the request: the read ends as it
             // does on Esc between blocks.
             if (got == RequestOutcome::Aborted) break;

@@ -48,7 +48,7 @@ std::string RangeText(const char* verb, const TableRequest& r) {
     return Fmt("%s %d (поле %d)", verb, r.table, r.first);
 }
 
-std::string TableLine(int table) { return Fmt("Табл. %d \"%s\".", table, TableDisplayName(table).c_str()); }
+std::string TableLine(int table, const std::string& name) { return Fmt("Табл. %d \"%s\".", table, name.c_str()); }
 
 // A request the layer can carry: a table with fields, the fields inside it, the data
 // within the frame limit.
@@ -257,12 +257,17 @@ std::string TableDisplayName(int table) {
 // ------------------------------------------------------------------ ranges
 
 bool ReadTableFields(const TableRequest& request, qvr::IStatusBar* bar, uint8_t interactive) {
-    return ReadTableFields(&request, bar, interactive);
+    return ReadTableFields(request, bar, interactive, TableDisplayName(request.table));
 }
 
 bool ReadTableFields(const TableRequest* request, qvr::IStatusBar* bar, uint8_t interactive) {
     if (!request) return false;
-    const TableRequest r = *request;
+    return ReadTableFields(*request, bar, interactive, TableDisplayName(request->table));
+}
+
+bool ReadTableFields(const TableRequest& request, qvr::IStatusBar* bar, uint8_t interactive,
+                     const std::string& subject) {
+    const TableRequest r = request;
     if (!RequestFits(r, kReadDataLimit)) {
         if (interactive) Panel(bar, kPanelStatus, RefusedText(r));
         return false;
@@ -279,7 +284,8 @@ bool ReadTableFields(const TableRequest* request, qvr::IStatusBar* bar, uint8_t 
             if (len < kReplyFrameExtra) {
                 failText = ShortReplyText(1);
             } else if (!ReplyEchoes(r)) {
-                if (AskRetry(bar, "Несоответствие запрошенных и переданных данных.", TableLine(r.table))) continue;
+                if (AskRetry(bar, "Несоответствие запрошенных и переданных данных.", TableLine(r.table, subject)))
+                    continue;
                 return false;
             } else if (len != kReplyFrameExtra + n) {
                 // The data would not be the fields asked for: copy nothing.
@@ -294,8 +300,7 @@ bool ReadTableFields(const TableRequest* request, qvr::IStatusBar* bar, uint8_t 
         }
         if (!interactive) return false;
         Panel(bar, kPanelStatus, failText);
-        if (AskRetry(bar, Fmt("Не выполнено чтение из таблицы %d.", r.table),
-                     "\"" + TableDisplayName(r.table) + "\""))
+        if (AskRetry(bar, Fmt("Не выполнено чтение из таблицы %d.", r.table), "\"" + subject + "\""))
             continue;
         return false;
     }
@@ -327,7 +332,8 @@ bool WriteTableFields(const TableRequest* request, qvr::IStatusBar* bar, uint8_t
             if (g_Hgc->RxBuf[2] < kReplyFrameExtra) {
                 failText = ShortReplyText(2);
             } else if (!ReplyEchoes(r)) {
-                if (AskRetry(bar, "Несоответствие заголовка ответа заголовку запроса на запись.", TableLine(r.table)))
+                if (AskRetry(bar, "Несоответствие заголовка ответа заголовку запроса на запись.",
+                             TableLine(r.table, TableDisplayName(r.table))))
                     continue;
                 return false;
             } else {

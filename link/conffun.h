@@ -76,6 +76,10 @@ std::string TableDisplayName(int table);
 // an exchange. A reply whose length does not fit the request copies nothing.
 bool ReadTableFields(const TableRequest* request, qvr::IStatusBar* statusBar, uint8_t interactive);
 bool ReadTableFields(const TableRequest& request, qvr::IStatusBar* statusBar, uint8_t interactive);
+// The same with `subject` in place of the table's name in the questions, for a request
+// whose field means something narrower than its table (one archive's oldest record time).
+bool ReadTableFields(const TableRequest& request, qvr::IStatusBar* statusBar, uint8_t interactive,
+                     const std::string& subject);
 
 // Writes the range from the image (the data follow the request in the frame; the engine
 // adds the user's password and code). The status text is shown in both modes; the retry
