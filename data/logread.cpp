@@ -99,9 +99,12 @@ private:
 };
 
 // The content check the engine asks about a reply with records from dataAt: true for a
-// repeat of what the read has kept, never for alike events continuing a run of kept ones.
+// reply whose length does not fit its count of this log's records (the other log's reply),
+// or a repeat of what the read has kept, never for alike events continuing a run of kept
+// ones.
 hgcbox::StaleCheck RepeatCheck(const KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
     return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
+        if (rx[2] != dataAt + rx[countAt] * recordSize + 2) return true;
         return kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize)) == KeptEvents::Repeat::Kept;
     };
 }

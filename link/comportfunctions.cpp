@@ -2,19 +2,38 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 bool SetPortBaudExact(int fd, uint32_t baud);  // comport_termios2.cpp
 
 int64_t PerfFrequency() {
     using P = std::chrono::steady_clock::period;
     return int64_t(P::den / P::num);
+}
+
+void WaitUntilExactly(std::chrono::steady_clock::time_point t) {
+    using Clock = std::chrono::steady_clock;
+    static thread_local const bool slackLowered = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
+    (void)slackLowered;
+    constexpr auto kSpin = std::chrono::microseconds(150);
+    if (t - Clock::now() > kSpin) {
+        // steady_clock is CLOCK_MONOTONIC.
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>((t - kSpin).time_since_epoch()).count();
+        const timespec at{time_t(ns / 1000000000), long(ns % 1000000000)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+        }
+    }
+    while (Clock::now() < t) {
+    }
 }
 
 std::string ComPortDevice(int n) {

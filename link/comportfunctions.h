@@ -6,6 +6,7 @@
 // COM65..COM96 -> /dev/ttyACM0..31; the environment variable QVR_COM<n> (for example
 // QVR_COM5=/dev/pts/7) overrides the rule for port n.
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +17,11 @@ constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
 
 // Ticks per second of the clock the exact waits use (std::chrono::steady_clock).
 int64_t PerfFrequency();
+// The exact wait of the RTS keying: returns at the moment t, met to well under a
+// millisecond. It sleeps on the monotonic clock until a fraction of a millisecond before
+// (the calling thread's timer slack lowered so the sleep ends on time) and spins only that
+// fraction.
+void WaitUntilExactly(std::chrono::steady_clock::time_point t);
 
 // Device path of COM<n>; empty when n has no device.
 std::string ComPortDevice(int n);

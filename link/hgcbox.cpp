@@ -1,7 +1,6 @@
 #include "link/hgcbox.h"
 
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -125,24 +124,6 @@ const char* const kControllerMessages[64] = {
     "Не прошла запись в FLASH PROM",
     "Программа разрушена или установлена перемычка",
 };
-
-// Exact waits for the RTS keying: sleep on the monotonic clock until a fraction of a
-// millisecond before the moment (the thread's timer slack lowered so the sleep ends on
-// time), then spin only that fraction, so the moment is met to well under a millisecond.
-void ExactWaitUntil(Clock::time_point t) {
-    static thread_local const bool slackLowered = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
-    (void)slackLowered;
-    constexpr auto kSpin = std::chrono::microseconds(150);
-    if (t - Clock::now() > kSpin) {
-        // steady_clock is CLOCK_MONOTONIC.
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>((t - kSpin).time_since_epoch()).count();
-        const timespec at{time_t(ns / 1000000000), long(ns % 1000000000)};
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-        }
-    }
-    while (Clock::now() < t) {
-    }
-}
 
 // Local time as days since 30.12.1899 with the time of day as the fraction.
 double NowAsDateTime() {
@@ -467,7 +448,7 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
     std::chrono::nanoseconds hold{0};
     if (direct) {
         SetRts(PortHandle, true);
-        ExactWaitUntil(Clock::now() + Ms(2));
+        WaitUntilExactly(Clock::now() + Ms(2));
         t0 = Clock::now();
         hold = std::chrono::nanoseconds(int64_t(RtsHoldSeconds(uint32_t(n), Baud) * 1e9));
     }
@@ -502,7 +483,7 @@ bool hgcbox::SendFrame(uint32_t length, uint32_t& res) {
         return false;
     }
     if (direct) {
-        ExactWaitUntil(t0 + hold);
+        WaitUntilExactly(t0 + hold);
         SetRts(PortHandle, false);
     }
     return true;

@@ -1,14 +1,18 @@
 // Measures the CPU time the exchange engine uses: while it waits 2 s for a controller that
 // never answers, over a pseudo-terminal and over TCP, and while it reads a day of 5-minute
-// chromatograph records (145 requests of two 93-byte records) over a pseudo-terminal at
-// 115200 bit/s, the controller's replies going out byte by byte at that rate. The window's
-// messages are processed by a Qt event loop, as in the program. Each must cost a small
-// fraction of the wall time. Exit status 1 when one costs more than 10 %.
+// chromatograph records (145 requests of two 93-byte records) over a direct line (RTS keyed
+// for every request) on a pseudo-terminal at 115200 bit/s, the controller's replies going
+// out byte by byte at that rate. The window's messages are processed by a Qt event loop, as
+// in the program. Each must cost a small fraction of the wall time. It also measures how
+// late the exact waits of the RTS keying (the 2 ms lead, a hold of a few milliseconds) end
+// and what they cost. Exit status 1 when one costs more than 10 %, or an exact wait ends
+// half a millisecond late on average.
 #include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +49,7 @@ bool Measure(const char* name, hgcbox& box) {
     return cpu < 0.10 * wall;
 }
 
-// A day of 5-minute chromatograph records over a line at 115200 bit/s, as a modem link
-// reads it (no RTS keying, whose exact timing is spun on the clock by design).
+// A day of 5-minute chromatograph records over a direct line at 115200 bit/s.
 bool MeasureRead() {
     ctlsim::CtlSim sim(1);
     sim.SetHandler(14, [](ctlsim::CtlSim&, const std::vector<uint8_t>&) {
@@ -61,7 +64,7 @@ bool MeasureRead() {
     setenv("QVR_COM98", path.c_str(), 1);
     hgcbox box(1);
     box.ComPort = 98;
-    box.LinkKind = 1;
+    box.LinkKind = 0;
     box.Baud = 115200;
     box.DoClosePort = 0;
     box.ReplyMs = 2000;
@@ -70,7 +73,7 @@ bool MeasureRead() {
     int pumps = 0;
     qvr::SetMessagePump([&] {
         ++pumps;
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     });
     const double thr0 = CpuSeconds(RUSAGE_THREAD);
     const auto t0 = std::chrono::steady_clock::now();
@@ -86,6 +89,27 @@ bool MeasureRead() {
     std::printf("read   %d of 145 answered, wall %.3f s, engine thread CPU %.4f s (%.2f %%), %d pump calls\n", answered,
                 wall, thr, 100.0 * thr / wall, pumps);
     return answered == 145 && thr < 0.10 * wall;
+}
+
+// Exact waits of 2 ms and 3.3 ms, 300 of each: how late they end, and their CPU.
+bool MeasureExactWaits() {
+    using Clock = std::chrono::steady_clock;
+    const double thr0 = CpuSeconds(RUSAGE_THREAD);
+    const auto t0 = Clock::now();
+    double sum = 0, worst = 0;
+    const int n = 600;
+    for (int i = 0; i < n; ++i) {
+        const auto t = Clock::now() + std::chrono::microseconds(i % 2 ? 3300 : 2000);
+        WaitUntilExactly(t);
+        const double late = std::chrono::duration<double, std::micro>(Clock::now() - t).count();
+        sum += late;
+        worst = std::max(worst, late);
+    }
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double thr = CpuSeconds(RUSAGE_THREAD) - thr0;
+    std::printf("exact  %d waits, late by %.1f us on average, %.1f us at most, CPU %.4f s in %.3f s (%.2f %%)\n", n,
+                sum / n, worst, thr, wall, 100.0 * thr / wall);
+    return sum / n < 500 && thr < 0.10 * wall;
 }
 
 }  // namespace
@@ -136,5 +160,6 @@ int main(int argc, char** argv) {
     good &= Measure("tcp", box);  // includes the 500 ms pause before the send
     close(s);
     good &= MeasureRead();
+    good &= MeasureExactWaits();
     return good ? 0 : 1;
 }
