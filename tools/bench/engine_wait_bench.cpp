@@ -52,10 +52,11 @@ bool Measure(const char* name, hgcbox& box) {
 // A day of 5-minute chromatograph records over a direct line at 115200 bit/s.
 bool MeasureRead() {
     ctlsim::CtlSim sim(1);
-    sim.SetHandler(14, [](ctlsim::CtlSim&, const std::vector<uint8_t>&) {
+    sim.SetHandler(14, [](ctlsim::CtlSim&, const std::vector<uint8_t>& frame) {
         ctlsim::Reply r;
         r.data.assign(1 + 2 * 93, 0x5A);
         r.data[0] = 2;
+        std::copy(frame.begin() + 7, frame.begin() + 12, r.data.begin() + 1);  // every reply its own: the start asked
         return r;
     });
     const std::string path = sim.StartPty();
