@@ -316,18 +316,30 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+// A reply whose length does not fit its count of this log's records is no answer to the
+// request: one that claims 250 records and carries 11, or the other log's records (24 bytes
+// each). The engine skips it, and the request that got nothing else fails with result 89:
+// nothing read, said so.
 TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 30, 1);
-    logs.SetReplyHook([](int, uint8_t fn, Bytes& data) {
-        if (fn == 7) data[6] = 250;  // count byte of the reply (frame byte 10)
-    });
-    Ui ui;
-    LogData d;
-    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d));
-    // 11 records are in each frame whatever the count says; the read goes on after them.
-    EXPECT_EQ(d.header.recordCount, 20u);
-    ASSERT_EQ(logs.Requests().size(), 2u);
-    EXPECT_EQ(qvr::GetU32(logs.Requests()[1].body.data() + 2), 12u);
+    using Hook = void (*)(int, uint8_t, Bytes&);
+    const Hook hooks[] = {
+        [](int, uint8_t, Bytes& data) { data[6] = 250; },  // count byte of the reply (frame byte 10)
+        [](int, uint8_t, Bytes& data) {
+            data.resize(7 + 10 * 24);
+            data[6] = 10;
+        },
+    };
+    for (const Hook hook : hooks) {
+        logs.ClearLog();
+        logs.SetReplyHook(hook);
+        Ui ui;
+        LogData d;
+        EXPECT_FALSE(qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d));
+        EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "не прочитаны"}}));
+        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{std::string("Команда 7.  ") + qvr::kRepeatedAnswer}));
+        EXPECT_EQ(logs.Requests().size(), 1u);
+    }
 }
 
 // A reply with more records than asked for is refused with the retry question; a late
@@ -340,8 +352,7 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         return rq.size() > b && rq[a].body == rq[b].body;
     };
 
-    // The third request asks for 3 records and gets 11. (Each answer on a log of its own:
-    // replies alike to the last read's would be asked again.)
+    // The third request asks for 3 records and gets 11.
     for (uint8_t answer : {1, 0}) {
         SCOPED_TRACE(int(answer));
         const auto own = DiagRecords(40, CtlDateTime(26, 12, uint8_t(6 - answer), 10, 0, 0));
@@ -400,9 +411,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     const auto later = DiagRecords(40, CtlDateTime(26, 12, 8, 10, 0, 0));
     logs.SetRecords(0, 1, later);
 
-    // The second reply is the first one once more, by index and by period: the engine asks
-    // again at once and takes the right one, with no question (by period, with the copy
-    // of the read before still fresh, it throws the copy away and waits for the right one).
+    // The second reply is the first one once more, by index and by period: the engine skips
+    // it (records all kept), and the next try takes the right one, with no question.
     auto first = std::make_shared<Bytes>();
     auto lateCopy = [first](int index, uint8_t, Bytes& d) {
         if (index == 0) *first = d;
@@ -429,8 +439,9 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     }
 
     // The second reply starts five records back (the controller does not answer the index
-    // or block asked): kept records among new ones make it a repeat. Asked again at once,
-    // the right reply is taken; given again, the read ends with what it had, and says so.
+    // or block asked): kept records among new ones make it a repeat, skipped. The next try
+    // takes the right reply; given to that try too, the request fails with result 89 and
+    // the read ends with what it had, and says so.
     for (const bool insisted : {false, true}) {
         const uint8_t fn = insisted ? 8 : 7;
         SCOPED_TRACE(int(fn));
@@ -443,7 +454,6 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
             d.resize(dataAt);
             for (size_t i = 6; i < 17; ++i) d.insert(d.end(), own[i].begin(), own[i].end());
         });
-        link.box()->ForgetLine();  // nothing amiss on the line: a repeat is asked about again
         Ui ui;
         LogData d;
         if (fn == 7)
