@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <set>
 #include <thread>
@@ -198,13 +199,10 @@ struct Outcome {
     std::vector<Box> boxes;
     std::vector<std::string> status;  // texts of failed requests in status panel 2
     double seconds = 0;
-    size_t requests = 0;  // frames the controller took
-    std::vector<CtlSim::Passage> line;  // what crossed the line
+    size_t requests = 0;  // frames the controller heard from the read's start to the next read's
+    std::vector<CtlSim::Passage> line;  // what crossed the line meanwhile
     double startMs = 0;       // when the read began, on the line's clock
     int stallMs = 0;          // the longest the process was kept from running
-    uint32_t confirms = 0;    // the engine's confirming sends ...
-    uint32_t listenedMs = 0;  // ... and its listens after a copy given again to one
-    FateTally tally;          // what the fate plan made of the replies
 
     // From the read's start to its first request, ms (-1: none).
     int FirstRequestMs() const {
@@ -382,6 +380,7 @@ private:
 // The engine's settings for a case's line (the port or socket not yet given).
 void Configure(hgcbox& box, const SweepCase& c, bool plain) {
     box.Plain = plain;
+    box.Plant = plain ? hgcbox::Planted::None : c.plant;
     box.ReplyMs = uint32_t(c.replyMs);
     box.InterByteMs = 50;
     box.Tries = uint8_t(c.tries);
@@ -473,8 +472,6 @@ public:
     Outcome Read(const SweepRead& r) {
         arch.ClearLog();
         logs.ClearLog();
-        const size_t before = sim.Requests().size();
-        const size_t passed = sim.Timeline().size();
         User& user = stage_.user;
         user.Begin(r.yes, c_.yesInARow);
         qvr::ReadUi ui;
@@ -482,7 +479,6 @@ public:
         ui.openWait = [&user](int) -> qvr::IProgress* { return &user; };
         Outcome o;
         o.size = RecordSize(r.kind);
-        const uint32_t confirms = box->ConfirmingSends(), listened = box->ListenedMs();
         stallMs_ = std::max(stallMs_, stage_.watchdog.TakeLongestMs());
         o.startMs = sim.TimelineMs();
         const auto t0 = Clock::now();
@@ -499,30 +495,20 @@ public:
         o.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
         o.stallMs = stage_.watchdog.TakeLongestMs();
         stallMs_ = std::max(stallMs_, o.stallMs);
-        o.confirms = box->ConfirmingSends() - confirms;
-        o.listenedMs = box->ListenedMs() - listened;
         o.boxes = user.boxes_;
         o.status = user.status_;
-        o.requests = sim.Requests().size() - before;
-        const std::vector<CtlSim::Passage> line = sim.Timeline();
-        o.line.assign(line.begin() + long(passed), line.end());
         return o;
     }
 
     // The case's reads one after the other, each with the content grown as it says; faulty
     // reads under the case's fate plan, each after its pause, tell the plan which read runs.
+    // A read's frames are what the simulator heard from its start to the next read's (or,
+    // for the last, until the line has been quiet a moment after it).
     std::vector<Outcome> Pass(bool faulty) {
         std::vector<Outcome> out;
         int grown = 0;
         Content(0);
-        if (faulty) {
-            sim.SetLateAfterMs(c_.replyMs);
-            sim.SetFatePlan(c_.plan);
-            // The logs and archives go back to their first content, which no controller does:
-            // replies of the clean pass that carried records grown since are not replayed.
-            if (std::any_of(c_.reads.begin(), c_.reads.end(), [](const SweepRead& r) { return r.grow > 0; }))
-                sim.ForgetReplies();
-        }
+        if (faulty) sim.SetFatePlan(c_.plan);
         for (size_t i = 0; i < c_.reads.size(); ++i) {
             const SweepRead& r = c_.reads[i];
             if (faulty && i > 0 && r.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r.pauseMs));
@@ -530,9 +516,20 @@ public:
             grown += r.grow;
             Content(grown);
             out.push_back(Read(Resolved(r, c_.content, grown)));
-            if (faulty) out.back().tally = sim.TakeFateTally();
         }
+        // A request takes at most 40 characters of 10 bits on the line.
+        const int lineMs = c_.line == SweepLine::Tcp ? 0 : 400'000 / std::max(c_.baud, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + lineMs));
         if (faulty) sim.SetFatePlan(nullptr);
+        const std::vector<CtlSim::Passage> line = sim.Timeline();
+        for (size_t i = 0; i < out.size(); ++i) {
+            const double end = i + 1 < out.size() ? out[i + 1].startMs : 1e300;
+            for (const CtlSim::Passage& p : line) {
+                if (p.ms < out[i].startMs || p.ms >= end) continue;
+                out[i].line.push_back(p);
+                if (!p.reply) ++out[i].requests;
+            }
+        }
         return out;
     }
 
@@ -615,29 +612,33 @@ std::string Judge(const Outcome& k, const Outcome& clean, bool& complete, bool& 
 
 int HorizonOf(const SweepCase& c) { return kHorizonWaits * SweepWaitMs(c); }
 
-// A case's clean reads (when asked for) and its faulty reads, by one engine on its own line.
-struct FaultyPass {
-    std::vector<Outcome> clean, faulty;
-    int cleanLateMs = 0, lateMs = 0;
+// A pass over the case's reads by one engine on a line of its own, both made for it.
+struct Pass {
+    std::vector<Outcome> reads;
+    int lateMs = 0;
+    double seconds = 0;
     std::string error;
 };
 
-FaultyPass RunFaultyPass(Stage& stage, const SweepCase& c, bool plain, bool clean) {
-    FaultyPass p;
+// clean: every reply on time, from the controller that heeds the start and the index when
+// the case's reference is such; else under the case's fate plan.
+Pass RunPass(const SweepCase& c, bool plain, bool faulty) {
+    Pass p;
+    Stage stage;
+    if (!stage.Ok()) {
+        p.error = "no temporary folder";
+        return p;
+    }
     Line line(stage, c, plain);
     if (!line.error.empty()) {
         p.error = line.error;
         return p;
     }
+    line.Controller(!faulty && c.plainReference);
     line.TakeLateMs();
-    if (clean) {
-        line.Controller(c.plainReference);
-        p.clean = line.Pass(false);
-        p.cleanLateMs = line.TakeLateMs();
-    }
-    line.Controller(false);
-    p.faulty = line.Pass(true);
+    p.reads = line.Pass(faulty);
     p.lateMs = line.TakeLateMs();
+    for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
 }
 
@@ -647,89 +648,58 @@ std::string Seconds(double s) {
     return b;
 }
 
-// A frame sent, and whether a reply began to come within kRaceMs of it.
-struct Sent {
-    Bytes frame;
-    bool raced = false;
-};
-
-std::vector<Sent> SentOn(const std::vector<CtlSim::Passage>& line) {
-    std::vector<Sent> out;
-    for (const CtlSim::Passage& p : line) {
-        if (p.reply) continue;
-        Sent s{p.bytes};
-        s.raced = std::any_of(line.begin(), line.end(), [&p](const CtlSim::Passage& q) {
-            return q.reply && std::abs(q.ms - p.ms) <= kRaceMs;
-        });
-        out.push_back(std::move(s));
-    }
-    return out;
+// The clean read's records a read keeps from the start.
+size_t RightRecords(const Outcome& o, const Outcome& clean) {
+    size_t same = 0;
+    while (same < o.Count() && same < clean.Count() &&
+           std::memcmp(&o.records[same * o.size], &clean.records[same * o.size], o.size) == 0)
+        ++same;
+    return same;
 }
 
-// The engine's frames against the plain loop's: the same, but for frames the engine sent
-// again right after themselves (counted) and tries of the plain loop, sent again right after
-// themselves, that raced a reply (the engine's try may have found it waiting).
-struct Alignment {
-    std::string differs;      // where the frames part; empty when they do not
-    uint32_t again = 0;       // frames of the engine sent again right after themselves ...
-    uint32_t againRaced = 0;  // ... of them as a reply began to come
-};
-
-Alignment Align(const std::vector<Sent>& plain, const std::vector<Sent>& engine) {
-    Alignment a;
-    size_t i = 0, j = 0;
-    auto raced = [&plain](size_t k) { return k > 0 && plain[k].raced && plain[k].frame == plain[k - 1].frame; };
-    while (j < engine.size()) {
-        if (i < plain.size() && engine[j].frame == plain[i].frame) {
-            ++i, ++j;
-        } else if (j > 0 && engine[j].frame == engine[j - 1].frame) {
-            ++a.again;
-            if (engine[j].raced) ++a.againRaced;
-            ++j;
-        } else if (i < plain.size() && raced(i)) {
-            ++i;
-        } else {
-            a.differs = "request " + std::to_string(j + 1) + " " + Hex(engine[j].frame) +
-                        " where the plain loop sent " + (i < plain.size() ? Hex(plain[i].frame) : "nothing more");
-            return a;
-        }
-    }
-    while (i < plain.size() && raced(i)) ++i;
-    if (i < plain.size())
-        a.differs = "the plain loop sent " + std::to_string(plain.size() - i) + " requests more, the first " +
-                    Hex(plain[i].frame);
-    return a;
+// Whether a read keeps a record more often than its clean read, not counting one kept again
+// right after itself (alike events in a row, an archive reply led by the last record kept,
+// which no reader can tell from a repeat): a repeat of what it had kept, which the reader's
+// check is there to stop.
+bool Repeats(const Outcome& o, const Outcome& clean) {
+    auto record = [](const Outcome& x, size_t i) {
+        return std::string(x.records.begin() + long(i * x.size), x.records.begin() + long((i + 1) * x.size));
+    };
+    std::map<std::string, int> left;
+    for (size_t i = 0; i < clean.Count(); ++i) ++left[record(clean, i)];
+    for (size_t i = 0; i < o.Count(); ++i)
+        if (--left[record(o, i)] < 0 && (i == 0 || record(o, i) != record(o, i - 1))) return true;
+    return false;
 }
 
-// Frames that differ from the plain loop's, or more sent again than the confirming sends
-// (exact: other than as many); "" when none. raced: the excess no more than the frames sent
-// as a reply began to come.
-std::string FramesDiffer(const std::vector<Sent>& plain, const std::vector<Sent>& engine, uint32_t confirms,
-                         bool exact, bool& raced) {
-    const Alignment a = Align(plain, engine);
-    if (!a.differs.empty()) return "frames: " + a.differs;
-    if (a.again == confirms || (a.again < confirms && !exact)) return "";
-    raced = a.again > confirms && a.again - a.againRaced <= confirms;
-    return std::to_string(a.again) + " frames sent again right after themselves, but " + std::to_string(confirms) +
-           " confirming sends counted";
+// Whether a request of the read went out within kRaceMs of a reply's start.
+bool Raced(const Outcome& o) {
+    for (const CtlSim::Passage& p : o.line)
+        if (!p.reply && std::any_of(o.line.begin(), o.line.end(), [&p](const CtlSim::Passage& q) {
+                return q.reply && std::abs(q.ms - p.ms) <= kRaceMs;
+            }))
+            return true;
+    return false;
 }
 
-// The engine's read against the plain loop's, where the plain one kept its clean records and
-// told the user nothing its clean read did not; how it was worse, or "". stalled: not judged
-// (or not by its time) for a stall; raced: worse by a frame sent as a reply began to come.
-// rtt: the plain loop's time per request of the read. unsettled: sends of the line so far
-// whose reply the schedule lost, broke, replaced or put out of order and that have not yet
-// cost the engine a try: a request whose answer shares the bytes of such a send's request's
-// answer skips it once as that send's late reply, and is sent again (the design's bound).
-// excused: how the read holds only by that allowance, the one for copies or the listens
-// (what it would be without them), else left as it was.
-std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double rtt, bool& stalled, bool& raced,
-                  int& unsettled, int copiesBefore, std::string& excused) {
+// The engine's read e against the plain loop's p of the same read under the same schedule
+// (right: p kept its clean read's records and told nothing more); how e is worse, or "". stalled: not judged (or not by its time)
+// for a stall; slow: worse by its time alone; raced: worse by a frame, and a frame of e went
+// out as a reply began to come.
+std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, const SweepCase& c, bool right,
+                  bool& stalled, bool& slow, bool& raced) {
     const int wait = SweepWaitMs(c);
     const int stall = std::max(e.stallMs, p.stallMs);
     if (stall >= wait / 4) {
         stalled = true;
         return "";
+    }
+    // A record wrong where the plain loop kept it right is one right record fewer.
+    if (!right) {
+        const size_t er = RightRecords(e, clean), pr = RightRecords(p, clean);
+        if (er >= pr) return "";
+        return "keeps " + std::to_string(er) + " of the clean records from the start where the plain loop keeps " +
+               std::to_string(pr);
     }
     if (e.records != p.records)
         return "keeps " + std::to_string(e.Count()) + " records, not the plain loop's " + std::to_string(p.Count());
@@ -737,140 +707,94 @@ std::string Worse(const Outcome& e, const Outcome& p, const SweepCase& c, double
     if (e.Questions() > p.Questions())
         return "asks " + std::to_string(e.Questions()) + " questions where the plain loop asks " +
                std::to_string(p.Questions());
-    const Alignment a = Align(SentOn(p.line), SentOn(e.line));
-    const int extra = std::clamp(int(a.again) - int(e.confirms), 0, unsettled);
-    unsettled -= extra;
-    const std::string frames = FramesDiffer(SentOn(p.line), SentOn(e.line), e.confirms + uint32_t(extra), false, raced);
-    if (!frames.empty()) return frames;
-    bool racedAnyway = false;
-    std::string strict = FramesDiffer(SentOn(p.line), SentOn(e.line), e.confirms, false, racedAnyway);
+    if (e.requests > p.requests) {
+        raced = Raced(e);
+        return "sends " + std::to_string(e.requests) + " frames where the plain loop sends " +
+               std::to_string(p.requests);
+    }
     if (stall >= kQuietMs) {
         stalled = true;
         return "";
     }
-    // The slack a request is the jitter of its exchange: counted for every request either
-    // read sent. A confirming send costs a round trip, a listen when the copy came again
-    // (hgcbox::ListenedMs), and (the controller answering each send on its own) a wait when
-    // the schedule did not answer it at once.
-    const FateTally& t = e.tally;
-    const int unanswered = c.mode == SweepMode::InOrder ? 0 : t.repeatsLostOrLate;
-    const size_t requests = std::max(p.requests, e.requests);
-    // A copy (stale, or a reply sent twice, in this read or left from the one before) that
-    // happens to carry the plain loop's answer may reach it before its own reply: a request's
-    // time, which the engine pays for its own reply.
-    const int copies = std::max(t.stale + t.doubled, p.tally.stale + p.tally.doubled) + copiesBefore;
-    const double strictBound =
-        kSlack * p.seconds + kSlackPerRequest * double(requests) + rtt * e.confirms + wait / 1000.0 * unanswered;
-    const double bound =
-        strictBound + rtt * copies + e.listenedMs / 1000.0 + wait / 1000.0 * extra;
-    if (strict.empty() && e.seconds > strictBound)
-        strict = "takes " + Seconds(e.seconds) + ", at most " + Seconds(strictBound) + " without them";
-    if (e.seconds <= bound) {
-        if (excused.empty() && !strict.empty()) excused = strict;
-        return "";
-    }
+    const double bound = kSlack * p.seconds + kSlackPerRequest * double(std::max(p.requests, e.requests));
+    if (e.seconds <= bound) return "";
+    slow = true;
     return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
-           std::to_string(p.requests) + " requests, the engine " + std::to_string(e.requests) + "; " +
-           std::to_string(e.confirms) + " confirming sends, " + std::to_string(unanswered) +
-           " of them unanswered or late: at most " + Seconds(bound) + ")";
+           std::to_string(p.requests) + " requests: at most " + Seconds(bound) + ")";
 }
 
 SweepResult RunFaulty(const SweepCase& c) {
     SweepResult res;
-    Stage stage;
-    if (!stage.Ok()) {
-        res.wrong = "no temporary folder";
-        return res;
-    }
-    const bool inOrder = c.mode == SweepMode::InOrder;
-    const bool twoSided = c.mode == SweepMode::Faults || inOrder;
-    // The in-order controller's plain loop is held to the engine's clean reads: the same
-    // content and no fault, and its long reads take long.
-    FaultyPass plain;
-    if (twoSided) plain = RunFaultyPass(stage, c, true, !inOrder);
-    const FaultyPass run = RunFaultyPass(stage, c, false, true);
-    if (!plain.error.empty() || !run.error.empty()) {
-        res.wrong = plain.error + run.error;
+    const Pass clean = RunPass(c, true, false);
+    const Pass plain = RunPass(c, true, true);
+    const Pass run = RunPass(c, false, true);
+    if (!clean.error.empty() || !plain.error.empty() || !run.error.empty()) {
+        res.wrong = clean.error + plain.error + run.error;
         return res;
     }
     const int wait = SweepWaitMs(c);
     res.horizonMs = HorizonOf(c);
     res.lateMs = run.lateMs;
     res.beyond = c.mode == SweepMode::Faults && res.lateMs > res.horizonMs;
-    res.disturbed = run.cleanLateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= c.replyMs);
-    const std::vector<Outcome>&clean = run.clean, &faulty = run.faulty;
-
-    for (size_t i = 0; i < faulty.size(); ++i) {
-        res.kept.push_back(faulty[i].Count());
-        res.firstRequestMs.push_back(faulty[i].FirstRequestMs());
-        res.confirms += faulty[i].confirms;
-        if (clean[i].Failed() && res.wrong.empty()) {
+    res.disturbed = clean.lateMs >= wait || (c.mode == SweepMode::Mild && res.lateMs >= c.replyMs);
+    res.seconds = run.seconds;
+    res.plainSeconds = plain.seconds;
+    // Every wrong read of the engine is wrong in the plain loop too, and repeats no record.
+    bool alike = true;
+    for (size_t i = 0; i < run.reads.size(); ++i) {
+        const Outcome &cl = clean.reads[i], &p = plain.reads[i], &e = run.reads[i];
+        res.clean.push_back(cl.Count());
+        res.kept.push_back(e.Count());
+        res.firstRequestMs.push_back(e.FirstRequestMs());
+        if (cl.Failed()) {
             // A failure with nothing amiss on the line, unless the process was kept from running.
-            if (run.cleanLateMs < wait)
-                res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + clean[i].Story() +
-                            (c.trace ? clean[i].Trace() : std::string());
+            if (clean.lateMs < wait && res.wrong.empty())
+                res.wrong = ReadName(c, i) + ", clean: a request failed on a healthy line: " + cl.Story() +
+                            (c.trace ? cl.Trace() : std::string());
             continue;
         }
-        bool complete = true, told = true, caught = false;
-        const std::string w = Judge(faulty[i], clean[i], complete, told, caught);
+        bool complete = true, told = true, caught = false, plainComplete = true, plainTold = true, plainCaught = false;
+        const std::string w = Judge(e, cl, complete, told, caught);
+        const std::string pw = Judge(p, cl, plainComplete, plainTold, plainCaught);
         if (caught && res.caught.empty()) res.caught = ReadName(c, i);
         if (!complete && res.short_.empty())
-            res.short_ = ReadName(c, i) + " kept " + std::to_string(faulty[i].Count()) + " of " +
-                         std::to_string(clean[i].Count()) + "; clean: " + clean[i].Story() + "; faulty: " +
-                         faulty[i].Story();
+            res.short_ = ReadName(c, i) + " kept " + std::to_string(e.Count()) + " of " + std::to_string(cl.Count()) +
+                         "; clean: " + cl.Story() + "; faulty: " + e.Story();
         res.complete = res.complete && complete;
         res.told = res.told && told;
-        if (!w.empty() && res.wrong.empty())
-            res.wrong = ReadName(c, i) + " " + w + "; clean: " + clean[i].Story() + "; faulty: " + faulty[i].Story() +
-                        (c.trace ? faulty[i].Trace() : std::string());
-        if (c.mode == SweepMode::Mild && !complete && !res.disturbed && res.wrong.empty())
-            res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + clean[i].Story() +
-                        "; faulty: " + faulty[i].Story() + (c.trace ? faulty[i].Trace() : std::string());
-    }
-    for (const Outcome& o : clean) res.clean.push_back(o.Count());
-
-    if (twoSided) {
-        int unsettled = 0;
-        // A read is held to the plain loop's only while the two sent alike frames (save
-        // confirming sends) in every read before it: after a read that went otherwise, the two
-        // lines carry other replies on their way.
-        bool alike = true;
-        for (size_t i = 0; i < faulty.size(); ++i) {
-            unsettled += c.mode == SweepMode::InOrder ? 0 : faulty[i].tally.unsettled;
-            const Outcome &p = plain.faulty[i], &pc = inOrder ? clean[i] : plain.clean[i];
-            // The plain loop's time per request of this read, from its clean read.
-            const double rtt = pc.seconds / double(std::max<size_t>(pc.requests, 1));
-            bool complete = true, told = true, caught = false;
-            if (!pc.Failed() && !Judge(p, pc, complete, told, caught).empty()) res.plainWrong = true;
-            const bool floor = !pc.Failed() && p.records == pc.records && p.Said() == pc.Said();
-            if (!floor) {
-                if (res.plainComplete)
-                    res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + pc.Story() + p.Trace();
-                res.plainComplete = false;
-                bool raced = false;
-                alike = alike && FramesDiffer(SentOn(p.line), SentOn(faulty[i].line), faulty[i].confirms, false,
-                                              raced).empty();
-                continue;
-            }
-            if (!res.worse.empty() || !alike) continue;
-            const int copiesBefore = i == 0 ? 0
-                                            : std::max(faulty[i - 1].tally.stale + faulty[i - 1].tally.doubled,
-                                                       plain.faulty[i - 1].tally.stale + plain.faulty[i - 1].tally.doubled);
-            std::string excused;
-            const std::string why = Worse(faulty[i], p, c, rtt, res.stalled, res.raced, unsettled, copiesBefore, excused);
-            if (!excused.empty() && res.excused.empty()) res.excused = ReadName(c, i) + " " + excused;
-            res.slow = why.rfind("takes ", 0) == 0;
-            if (why.empty()) continue;
-            res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + faulty[i].Story();
-            // Every read up to this one: what an earlier read left on the line shapes it.
-            for (size_t j = 0; c.trace && j <= i; ++j)
-                res.worse += "\n  read " + std::to_string(j + 1) + "\n    plain:" + plain.faulty[j].Trace() +
-                             "\n    engine:" + faulty[j].Trace();
+        if (!pw.empty()) res.plainWrong = true;
+        if (!w.empty()) {
+            const bool repeats = Repeats(e, cl);
+            alike = alike && !pw.empty() && !repeats;
+            if (res.wrong.empty())
+                res.wrong = ReadName(c, i) + " " + w + (pw.empty() ? "" : " (the plain loop's too)") +
+                            (repeats ? ", a record repeated" : "") + "; clean: " +
+                            cl.Story() + "; faulty: " + e.Story() + "; plain: " + p.Story() +
+                            (c.trace ? e.Trace() : std::string());
         }
-        res.plainSeconds = 0;
-        for (const Outcome& o : plain.faulty) res.plainSeconds += o.seconds;
+        if (c.mode == SweepMode::Mild && !complete && !res.disturbed && res.wrong.empty())
+            res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + cl.Story() +
+                        "; faulty: " + e.Story() + (c.trace ? e.Trace() : std::string());
+
+        const bool right = p.records == cl.records && p.Said() == cl.Said();
+        if (!right) {
+            if (res.plainComplete)
+                res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + cl.Story() + p.Trace();
+            res.plainComplete = false;
+        }
+        if (!res.worse.empty()) continue;
+        bool slow = false, raced = false;
+        const std::string why = Worse(e, p, cl, c, right, res.stalled, slow, raced);
+        if (why.empty()) continue;
+        res.slow = slow;
+        res.raced = raced;
+        res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + e.Story();
+        // Every read up to this one: what an earlier read left on the line shapes it.
+        for (size_t j = 0; c.trace && j <= i; ++j)
+            res.worse += "\n  read " + std::to_string(j + 1) + "\n    plain:" + plain.reads[j].Trace() +
+                         "\n    engine:" + run.reads[j].Trace();
     }
-    for (const Outcome& o : faulty) res.seconds += o.seconds;
+    res.wrongAlike = !res.wrong.empty() && alike;
     const std::string note = " (oldest reply and stall " + std::to_string(res.lateMs) + " ms, horizon " +
                              std::to_string(res.horizonMs) + " ms, wait " + std::to_string(wait) + " ms)";
     if (!res.wrong.empty()) res.wrong += note;
@@ -878,109 +802,68 @@ SweepResult RunFaulty(const SweepCase& c) {
     return res;
 }
 
-// One read of the healthy sequence by one engine on its own line.
-struct HealthyPass {
-    std::vector<Outcome> reads;
-    std::vector<Sent> frames;  // every request the controller took
-    uint32_t confirms = 0;
-    uint32_t listenedMs = 0;
-    double seconds = 0;
-    int lateMs = 0;
-    std::string error;
-};
-
-HealthyPass RunHealthyPass(Stage& stage, const SweepCase& c, bool plain) {
-    HealthyPass p;
-    Line line(stage, c, plain);
-    if (!line.error.empty()) {
-        p.error = line.error;
-        return p;
-    }
-    line.Controller(false);
-    line.TakeLateMs();
-    p.reads = line.Pass(false);
-    p.lateMs = line.TakeLateMs();
-    p.confirms = line.box->ConfirmingSends();
-    p.listenedMs = line.box->ListenedMs();
-    for (const Outcome& o : p.reads) {
-        p.seconds += o.seconds;
-        for (Sent& s : SentOn(o.line)) p.frames.push_back(std::move(s));
-    }
-    return p;
-}
-
 SweepResult RunHealthy(const SweepCase& c) {
     SweepResult res;
-    Stage stage;
-    if (!stage.Ok()) {
-        res.wrong = "no temporary folder";
-        return res;
-    }
     const int wait = SweepWaitMs(c);
-    double best = 1e9, bestPlain = 1e9, rtt = 0;
+    double best = 1e9, bestPlain = 1e9;
     std::string slow;  // how the best times did not hold in a run with no stall
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const HealthyPass plain = RunHealthyPass(stage, c, true);
-        const HealthyPass normal = RunHealthyPass(stage, c, false);
+        const Pass plain = RunPass(c, true, false);
+        const Pass normal = RunPass(c, false, false);
         if (!plain.error.empty() || !normal.error.empty()) {
             res.wrong = plain.error + normal.error;
             return res;
         }
         res.lateMs = std::max(plain.lateMs, normal.lateMs);
         res.disturbed = res.lateMs >= wait;
-        res.confirms = normal.confirms;
+        res.complete = res.told = true;
         res.clean.clear();
         res.kept.clear();
-        std::string wrong;
+        std::string wrong, worse;
+        size_t requests = 0;
         for (size_t i = 0; i < c.reads.size(); ++i) {
             const Outcome &p = plain.reads[i], &n = normal.reads[i];
             res.clean.push_back(p.Count());
             res.kept.push_back(n.Count());
+            requests += std::max(p.requests, n.requests);
             const bool same = n.records == p.records;
             if (!same || n.Texts() != p.Texts()) res.complete = false;
             if (!same && !n.Told()) res.told = false;
             if (wrong.empty() && (!same || n.Texts() != p.Texts()))
                 wrong = ReadName(c, i) + (same ? " shows other boxes" : " keeps other records") +
                         "; plain: " + p.Story() + "; normal: " + n.Story() + (c.trace ? n.Trace() : std::string());
+            if (worse.empty() && n.requests > p.requests)
+                worse = ReadName(c, i) + " sends " + std::to_string(n.requests) + " frames where the plain loop sends " +
+                        std::to_string(p.requests) + "; plain: " + p.Story() + "; normal: " + n.Story() +
+                        (c.trace ? "\n    plain:" + p.Trace() + "\n    normal:" + n.Trace() : std::string());
         }
-        // Every confirming send is a frame sent again right after itself.
-        bool raced = false;
-        if (wrong.empty()) wrong = FramesDiffer(plain.frames, normal.frames, normal.confirms, true, raced);
-        // A read the process was kept from running may lose a try: run the pair again.
-        if (!wrong.empty() && res.disturbed && attempt + 1 < kAttempts) {
-            res.complete = res.told = true;
-            continue;
-        }
-        if (!wrong.empty()) {
-            res.wrong = wrong + " (stall " + std::to_string(res.lateMs) + " ms, wait " + std::to_string(wait) + " ms)";
+        // A pair the process was kept from running may lose a try: run it again.
+        if ((!wrong.empty() || !worse.empty()) && res.disturbed && attempt + 1 < kAttempts) continue;
+        if (!wrong.empty() || !worse.empty()) {
+            const std::string note = " (stall " + std::to_string(res.lateMs) + " ms, wait " + std::to_string(wait) + " ms)";
+            if (!wrong.empty()) res.wrong = wrong + note;
+            if (!worse.empty()) res.worse = worse + note;
             return res;
         }
         // Time: the best of the tries of each, as the machine's load comes and goes.
         best = std::min(best, normal.seconds);
         bestPlain = std::min(bestPlain, plain.seconds);
-        const size_t requests = plain.frames.empty() ? 1 : plain.frames.size();
-        rtt = bestPlain / double(requests);
-        const double strictBound = bestPlain * kSlack + kSlackPerRequest * double(requests) + normal.confirms * rtt;
-        const double bound = strictBound + normal.listenedMs / 1000.0;
+        const double bound = bestPlain * kSlack + kSlackPerRequest * double(requests);
         res.seconds = best;
         res.plainSeconds = bestPlain;
-        if (best <= bound) {
-            if (best > strictBound)
-                res.excused = "takes " + Seconds(best) + ", at most " + Seconds(strictBound) + " without the listens";
-            return res;
-        }
+        if (best <= bound) return res;
         // A run the process was kept from running (a loaded machine) says nothing of the
         // engine's time: it is run again, and counted when no run says.
         if (res.lateMs >= kQuietMs) continue;
-        char b[200];
-        std::snprintf(b, sizeof b, "%.3f s where the plain loop took %.3f s (%zu requests, %u confirming sends: "
-                      "at most %.3f s)", best, bestPlain, requests, normal.confirms, bound);
-        slow = b;
+        slow = "takes " + Seconds(best) + " where the plain loop takes " + Seconds(bestPlain) + " (" +
+               std::to_string(requests) + " requests: at most " + Seconds(bound) + ")";
     }
-    if (slow.empty())
+    if (slow.empty()) {
         res.stalled = true;
-    else
-        res.wrong = "slow: " + slow;
+    } else {
+        res.slow = true;
+        res.worse = slow;
+    }
     return res;
 }
 
