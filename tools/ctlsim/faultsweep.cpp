@@ -657,18 +657,20 @@ size_t RightRecords(const Outcome& o, const Outcome& clean) {
     return same;
 }
 
-// Whether a read keeps a record more often than its clean read, not counting one kept again
-// right after itself (alike events in a row, an archive reply led by the last record kept,
-// which no reader can tell from a repeat): a repeat of what it had kept, which the reader's
-// check is there to stop.
+// Whether a read keeps again a record it had kept, more often than its clean read has it and
+// not right after itself (alike events in a row, an archive reply led by the last record
+// kept, which no reader can tell from a repeat): the repeat the reader's check is there to
+// stop.
 bool Repeats(const Outcome& o, const Outcome& clean) {
     auto record = [](const Outcome& x, size_t i) {
         return std::string(x.records.begin() + long(i * x.size), x.records.begin() + long((i + 1) * x.size));
     };
-    std::map<std::string, int> left;
-    for (size_t i = 0; i < clean.Count(); ++i) ++left[record(clean, i)];
-    for (size_t i = 0; i < o.Count(); ++i)
-        if (--left[record(o, i)] < 0 && (i == 0 || record(o, i) != record(o, i - 1))) return true;
+    std::map<std::string, int> inClean, kept;
+    for (size_t i = 0; i < clean.Count(); ++i) ++inClean[record(clean, i)];
+    for (size_t i = 0; i < o.Count(); ++i) {
+        const std::string r = record(o, i);
+        if (kept[r]++ > 0 && kept[r] > inClean[r] && r != record(o, i - 1)) return true;
+    }
     return false;
 }
 

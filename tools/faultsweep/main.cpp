@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
                 if (isWrong) {
                     ++wrong;
                     if (has('a')) ++wrongAlike;
-                    std::printf("WRONG%s %s\n", has('a') ? " (the plain loop's too)" : "", line.c_str() + t4 + 1);
+                    std::printf("WRONG%s%s %s\n", has('a') ? " (the plain loop's too)" : "", isWorse ? " and WORSE" : "",
+                                line.c_str() + t4 + 1);
                 } else if (isWorse) {
                     std::printf("WORSE %s\n", line.c_str() + t4 + 1);
                 }
