@@ -116,10 +116,6 @@ public:
     // Forms the message of result 8 from the controller's error code.
     void SetControllerError(uint8_t code);
 
-    // No longer made: kept until the fault sweep stops asking.
-    uint32_t ConfirmingSends() const { return 0; }
-    uint32_t ListenedMs() const { return 0; }
-
     // true while a request runs (a window message handled inside its waits sees this).
     bool Busy() const { return m_Busy; }
 
