@@ -1144,8 +1144,8 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
             if (kinds & (1u << k)) c.name += std::string(" ") + kFaultNames[k];
     }
 
-    // The fate of each reply follows from the seed and its request (the mild and late ones:
-    // from its number).
+    // The fate of each reply follows from the seed and its request (the mild ones: from its
+    // number).
     const uint64_t planSeed = Mix(s);
     const double w = SweepWaitMs(c);
     const double h = w * kHorizonWaits;
@@ -1199,9 +1199,11 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
         };
         break;
     case SweepMode::Late:
-        // Late replies and copies past the horizon.
-        c.plan = [planSeed, w, h](int index) {
-            const uint64_t r = Mix(planSeed ^ Mix(uint64_t(index)));
+        // Late replies and copies past the horizon, each reply's fate from its request's key
+        // as in Faults, so that the plain loop and the engine meet the same schedule.
+        c.plan = [planSeed, w, h](const FateKey& k) {
+            uint64_t r = Mix(planSeed ^ (uint64_t(k.read) << 32 | uint32_t(k.send)));
+            for (uint8_t x : *k.request) r = Mix(r ^ x);
             const uint64_t a = Mix(r), b = Mix(a);
             ReplyFate f;
             const int pick = int(r % 100);
@@ -1211,11 +1213,9 @@ SweepCase DrawSweepCase(uint64_t seed, SweepMode mode) {
                 f.delayMs = int(Between(a, h + 0.2 * w, h + 2.5 * w));
             } else if (pick < 75) {
                 f.copyAfterMs = int(Between(a, h + 0.2 * w, h + 2 * w));
-            } else if (pick < 85) {
-                f.staleOf = index - 2 - int(b % 4);
-                f.staleInstead = true;
             } else if (pick < 92) {
-                f.staleOf = index - 2 - int(b % 4);
+                f.staleBack = 1 + int(b % 4);
+                f.staleInstead = pick < 85;
             } else {
                 f.broken = true;
             }
