@@ -71,6 +71,13 @@ bool ReplyEchoes(const TableRequest& r) {
     return e[0] == r.table && e[1] == r.first && e[2] == r.count;
 }
 
+// The controller answered with another request's echo: in the reply taken (the plain loop
+// takes any), or in every reply that came (the engine skipped them all: result 89).
+bool EchoMismatch(const TableRequest& r, bool answered) {
+    if (!answered) return g_Hgc->Result == kResultInDoubt;
+    return g_Hgc->RxBuf[2] >= kReplyFrameExtra && !ReplyEchoes(r);
+}
+
 // Asks the retry question of kind 7 and empties panel 2; true when the user said Yes.
 bool AskRetry(qvr::IStatusBar* bar, const std::string& line1, const std::string& line2) {
     g_QuesKind = qvr::kQuesRetry;
@@ -279,15 +286,13 @@ bool ReadTableFields(const TableRequest& request, qvr::IStatusBar* bar, uint8_t 
     for (;;) {
         if (interactive) Panel(bar, kPanelStatus, RangeText("Чтение из таблицы", r));
         std::string failText;
-        if (g_Hgc->Request(1, &r, sizeof r, 0)) {
-            const uint8_t len = g_Hgc->RxBuf[2];
-            if (len < kReplyFrameExtra) {
-                failText = ShortReplyText(1);
-            } else if (!ReplyEchoes(r)) {
-                if (AskRetry(bar, "Несоответствие запрошенных и переданных данных.", TableLine(r.table, subject)))
-                    continue;
-                return false;
-            } else if (len != kReplyFrameExtra + n) {
+        const bool answered = g_Hgc->Request(1, &r, sizeof r, 0);
+        if (EchoMismatch(r, answered)) {
+            if (AskRetry(bar, "Несоответствие запрошенных и переданных данных.", TableLine(r.table, subject))) continue;
+            return false;
+        }
+        if (answered) {
+            if (g_Hgc->RxBuf[2] != kReplyFrameExtra + n) {
                 // The data would not be the fields asked for: copy nothing.
                 failText = ShortReplyText(1);
             } else {
@@ -328,14 +333,16 @@ bool WriteTableFields(const TableRequest* request, qvr::IStatusBar* bar, uint8_t
     for (;;) {
         Panel(bar, kPanelStatus, RangeText("Запись в таблицу", r));
         std::string failText;
-        if (g_Hgc->Request(2, body, uint32_t(n + 3), 0)) {
+        const bool answered = g_Hgc->Request(2, body, uint32_t(n + 3), 0);
+        if (EchoMismatch(r, answered)) {
+            if (AskRetry(bar, "Несоответствие заголовка ответа заголовку запроса на запись.",
+                         TableLine(r.table, TableDisplayName(r.table))))
+                continue;
+            return false;
+        }
+        if (answered) {
             if (g_Hgc->RxBuf[2] < kReplyFrameExtra) {
                 failText = ShortReplyText(2);
-            } else if (!ReplyEchoes(r)) {
-                if (AskRetry(bar, "Несоответствие заголовка ответа заголовку запроса на запись.",
-                             TableLine(r.table, TableDisplayName(r.table))))
-                    continue;
-                return false;
             } else {
                 Panel(bar, kPanelStatus, "");
                 return true;
