@@ -49,9 +49,12 @@ int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 // what the read has: the controller does not answer the index or the period asked, or a
 // stale reply came. The engine skips such a reply and waits on for the answer; one the plain
 // loop takes ends the read. An event equal to the one kept just before it (alike events in a
-// row, one per reply or across a block boundary) is no repeat: it is kept.
+// row, one per reply or across a block boundary) is no repeat: it is kept. But a reply of
+// such events only, on a line that has brought this read a repeat, is in doubt: a copy of
+// the reply before tells itself from it by nothing, so the read ends and says so.
 class KeptEvents {
 public:
+    // InARow: every record kept, alike events continuing the run that ends the kept ones.
     enum class Repeat { None, InARow, Kept };
     explicit KeptEvents(size_t recordSize) : size_(recordSize) {}
 
@@ -77,9 +80,14 @@ public:
             run = k == last ? run + 1 : 1;
             last = k;
         }
-        if (allKept && !inRow) return Repeat::Kept;
-        return inRow ? Repeat::InARow : Repeat::None;
+        if (!allKept) return Repeat::None;
+        return inRow ? Repeat::InARow : Repeat::Kept;
     }
+
+    // A reply of this read repeated what it has kept: the line brings copies.
+    void NoteRepeat() const { repeated_ = true; }
+    // true when a reply so classified is not to be taken: a repeat, or in doubt (see above).
+    bool Doubtful(Repeat r) const { return r == Repeat::Kept || (r == Repeat::InARow && repeated_); }
 
     void Add(const uint8_t* records, uint32_t n) {
         for (uint32_t i = 0; i < n; ++i) {
@@ -96,6 +104,7 @@ private:
     std::map<std::string, uint32_t> count_;
     std::string last_;  // the last event kept ...
     uint32_t run_ = 0;  // ... and how many alike end the kept ones
+    mutable bool repeated_ = false;
 };
 
 // The content check the engine asks about a reply with records from dataAt: true for a
@@ -105,7 +114,9 @@ private:
 hgcbox::StaleCheck RepeatCheck(const KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
     return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
         if (rx[2] != dataAt + rx[countAt] * recordSize + 2) return true;
-        return kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize)) == KeptEvents::Repeat::Kept;
+        const auto r = kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize));
+        if (r == KeptEvents::Repeat::Kept) kept.NoteRepeat();
+        return r == KeptEvents::Repeat::Kept;
     };
 }
 
@@ -309,7 +320,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
-        if (kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r) == KeptEvents::Repeat::Kept) {
+        if (kept.Doubtful(kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r))) {
             s.RequestFailed(7, kRepeatedAnswer);
             break;
         }
@@ -365,7 +376,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        if (kept.Classify(rx + kPeriodReplyDataAt, r) == KeptEvents::Repeat::Kept) {
+        if (kept.Doubtful(kept.Classify(rx + kPeriodReplyDataAt, r))) {
             s.RequestFailed(8, kRepeatedAnswer);
             break;
         }
