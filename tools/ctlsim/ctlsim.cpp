@@ -99,20 +99,12 @@ void CtlSim::SetFatePlan(FatePlan plan) {
     std::erase_if(line_, [](const Outgoing& o) { return !o.started; });
     readSends_.clear();
     fateRead_ = 0;
-    tally_ = {};
-    lastFrame_.clear();
 }
 
 void CtlSim::SetFateRead(int read) {
     std::lock_guard<std::mutex> lk(mu_);
     fateRead_ = read;
     readSends_.clear();
-    tally_ = {};
-}
-
-void CtlSim::SetLateAfterMs(int ms) {
-    std::lock_guard<std::mutex> lk(mu_);
-    lateAfterMs_ = ms;
 }
 
 void CtlSim::SetLineRate(uint32_t baud) { baud_ = baud; }
@@ -120,13 +112,6 @@ void CtlSim::SetLineRate(uint32_t baud) { baud_ = baud; }
 std::chrono::nanoseconds CtlSim::ByteTime(const Conn& c) const {
     const uint32_t baud = baud_;
     return c.isTcp || baud == 0 ? std::chrono::nanoseconds(0) : std::chrono::nanoseconds(10'000'000'000ll / baud);
-}
-
-FateTally CtlSim::TakeFateTally() {
-    std::lock_guard<std::mutex> lk(mu_);
-    const FateTally t = tally_;
-    tally_ = {};
-    return t;
 }
 
 void CtlSim::NoteMade(const std::vector<uint8_t>& bytes, Clock::time_point asked) {
@@ -144,23 +129,12 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     ++sends.first;
     const ReplyFate fate = plan_(FateKey{n, fateRead_, &frame, sends.first, sends.second});
     const auto now = Clock::now();
-    const auto late = std::chrono::milliseconds(lateAfterMs_);
-    // The same frame again soon after a good frame came: a send that asks about that frame.
-    const bool repeat = frame == lastFrame_ && goodSinceRequest_ && now - lastAsked_ < late;
-    lastFrame_ = frame;
-    lastAsked_ = now;
-    goodSinceRequest_ = false;
-    ++tally_.requests;
     if (fate.lost) {
         planned_[n] = {frame, {}, false, asked};
-        ++tally_.lost;
-        ++tally_.unsettled;
-        if (repeat) ++tally_.repeatsLostOrLate;
         return;
     }
     const std::vector<uint8_t> good = out;  // this reply, not broken
-    if (fate.broken) out.back() ^= 0x5A, ++tally_.broken, ++tally_.unsettled;
-    if (fate.outOfOrder && fate.delayMs > 0) ++tally_.unsettled;
+    if (fate.broken) out.back() ^= 0x5A;
     auto due = asked + std::chrono::milliseconds(fate.delayMs);
     if (!fate.outOfOrder) due = std::max(due, planLast_);
     auto push = [&](Clock::time_point at, const std::vector<uint8_t>& bytes, Clock::time_point of, bool copy,
@@ -199,12 +173,9 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
         const auto at = fate.staleInstead ? due : std::max(now, planLast_);
         if (young(at, staleAsked)) {
             push(at, copy, staleAsked, true, false);
-            ++tally_.stale;
             if (fate.staleInstead) {
-                ++tally_.unsettled;
                 planned_[n] = {frame, copy, true, staleAsked};
                 planLast_ = std::max(planLast_, due);
-                if (repeat) ++tally_.repeatsLostOrLate;
                 return;
             }
         }
@@ -212,10 +183,8 @@ void CtlSim::Schedule(Conn& c, const std::vector<uint8_t>& frame, std::vector<ui
     planned_[n] = {frame, out, false, asked};
     push(due, out, asked, false, fate.broken);
     if (!fate.outOfOrder) planLast_ = due;
-    // A send that asks again costs a wait when its reply is delayed at all, or broken.
-    if (repeat && (due - now > std::chrono::milliseconds(2) || fate.broken)) ++tally_.repeatsLostOrLate;
     const auto copyAt = due + std::chrono::milliseconds(fate.copyAfterMs);
-    if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked, true, fate.broken), ++tally_.doubled;
+    if (fate.copyAfterMs >= 0 && young(copyAt, asked)) push(copyAt, out, asked, true, fate.broken);
 }
 
 void CtlSim::NoteSent(Clock::time_point asked, const std::vector<uint8_t>& bytes, bool copy) {
@@ -301,7 +270,6 @@ int CtlSim::Transmit() {
         Outgoing& o = line_.front();
         if (o.done < o.t.bytes.size() && ok) continue;
         lineQuiet_ = std::max(Clock::now(), o.start + ByteTime(*o.t.conn) * int64_t(o.t.bytes.size()));
-        if (ok && !o.t.broken) goodSinceRequest_ = true;
         if (ok && !o.t.broken && !o.t.copy) NoteMade(o.t.bytes, o.t.asked);
         if (ok) ++replies_;
         line_.erase(line_.begin());

@@ -100,23 +100,6 @@ private:
     std::function<ReplyFate(const FateKey&)> draw_;
 };
 
-// What a plan made of the replies since SetFateRead.
-struct FateTally {
-    int requests = 0;
-    int lost = 0;     // requests never answered
-    int stale = 0;    // stale copies sent (instead of a reply or before it)
-    int doubled = 0;  // replies sent twice
-    int broken = 0;
-    // Sends of the frame just sent, again before the late time, after a good frame came:
-    // such a send's reply never came (lost, or a stale copy in its place), was delayed or
-    // broken.
-    int repeatsLostOrLate = 0;
-    // Sends whose reply the plan lost, broke, replaced by a stale copy or put late out of
-    // order: each may leave a send owed on the line, whose bytes a later request's own answer
-    // may share, and that request then waits a try for its answer (once per such send).
-    int unsettled = 0;
-};
-
 // What a handler answers.
 struct Reply {
     bool silent = false;          // no reply
@@ -158,16 +141,12 @@ public:
     void SetFatePlan(FatePlan plan);
     // Forgets the replies sent so far, so that no stale copy replays them.
     void ForgetReplies();
-    // A new read: the sends and the distinct requests of the plan's keys, and the tally,
-    // count from here; read is the key's read number.
+    // A new read: the sends and the distinct requests of the plan's keys count from here;
+    // read is the key's read number.
     void SetFateRead(int read);
-    // A send of the frame just sent, again within this long of it, after a good frame came,
-    // asks about that frame (see FateTally), ms.
-    void SetLateAfterMs(int ms);
     // Replies over the pseudo-terminal go out at this rate, 10 bits a byte, and a request is
     // heard that long after its first byte (0: every reply written at once, as heard).
     void SetLineRate(uint32_t baud);
-    FateTally TakeFateTally();
     void ClearFaults() { SetFaults(Faults{}); }
     // A write (function 2) must carry this password; empty: any password.
     void SetPassword(const std::string& password12);
@@ -280,11 +259,6 @@ private:
     // The keys of the current read: sends of each request's bytes, and its ordinal.
     std::map<std::vector<uint8_t>, std::pair<int, int>> readSends_;
     int fateRead_ = 0;
-    int lateAfterMs_ = 1 << 30;
-    FateTally tally_;
-    bool goodSinceRequest_ = false;  // a good frame went out since the last request came ...
-    std::vector<uint8_t> lastFrame_;  // ... which was this one
-    std::chrono::steady_clock::time_point lastAsked_{};
     std::vector<Timed> queue_;
     std::vector<Outgoing> line_;                      // due replies, the one going out first
     uint64_t lineIds_ = 0;
