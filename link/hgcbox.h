@@ -15,8 +15,8 @@
 // Such frames are the late or repeated replies of other requests; taking one would keep
 // wrong records or leave this request's answer to the next one. A frame that carries
 // nothing of the kind (a negative reply, an empty reply, a clock correction's answer) is
-// taken: the engine remembers nothing of other requests' answers, so it never sends, waits
-// or asks more than the plain loop.
+// taken: the engine remembers nothing of other requests' answers, so it never sends more
+// than the plain loop, and a skip costs at most the rest of its try's wait.
 #pragma once
 #include <cstdint>
 #include <functional>
