@@ -361,7 +361,6 @@ bool ConnectEthernet(uint8_t address, bool subscriberSelected) {
         return false;
     }
     h.Socket = fd;
-    h.ForgetLine();
     PumpedSleep(1000);
     const LinkParams p = UsableLinkParams(s.Ethr, 2);
     CloseEnginePort();

@@ -85,7 +85,7 @@ public:
     }
 
     // A reply of this read repeated what it has kept: the line brings copies.
-    void NoteRepeat() const { repeated_ = true; }
+    void NoteRepeat() { repeated_ = true; }
     // true when a reply so classified is not to be taken: a repeat, or in doubt (see above).
     bool Doubtful(Repeat r) const { return r == Repeat::Kept || (r == Repeat::InARow && repeated_); }
 
@@ -104,14 +104,14 @@ private:
     std::map<std::string, uint32_t> count_;
     std::string last_;  // the last event kept ...
     uint32_t run_ = 0;  // ... and how many alike end the kept ones
-    mutable bool repeated_ = false;
+    bool repeated_ = false;
 };
 
 // The content check the engine asks about a reply with records from dataAt: true for a
 // reply whose length does not fit its count of this log's records (the other log's reply),
 // or a repeat of what the read has kept, never for alike events continuing a run of kept
 // ones.
-hgcbox::StaleCheck RepeatCheck(const KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
+hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
     return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
         if (rx[2] != dataAt + rx[countAt] * recordSize + 2) return true;
         const auto r = kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize));

@@ -104,9 +104,6 @@ public:
     // says is not this request's answer (see above) is skipped.
     using StaleCheck = std::function<bool(const uint8_t* frame)>;
     RequestOutcome RequestRecords(uint8_t function, const void* body, uint32_t bodyLen, const StaleCheck& isStale);
-    // Drops what the engine has read from the line and not yet used: the line was closed or
-    // another one connected.
-    void ForgetLine() { m_InAt = m_InEnd = 0; }
     // One send and receive of the frame in TxBuf of the given total length.
     bool Transact(uint32_t length);
     // Closes and reopens the COM port, trying for FreePortWait seconds.
@@ -149,7 +146,8 @@ private:
     bool m_Skipped = false;   // a reply of the running request was skipped for its content
     uint32_t m_Requests = 0;  // requests made, for the planted skip
     bool m_SkipOne = false;   // the planted skip is still to come in this request
-    // What was read from the line and not yet fed to a frame (what followed an answer).
+    // What was read from the line and not yet fed to a frame (what followed an answer); the
+    // next try's drain drops it.
     uint8_t m_In[512] = {};
     size_t m_InAt = 0, m_InEnd = 0;
     char m_PortMessage[96] = {};

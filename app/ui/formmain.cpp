@@ -406,7 +406,6 @@ void TFormMain::Disconnect() {
         CloseComPort(g_Hgc->PortHandle);
         g_Hgc->PortHandle = -1;
     }
-    g_Hgc->ForgetLine();
     g_Connected = 0;
     TimerMoney->stop();
     pnmodem->hide();

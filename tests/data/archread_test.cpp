@@ -827,7 +827,6 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
         arch->Generate(a, from, to, kSwitchRules.data());
         if (c.dropFrom.year) arch->DropRecords(a, c.dropFrom, c.dropTo);
         arch->SetStyle(c.style);
-        link.box()->ForgetLine();  // each row is another controller
         const CtlMinuteTime lo = SlotOfRecord(c.kind, Bytes{c.from.year, c.from.month, c.from.day, c.from.hour,
                                                               c.from.minute, 0});
         const CtlMinuteTime hi =
