@@ -359,10 +359,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // A reply of records kept already, or (while the dates are checked) of older
             // records than asked for, is a stale one, skipped by the engine; the request
             // ends in doubt (a failed block) when no other reply comes.
-            const RequestOutcome got =
-                g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), [&](const uint8_t* frame) {
-                    return kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
-                });
+            const auto stale = [&](const uint8_t* frame) {
+                return kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
+            };
+            const RequestOutcome got = g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), stale);
             // Esc, or the window closing, ended a wait of the request: the read ends as it
             // does on Esc between blocks.
             if (got == RequestOutcome::Aborted) break;
@@ -390,6 +390,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 break;
             }
             if (n == 0) break;
+            // A stale reply taken all the same (by a loop that takes every reply) is said
+            // beside what the read makes of it.
+            const bool refused = stale(g_Hgc->RxBuf);
+            if (refused) SetPanel2(ui.statusBar, RefusedReplyText(t.function, kOtherRequestsAnswer));
 
             bool stop = false;
             bool keptAny = false;
@@ -450,6 +454,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                     stop = true;
                 }
             }
+            if (refused) SetPanel2(ui.statusBar, "");
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();

@@ -320,8 +320,8 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
-        if (kept.Doubtful(kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r))) {
-            s.RequestFailed(7, kRepeatedAnswer);
+        if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat)) {
+            s.RequestFailed(7, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
         total += r;
@@ -376,8 +376,8 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        if (kept.Doubtful(kept.Classify(rx + kPeriodReplyDataAt, r))) {
-            s.RequestFailed(8, kRepeatedAnswer);
+        if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat)) {
+            s.RequestFailed(8, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
         if (r == 0) {

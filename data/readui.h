@@ -33,4 +33,9 @@ inline std::string RefusedReplyText(uint8_t function, const char* reason) {
 // request's.
 inline constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
 
+// The reason a read gives for a reply its own check refuses (records it has kept, or older
+// than the request can bring): another request's answer. The engine skips such replies, so
+// only a loop that takes every reply hands one to the read.
+inline constexpr const char* kOtherRequestsAnswer = "Ответ на другой запрос";
+
 }  // namespace qvr

@@ -476,6 +476,15 @@ TEST_P(FaultSweepSeeds, NoReadKeepsARecordWrongOrFallsShortInSilence) {
         const SweepCase c = ctlsim::DrawSweepCase(seed, SweepMode::Faults);
         Check(c, RunJudged(c));
     }
+    // The sweep sees the engine's check switched off: a late reply of the first read's comes
+    // in the second read's wait, the engine hands it to the read, and the read refuses it.
+    if (GetParam() == kShards - 1) {
+        SweepCase c = ctlsim::DrawSweepCase(20005, SweepMode::Faults);
+        c.plant = hgcbox::Planted::NoCheck;
+        const ctlsim::SweepResult r = ctlsim::RunSweepCase(c);
+        EXPECT_FALSE(r.wrongAlike);
+        EXPECT_NE(r.wrong.find("was handed a reply its check refuses"), std::string::npos) << r.wrong;
+    }
 }
 
 TEST_P(MildSweepSeeds, RepliesLateByLessThanOneWaitLeaveEveryReadComplete) {

@@ -674,6 +674,13 @@ bool Repeats(const Outcome& o, const Outcome& clean) {
     return false;
 }
 
+// Whether the read refused a reply as another request's answer: the engine skips every reply
+// the read's check refuses, so one handed to the read is the engine's fault.
+bool TookRefused(const Outcome& o) {
+    const std::string said = std::string(".  ") + qvr::kOtherRequestsAnswer;
+    return std::any_of(o.status.begin(), o.status.end(), [&said](const std::string& t) { return t.ends_with(said); });
+}
+
 // Whether a request of the read went out within kRaceMs of a reply's start.
 bool Raced(const Outcome& o) {
     for (const CtlSim::Passage& p : o.line)
@@ -759,7 +766,9 @@ SweepResult RunFaulty(const SweepCase& c) {
             continue;
         }
         bool complete = true, told = true, caught = false, plainComplete = true, plainTold = true, plainCaught = false;
-        const std::string w = Judge(e, cl, complete, told, caught);
+        const bool refused = TookRefused(e);
+        std::string w = Judge(e, cl, complete, told, caught);
+        if (refused) w = "was handed a reply its check refuses" + (w.empty() ? "" : ", " + w);
         const std::string pw = Judge(p, cl, plainComplete, plainTold, plainCaught);
         if (caught && res.caught.empty()) res.caught = ReadName(c, i);
         if (!complete && res.short_.empty())
@@ -770,7 +779,7 @@ SweepResult RunFaulty(const SweepCase& c) {
         if (!pw.empty()) res.plainWrong = true;
         if (!w.empty()) {
             const bool repeats = Repeats(e, cl);
-            alike = alike && !pw.empty() && !repeats;
+            alike = alike && !pw.empty() && !repeats && !refused;
             if (res.wrong.empty())
                 res.wrong = ReadName(c, i) + " " + w + (pw.empty() ? "" : " (the plain loop's too)") +
                             (repeats ? ", a record repeated" : "") + "; clean: " +
