@@ -976,12 +976,15 @@ TEST_F(ArchRead, ARepeatedBlockOrARecordAfterTheEnd) {
         arch->SetReplyHook(nullptr);
         arch->SetStyle(ctlsim::ArchiveSim::Style::IgnoreStart);
         link.box()->Plain = true;
+        bar.texts.clear();
         QueueQuesAnswers({0});
         ASSERT_TRUE(ReadArchivePeriod(c.kind, c.from, c.to, ui, data));
         arch->SetStyle(ctlsim::ArchiveSim::Style::Filter);
         EXPECT_EQ(data.records, Bytes(good.begin(), good.begin() + long(full)));
         ASSERT_EQ(ShownQues().size(), 1u);
         EXPECT_EQ(ShownQues()[0].text1, "Передаваемые контроллером данные не соответствуют");
+        const std::string refused = "2:Команда " + std::to_string(ReadTraits(c.kind).function) + ".  Ответ на другой запрос";
+        EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), refused), bar.texts.end());
         EXPECT_LE(arch->Requests().size(), 5u);
 
         // Every send of the second start gets the first reply again (a full reply of
