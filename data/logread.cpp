@@ -110,11 +110,20 @@ private:
 // The content check the engine asks about a reply with records from dataAt: true for a
 // reply whose length does not fit its count of this log's records (the other log's reply),
 // or a repeat of what the read has kept, never for alike events continuing a run of kept
-// ones.
-hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize) {
-    return [&kept, countAt, dataAt, recordSize](const uint8_t* rx) {
+// ones. A read by period (end given) also refuses a record stamped in an hour after the
+// end's: a controller answers a period with what is stamped in it (by the hour at the
+// coarsest), so that is another read's reply. (Not one stamped before the start: a clock
+// set back makes a controller that reads on from the start's record bring such ones.)
+hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize,
+                               const CtlDateTime* end = nullptr) {
+    return [&kept, countAt, dataAt, recordSize, end](const uint8_t* rx) {
         if (rx[2] != dataAt + rx[countAt] * recordSize + 2) return true;
-        const auto r = kept.Classify(rx + dataAt, RecordsInReply(rx, countAt, dataAt, recordSize));
+        const uint32_t n = RecordsInReply(rx, countAt, dataAt, recordSize);
+        for (uint32_t i = 0; end && i < n; ++i) {
+            const CtlDateTime t = LoadCtlDateTime(rx + dataAt + size_t(i) * recordSize);
+            if (IsValidCtlDateTime(t) && CompareCtlDateTimeByUnit(t, *end, kUnitHour) > 0) return true;
+        }
+        const auto r = kept.Classify(rx + dataAt, n);
         if (r == KeptEvents::Repeat::Kept) kept.NoteRepeat();
         return r == KeptEvents::Repeat::Kept;
     };
@@ -365,7 +374,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
     bool errorFlag = false;
     uint8_t block = 0;
     KeptEvents kept(t->recordSize);
-    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize, &end);
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;

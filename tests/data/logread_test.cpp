@@ -438,6 +438,23 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         EXPECT_TRUE(ui.bar.panel2History.empty());
     }
 
+    // In place of the first answer of a read by period, records stamped an hour after the
+    // end's (another period's reply): skipped, and the next try takes the right one.
+    logs.ClearLog();
+    logs.SetReplyHook([](int index, uint8_t, Bytes& d) {
+        for (size_t at = qvr::kPeriodReplyDataAt - 4; index == 0 && at < d.size(); at += qvr::kDiagRecordSize)
+            d[at + 3] = 11;
+    });
+    {
+        Ui ui;
+        LogData d;
+        ASSERT_TRUE(qvr::ReadLogByPeriod(0, CtlDateTime(26, 12, 8, 10, 0, 0), CtlDateTime(26, 12, 8, 10, 24, 59),
+                                         ui.Make(), d));
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_TRUE(requestsRepeated(0, 1));
+        EXPECT_EQ(d.rows, Joined(later, 0, 25));
+    }
+
     // The second reply starts five records back (the controller does not answer the index
     // or block asked): kept records among new ones make it a repeat, skipped. The next try
     // takes the right reply; given to that try too, the request fails with result 89 and
