@@ -206,7 +206,7 @@ hgcbox::hgcbox(uint8_t address) : Address(address) {
     ExchangeResultMessages[kResultNegative] = m_ControllerMessage;
     ExchangeResultMessages[kResultFrameTooLong] = "Запрос не помещается в кадр (длина более 255 байт)";
     ExchangeResultMessages[kResultBusy] = "Обмен с контроллером уже выполняется";
-    ExchangeResultMessages[kResultInDoubt] = "Ответ повторяет ответ на другой запрос";
+    ExchangeResultMessages[kResultInDoubt] = "Ответ не соответствует запросу";
     std::snprintf(m_PortMessage, sizeof m_PortMessage, "Коммуникационный порт COM%d недоступен", ComPort);
 }
 

@@ -337,7 +337,7 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
         LogData d;
         EXPECT_FALSE(qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d));
         EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "не прочитаны"}}));
-        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{std::string("Команда 7.  ") + qvr::kRepeatedAnswer}));
+        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 7.  Ответ не соответствует запросу"}));
         EXPECT_EQ(logs.Requests().size(), 1u);
     }
 }
@@ -482,7 +482,7 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         if (insisted) {
             EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
             EXPECT_EQ(d.rows, Joined(own, 0, 11));
-            EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{std::string("Команда 8.  ") + qvr::kRepeatedAnswer}));
+            EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 8.  Ответ не соответствует запросу"}));
         } else {
             EXPECT_TRUE(Boxes().empty());
             EXPECT_EQ(d.rows, Joined(own, 0, 25));
