@@ -50,8 +50,9 @@ int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 // stale reply came. The engine skips such a reply and waits on for the answer; one the plain
 // loop takes ends the read. An event equal to the one kept just before it (alike events in a
 // row, one per reply or across a block boundary) is no repeat: it is kept. But a reply of
-// such events only, on a line that has brought this read a repeat, is in doubt: a copy of
-// the reply before tells itself from it by nothing, so the read ends and says so.
+// such events only, or an empty one, on a line that has brought this read a repeat, is in
+// doubt: a copy of the reply before, or of another read's empty answer, tells itself from
+// the answer by nothing, so the read ends and says so rather than end as if complete.
 class KeptEvents {
 public:
     // InARow: every record kept, alike events continuing the run that ends the kept ones.
@@ -86,8 +87,11 @@ public:
 
     // A reply of this read repeated what it has kept: the line brings copies.
     void NoteRepeat() { repeated_ = true; }
-    // true when a reply so classified is not to be taken: a repeat, or in doubt (see above).
-    bool Doubtful(Repeat r) const { return r == Repeat::Kept || (r == Repeat::InARow && repeated_); }
+    // true when a reply of n records so classified is not to be taken: a repeat, or in doubt
+    // (see above).
+    bool Doubtful(Repeat r, uint32_t n) const {
+        return r == Repeat::Kept || ((r == Repeat::InARow || n == 0) && repeated_);
+    }
 
     void Add(const uint8_t* records, uint32_t n) {
         for (uint32_t i = 0; i < n; ++i) {
@@ -329,7 +333,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
-        if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat)) {
+        if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(7, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
@@ -385,7 +389,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat)) {
+        if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(8, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
