@@ -752,9 +752,14 @@ SweepResult RunFaulty(const SweepCase& c) {
     res.seconds = run.seconds;
     res.plainSeconds = plain.seconds;
     // Every wrong read of the engine is wrong in the plain loop too, and repeats no record.
-    bool alike = true;
+    bool alike = true, parted = false, ownWrong = false;
     for (size_t i = 0; i < run.reads.size(); ++i) {
         const Outcome &cl = clean.reads[i], &p = plain.reads[i], &e = run.reads[i];
+        if (i > 0) {
+            const Outcome &pp = plain.reads[i - 1], &pe = run.reads[i - 1];
+            parted = parted || pe.records != pp.records || pe.Said() != pp.Said() ||
+                     pe.Questions() != pp.Questions() || pe.requests != pp.requests;
+        }
         res.clean.push_back(cl.Count());
         res.kept.push_back(e.Count());
         res.firstRequestMs.push_back(e.FirstRequestMs());
@@ -777,6 +782,11 @@ SweepResult RunFaulty(const SweepCase& c) {
         res.complete = res.complete && complete;
         res.told = res.told && told;
         if (!pw.empty()) res.plainWrong = true;
+        res.plainWrongParted = res.plainWrongParted || (parted && w.empty() && !pw.empty());
+        if (!w.empty() && pw.empty() && !ownWrong) {
+            ownWrong = true;
+            res.ownWrongParted = parted;
+        }
         if (!w.empty()) {
             const bool repeats = Repeats(e, cl);
             alike = alike && !pw.empty() && !repeats && !refused;
@@ -796,10 +806,14 @@ SweepResult RunFaulty(const SweepCase& c) {
                 res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + cl.Story() + p.Trace();
             res.plainComplete = false;
         }
+        bool slow = false, raced = false, stalled = false;
+        if (parted && !res.plainWorseParted && e.records == cl.records && e.Said() == cl.Said())
+            res.plainWorseParted = !Worse(p, e, cl, c, true, stalled, slow, raced).empty();
         if (!res.worse.empty()) continue;
-        bool slow = false, raced = false;
+        slow = raced = false;
         const std::string why = Worse(e, p, cl, c, right, res.stalled, slow, raced);
         if (why.empty()) continue;
+        res.worseParted = parted;
         res.slow = slow;
         res.raced = raced;
         res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + e.Story();

@@ -179,6 +179,12 @@ struct SweepResult {
     bool slow = false;          // ... worse by its time alone
     bool raced = false;         // ... or by a frame sent as a reply began to come
     std::string worse;          // the first read worse than the plain loop's, and how
+    // The lines had parted before the read: an earlier read of the engine and of the plain
+    // loop sent, kept, asked or said other things, so other late replies were on each line.
+    bool worseParted = false;       // the engine's worse read came on parted lines
+    bool ownWrongParted = false;    // so did the first wrong read of the engine's own (right in the plain loop)
+    bool plainWorseParted = false;  // on parted lines, a plain read worse than the engine's right one
+    bool plainWrongParted = false;  // on parted lines, a plain read wrong where the engine's is right
 };
 
 // The case of a seed in a mode.

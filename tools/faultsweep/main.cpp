@@ -48,7 +48,9 @@ void Usage() {
 
 // One run as a line: flags (c complete, w wrong, a every wrong read of it the plain loop's
 // too, x worse than the plain loop, b beyond, d disturbed, s stalled, q a date question the
-// clean read did not ask, p the plain loop complete, P the plain loop wrong), seconds of the
+// clean read did not ask, p the plain loop complete, P the plain loop wrong; on lines an earlier
+// read parted: y the engine worse, o its own wrong, Y the plain loop worse, O the plain loop
+// wrong where the engine is right), seconds of the
 // engine's and the plain loop's reads, then the case and what broke.
 void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bool verbose) {
     std::string flags = "-";
@@ -62,6 +64,10 @@ void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bo
     if (r.plainComplete) flags += 'p';
     if (r.plainWrong) flags += 'P';
     if (r.wrongAlike) flags += 'a';
+    if (r.worseParted) flags += 'y';
+    if (r.ownWrongParted) flags += 'o';
+    if (r.plainWorseParted) flags += 'Y';
+    if (r.plainWrongParted) flags += 'O';
     std::string text = c.name + (r.wrong.empty() ? "" : "\n    " + r.wrong) +
                        (r.worse.empty() ? "" : "\n    worse than the plain loop: " + r.worse);
     if (r.wrong.empty() && verbose && !r.short_.empty()) text += "\n    " + r.short_;
@@ -127,6 +133,8 @@ int main(int argc, char** argv) {
     }
     uint64_t runs = 0, complete = 0, told = 0, wrong = 0, worse = 0, beyond = 0,
              disturbed = 0, stalled = 0, caught = 0, plainComplete = 0, plainWrong = 0, wrongAlike = 0;
+    // Runs by what happened on lines an earlier read had parted: y o Y O (see Put).
+    uint64_t parted[4] = {};
     std::string caughtSeeds;
     double seconds = 0, plainSeconds = 0;
     std::vector<std::string> partial(fds.size());
@@ -157,6 +165,7 @@ int main(int argc, char** argv) {
                 if (has('s')) ++stalled;
                 if (has('p')) ++plainComplete;
                 if (has('P')) ++plainWrong;
+                for (int k = 0; k < 4; ++k) parted[k] += has("yoYO"[k]);
                 ++runs;
                 seconds += std::strtod(line.c_str() + t1 + 1, nullptr);
                 plainSeconds += std::strtod(line.c_str() + t2 + 1, nullptr);
@@ -204,6 +213,10 @@ int main(int argc, char** argv) {
         std::printf("the plain loop on the same schedules: complete %llu, wrong %llu; time %.1f s, the engine's "
                     "%.1f s\n",
                     u(plainComplete), u(plainWrong), plainSeconds, seconds);
+    if (mode != ctlsim::SweepMode::Healthy)
+        std::printf("on lines an earlier read had parted: the engine worse %llu, wrong where the plain loop is "
+                    "right %llu; the plain loop worse %llu, wrong where the engine is right %llu\n",
+                    u(parted[0]), u(parted[1]), u(parted[2]), u(parted[3]));
     if (caught)
         std::printf("date questions the clean reads did not ask: %llu, seeds%s\n", u(caught), caughtSeeds.c_str());
     const bool ok = runs == count && worse == 0 && (wrong == wrongAlike || mode == ctlsim::SweepMode::Late);
