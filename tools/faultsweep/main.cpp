@@ -179,10 +179,10 @@ int main(int argc, char** argv) {
                 if (isWrong) {
                     ++wrong;
                     if (has('a')) ++wrongAlike;
-                    std::printf("WRONG%s%s %s\n", has('a') ? " (the plain loop's too)" : "", isWorse ? " and WORSE" : "",
-                                line.c_str() + t4 + 1);
+                    std::printf("WRONG%s%s%s %s\n", has('a') ? " (the plain loop's too)" : "", has('o') ? " (parted)" : "",
+                                isWorse ? has('y') ? " and WORSE (parted)" : " and WORSE" : "", line.c_str() + t4 + 1);
                 } else if (isWorse) {
-                    std::printf("WORSE %s\n", line.c_str() + t4 + 1);
+                    std::printf("WORSE%s %s\n", has('y') ? " (parted)" : "", line.c_str() + t4 + 1);
                 }
                 if (!isWrong && has('c')) {
                     ++complete;
