@@ -806,11 +806,12 @@ SweepResult RunFaulty(const SweepCase& c) {
                 res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + cl.Story() + p.Trace();
             res.plainComplete = false;
         }
-        bool slow = false, raced = false, stalled = false;
-        if (parted && !res.plainWorseParted && e.records == cl.records && e.Said() == cl.Said())
+        if (parted && !res.plainWorseParted && e.records == cl.records && e.Said() == cl.Said()) {
+            bool stalled = false, slow = false, raced = false;  // the plain loop's: not kept
             res.plainWorseParted = !Worse(p, e, cl, c, true, stalled, slow, raced).empty();
+        }
         if (!res.worse.empty()) continue;
-        slow = raced = false;
+        bool slow = false, raced = false;
         const std::string why = Worse(e, p, cl, c, right, res.stalled, slow, raced);
         if (why.empty()) continue;
         res.worseParted = parted;
