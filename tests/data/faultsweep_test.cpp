@@ -77,6 +77,9 @@ SweepCase Floor(SweepCase c) {
 
 // Rows whose last read's first request must go out at once (within a quarter wait).
 const std::string kAtOnce = " (the last read's first request at once)";
+// Rows whose first read parts the two loops' lines: the second is judged against the plain
+// loop reading it on the engine's line.
+const std::string kOnEnginesLine = " (read 2 on the engine's line)";
 
 SweepRead Read(SweepKind kind, CtlDateTime from = {}, CtlDateTime to = {}, bool yes = false) {
     SweepRead r;
@@ -191,6 +194,13 @@ std::vector<SweepCase> Rows() {
             return k.ordinal == 3 && k.send <= 3 ? Stale(1, true) : ReplyFate{};
         }));
     }
+    // Request 3's first send answered with a copy of reply 2, which the plain loop takes and
+    // the engine skips; then the same log again.
+    rows.push_back(Row("the reply before, then the log again", {Read(SweepKind::AuditByIndex), Read(SweepKind::AuditByIndex)},
+                       2, [](const FateKey& k) {
+                           return k.read == 1 && k.ordinal == 3 && k.send == 1 ? Stale(1, true) : ReplyFate{};
+                       }));
+    rows.back().name += kOnEnginesLine;
     // Faults seen in the field, over TCP and the pty; what the plain loop reads whole
     // (Floor) the engine reads whole too. Request 3 of a read never answered on either send,
     // "Да";
@@ -461,6 +471,9 @@ TEST_P(FaultSweepRows, TheFaultsSeenKeepTheCleanRecordsOrTellTheUser) {
         }
         if (rows[i].name.find(kAtOnce) != std::string::npos && !r.firstRequestMs.empty()) {
             EXPECT_LT(r.firstRequestMs.back(), kWait / 4) << rows[i].name;
+        }
+        if (rows[i].name.ends_with(kOnEnginesLine)) {
+            EXPECT_EQ(r.forked, 1) << rows[i].name;
         }
     }
 }

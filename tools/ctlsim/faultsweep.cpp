@@ -503,14 +503,16 @@ public:
     // The case's reads one after the other, each with the content grown as it says; faulty
     // reads under the case's fate plan, each after its pause, tell the plan which read runs.
     // A read's frames are what the simulator heard from its start to the next read's (or,
-    // for the last, until the line has been quiet a moment after it).
-    std::vector<Outcome> Pass(bool faulty) {
+    // for the last, until the line has been quiet a moment after it). From read plainFrom on
+    // the plain loop reads, and the pass ends with that read.
+    std::vector<Outcome> Pass(bool faulty, size_t plainFrom) {
         std::vector<Outcome> out;
         int grown = 0;
         Content(0);
         if (faulty) sim.SetFatePlan(c_.plan);
-        for (size_t i = 0; i < c_.reads.size(); ++i) {
+        for (size_t i = 0; i < c_.reads.size() && i <= plainFrom; ++i) {
             const SweepRead& r = c_.reads[i];
+            if (i == plainFrom) Configure(*box, c_, true);
             if (faulty && i > 0 && r.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r.pauseMs));
             if (faulty) sim.SetFateRead(int(i) + 1);
             grown += r.grow;
@@ -621,8 +623,8 @@ struct Pass {
 };
 
 // clean: every reply on time, from the controller that heeds the start and the index when
-// the case's reference is such; else under the case's fate plan.
-Pass RunPass(const SweepCase& c, bool plain, bool faulty) {
+// the case's reference is such; else under the case's fate plan. plainFrom: see Line::Pass.
+Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZE_MAX) {
     Pass p;
     Stage stage;
     if (!stage.Ok()) {
@@ -636,7 +638,7 @@ Pass RunPass(const SweepCase& c, bool plain, bool faulty) {
     }
     line.Controller(!faulty && c.plainReference);
     line.TakeLateMs();
-    p.reads = line.Pass(faulty);
+    p.reads = line.Pass(faulty, plainFrom);
     p.lateMs = line.TakeLateMs();
     for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
@@ -693,8 +695,8 @@ bool Raced(const Outcome& o) {
 
 // The engine's read e against the plain loop's p of the same read under the same schedule
 // (right: p kept its clean read's records and told nothing more); how e is worse, or "". stalled: not judged (or not by its time)
-// for a stall; slow: worse by its time alone; raced: worse by a frame, and a frame of e went
-// out as a reply began to come.
+// for a stall; slow: worse by its time alone; raced: worse otherwise, and a request of either
+// read went out as a reply began to come (which of the two a try takes falls to the clock).
 std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, const SweepCase& c, bool right,
                   bool& stalled, bool& slow, bool& raced) {
     const int wait = SweepWaitMs(c);
@@ -703,6 +705,7 @@ std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, cons
         stalled = true;
         return "";
     }
+    raced = Raced(e) || Raced(p);
     // A record wrong where the plain loop kept it right is one right record fewer.
     if (!right) {
         const size_t er = RightRecords(e, clean), pr = RightRecords(p, clean);
@@ -716,11 +719,10 @@ std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, cons
     if (e.Questions() > p.Questions())
         return "asks " + std::to_string(e.Questions()) + " questions where the plain loop asks " +
                std::to_string(p.Questions());
-    if (e.requests > p.requests) {
-        raced = Raced(e);
+    if (e.requests > p.requests)
         return "sends " + std::to_string(e.requests) + " frames where the plain loop sends " +
                std::to_string(p.requests);
-    }
+    raced = false;
     if (stall >= kQuietMs) {
         stalled = true;
         return "";
@@ -733,6 +735,34 @@ std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, cons
     slow = true;
     return "takes " + Seconds(e.seconds) + " where the plain loop takes " + Seconds(p.seconds) + " (" +
            std::to_string(p.requests) + " requests: at most " + Seconds(bound) + ")";
+}
+
+// Whether two reads of the same read differ in what they kept, said, asked or sent, or in
+// the frames that crossed the line, in order: after such reads each line carries other late
+// replies at other moments.
+bool Differ(const Outcome& a, const Outcome& b) {
+    return a.records != b.records || a.Said() != b.Said() || a.Questions() != b.Questions() ||
+           a.requests != b.requests ||
+           !std::equal(a.line.begin(), a.line.end(), b.line.begin(), b.line.end(),
+                       [](const CtlSim::Passage& x, const CtlSim::Passage& y) {
+                           return x.reply == y.reply && x.bytes == y.bytes;
+                       });
+}
+
+// The plain loop's read i on the engine's line: the engine's reads before it run again under
+// the same schedule on a new line, then the plain loop reads i. Kept only when the reads run
+// again went as the engine's did; tried kAttempts times.
+bool PlainOnEnginesLine(const SweepCase& c, const Pass& run, size_t i, Outcome& out) {
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const Pass fork = RunPass(c, false, true, i);
+        if (!fork.error.empty() || fork.reads.size() != i + 1) return false;
+        bool same = true;
+        for (size_t j = 0; j < i && same; ++j) same = !Differ(fork.reads[j], run.reads[j]);
+        if (!same) continue;
+        out = fork.reads[i];
+        return true;
+    }
+    return false;
 }
 
 SweepResult RunFaulty(const SweepCase& c) {
@@ -754,12 +784,8 @@ SweepResult RunFaulty(const SweepCase& c) {
     // Every wrong read of the engine is wrong in the plain loop too, and repeats no record.
     bool alike = true, parted = false, ownWrong = false;
     for (size_t i = 0; i < run.reads.size(); ++i) {
-        const Outcome &cl = clean.reads[i], &p = plain.reads[i], &e = run.reads[i];
-        if (i > 0) {
-            const Outcome &pp = plain.reads[i - 1], &pe = run.reads[i - 1];
-            parted = parted || pe.records != pp.records || pe.Said() != pp.Said() ||
-                     pe.Questions() != pp.Questions() || pe.requests != pp.requests;
-        }
+        const Outcome &cl = clean.reads[i], &own = plain.reads[i], &e = run.reads[i];
+        parted = parted || (i > 0 && Differ(run.reads[i - 1], plain.reads[i - 1]));
         res.clean.push_back(cl.Count());
         res.kept.push_back(e.Count());
         res.firstRequestMs.push_back(e.FirstRequestMs());
@@ -770,22 +796,30 @@ SweepResult RunFaulty(const SweepCase& c) {
                             (c.trace ? cl.Trace() : std::string());
             continue;
         }
+        // On parted lines the engine's read is judged against the plain loop's read on the
+        // engine's line, when the engine's earlier reads could be run again as they went.
+        Outcome forked;
+        const bool onEngines = parted && PlainOnEnginesLine(c, run, i, forked);
+        res.forked += onEngines;
+        res.unforked += parted && !onEngines;
+        const Outcome& p = onEngines ? forked : own;
         bool complete = true, told = true, caught = false, plainComplete = true, plainTold = true, plainCaught = false;
         const bool refused = TookRefused(e);
         std::string w = Judge(e, cl, complete, told, caught);
         if (refused) w = "was handed a reply its check refuses" + (w.empty() ? "" : ", " + w);
         const std::string pw = Judge(p, cl, plainComplete, plainTold, plainCaught);
+        if (!Judge(own, cl, plainComplete, plainTold, plainCaught).empty()) res.plainWrong = true;
         if (caught && res.caught.empty()) res.caught = ReadName(c, i);
         if (!complete && res.short_.empty())
             res.short_ = ReadName(c, i) + " kept " + std::to_string(e.Count()) + " of " + std::to_string(cl.Count()) +
                          "; clean: " + cl.Story() + "; faulty: " + e.Story();
         res.complete = res.complete && complete;
         res.told = res.told && told;
-        if (!pw.empty()) res.plainWrong = true;
         res.plainWrongParted = res.plainWrongParted || (parted && w.empty() && !pw.empty());
         if (!w.empty() && pw.empty() && !ownWrong) {
             ownWrong = true;
             res.ownWrongParted = parted;
+            res.raced = Raced(e) || Raced(p);
         }
         if (!w.empty()) {
             const bool repeats = Repeats(e, cl);
@@ -793,19 +827,20 @@ SweepResult RunFaulty(const SweepCase& c) {
             if (res.wrong.empty())
                 res.wrong = ReadName(c, i) + " " + w + (pw.empty() ? "" : " (the plain loop's too)") +
                             (repeats ? ", a record repeated" : "") + "; clean: " +
-                            cl.Story() + "; faulty: " + e.Story() + "; plain: " + p.Story() +
-                            (c.trace ? e.Trace() : std::string());
+                            cl.Story() + "; faulty: " + e.Story() +
+                            (onEngines ? "; plain on the engine's line: " : "; plain: ") + p.Story() +
+                            (c.trace ? e.Trace() + "\n    plain:" + p.Trace() : std::string());
         }
         if (c.mode == SweepMode::Mild && !complete && !res.disturbed && res.wrong.empty())
             res.wrong = ReadName(c, i) + " incomplete with replies less than a wait late; clean: " + cl.Story() +
                         "; faulty: " + e.Story() + (c.trace ? e.Trace() : std::string());
 
-        const bool right = p.records == cl.records && p.Said() == cl.Said();
-        if (!right) {
+        if (own.records != cl.records || own.Said() != cl.Said()) {
             if (res.plainComplete)
-                res.plainShort = ReadName(c, i) + ": " + p.Story() + "; clean: " + cl.Story() + p.Trace();
+                res.plainShort = ReadName(c, i) + ": " + own.Story() + "; clean: " + cl.Story() + own.Trace();
             res.plainComplete = false;
         }
+        const bool right = p.records == cl.records && p.Said() == cl.Said();
         if (parted && !res.plainWorseParted && e.records == cl.records && e.Said() == cl.Said()) {
             bool stalled = false, slow = false, raced = false;  // the plain loop's: not kept
             res.plainWorseParted = !Worse(p, e, cl, c, true, stalled, slow, raced).empty();
@@ -816,11 +851,12 @@ SweepResult RunFaulty(const SweepCase& c) {
         if (why.empty()) continue;
         res.worseParted = parted;
         res.slow = slow;
-        res.raced = raced;
-        res.worse = ReadName(c, i) + " " + why + "; plain: " + p.Story() + "; engine: " + e.Story();
+        res.raced = res.raced || raced;
+        res.worse = ReadName(c, i) + " " + why + (onEngines ? "; plain on the engine's line: " : "; plain: ") +
+                    p.Story() + "; engine: " + e.Story();
         // Every read up to this one: what an earlier read left on the line shapes it.
         for (size_t j = 0; c.trace && j <= i; ++j)
-            res.worse += "\n  read " + std::to_string(j + 1) + "\n    plain:" + plain.reads[j].Trace() +
+            res.worse += "\n  read " + std::to_string(j + 1) + "\n    plain:" + (j == i ? p : plain.reads[j]).Trace() +
                          "\n    engine:" + run.reads[j].Trace();
     }
     res.wrongAlike = !res.wrong.empty() && alike;
@@ -1257,13 +1293,17 @@ SweepResult RunSweepCase(const SweepCase& c) {
     if (c.mode == SweepMode::Healthy) return RunHealthy(c);
     // A run worse than the plain loop by its time alone is run again, as a healthy pair is:
     // the machine's load comes and goes, and reads of a few milliseconds feel it. So is one
-    // worse by a frame the engine sent as a reply began to come, and an in-order one worse in
-    // any way: its late replies are whole waits late, and one that comes as a try of either
-    // loop ends is taken by one and not by the other as the clock falls (so is the rest of
-    // the schedule, which counts every send).
+    // worse otherwise, or wrong where the plain loop is not, when a request of either loop went
+    // out as a reply began to come (a frame that comes whole just before a send is dropped,
+    // just after it taken), and an in-order one worse in any way: its late replies are whole
+    // waits late, and one that comes as a try of either loop ends is taken by one and not by
+    // the other as the clock falls (so is the rest of the schedule, which counts every send).
+    auto fails = [&c](const SweepResult& r) {
+        return !r.worse.empty() || (!r.wrong.empty() && !r.wrongAlike && c.mode != SweepMode::Late);
+    };
     SweepResult r = RunFaulty(c);
-    for (int attempt = 1;
-         attempt < kAttempts && (r.slow || r.raced || c.mode == SweepMode::InOrder) && !r.worse.empty(); ++attempt)
+    for (int attempt = 1; attempt < kAttempts && (r.slow || r.raced || c.mode == SweepMode::InOrder) && fails(r);
+         ++attempt)
         r = RunFaulty(c);
     return r;
 }

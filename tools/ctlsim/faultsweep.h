@@ -61,16 +61,22 @@
 // another read's reply, say), and the run is listed as wrong alike with the plain loop.
 //
 // Every read of the engine is judged against the plain loop's read of it under the same
-// schedule. Where the plain read is right (its clean read's records, telling the user nothing
-// more), the engine's keeps the same records, tells the same, asks no more questions, sends
-// no more frames (counted from what the simulator heard) and takes no longer than 1.05 times
-// the plain read plus 2 ms a request. Where the plain read is short or wrong, the engine's
-// keeps no fewer of the clean read's records from the start and is not wrong where the plain
-// one is not. A run that breaks this is "worse than the plain loop"; a run worse by its time
-// alone, by a frame sent as a reply began to come, or an in-order run worse in any way, is run
-// again, three times at most (the machine's load comes and goes; an in-order reply whole
-// waits late that comes as a try ends is taken by one loop and not by the other as the
-// clock falls).
+// schedule. Once an earlier read of the two loops parted the lines (they kept, said, asked or
+// sent other things, or other frames crossed the line), each line carries other late replies
+// at other moments; the plain loop then reads it on the engine's line: a pass of its own runs
+// the engine's earlier reads again under the schedule and, when they go as they went (tried
+// three times), the plain loop reads this one. Where the plain read is right (its clean
+// read's records, telling the user nothing more), the engine's keeps the same records, tells
+// the same, asks no more questions, sends no more frames (counted from what the simulator
+// heard) and takes no longer than 1.05 times the plain read plus 2 ms a request. Where the
+// plain read is short or wrong, the engine's keeps no fewer of the clean read's records from
+// the start and is not wrong where the plain one is not. A run that breaks this is "worse
+// than the plain loop". A run worse by its time alone, one worse otherwise or wrong where
+// the plain loop is not in a read where a request of either loop went out as a reply began
+// to come, and an in-order run worse in any way, is run again, three times at most (the
+// machine's load comes and goes; a frame that comes whole just before a send is dropped,
+// just after it taken; an in-order reply whole waits late that comes as a try ends is taken
+// by one loop and not by the other as the clock falls).
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
@@ -177,7 +183,7 @@ struct SweepResult {
     std::string short_;         // the first read of the engine that was not complete: what it kept and showed
     std::string wrong;          // what broke the invariant, with the reads' story; empty when none
     bool slow = false;          // ... worse by its time alone
-    bool raced = false;         // ... or by a frame sent as a reply began to come
+    bool raced = false;         // ... or otherwise, or wrong of its own, with a request sent as a reply began to come
     std::string worse;          // the first read worse than the plain loop's, and how
     // The lines had parted before the read: an earlier read of the engine and of the plain
     // loop sent, kept, asked or said other things, so other late replies were on each line.
@@ -185,6 +191,9 @@ struct SweepResult {
     bool ownWrongParted = false;    // so did the first wrong read of the engine's own (right in the plain loop)
     bool plainWorseParted = false;  // on parted lines, a plain read worse than the engine's right one
     bool plainWrongParted = false;  // on parted lines, a plain read wrong where the engine's is right
+    int forked = 0;    // reads on parted lines judged against the plain loop on the engine's line
+    int unforked = 0;  // ... whose earlier reads did not go again as the engine's had: judged
+                       // against the plain loop's own read
 };
 
 // The case of a seed in a mode.

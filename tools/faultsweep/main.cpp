@@ -50,8 +50,9 @@ void Usage() {
 // too, x worse than the plain loop, b beyond, d disturbed, s stalled, q a date question the
 // clean read did not ask, p the plain loop complete, P the plain loop wrong; on lines an earlier
 // read parted: y the engine worse, o its own wrong, Y the plain loop worse, O the plain loop
-// wrong where the engine is right), seconds of the
-// engine's and the plain loop's reads, then the case and what broke.
+// wrong where the engine is right), seconds of the engine's and the plain loop's reads, the
+// reads on parted lines judged against the plain loop on the engine's line and those whose
+// earlier reads did not go again, then the case and what broke.
 void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bool verbose) {
     std::string flags = "-";
     if (r.complete) flags += 'c';
@@ -73,7 +74,8 @@ void Put(FILE* out, const ctlsim::SweepCase& c, const ctlsim::SweepResult& r, bo
     if (r.wrong.empty() && verbose && !r.short_.empty()) text += "\n    " + r.short_;
     for (char& ch : text)
         if (ch == '\t') ch = ' ';
-    std::fprintf(out, "%s\t%.3f\t%.3f\t%s\x1e", flags.c_str(), r.seconds, r.plainSeconds, text.c_str());
+    std::fprintf(out, "%s\t%.3f\t%.3f\t%d\t%d\t%s\x1e", flags.c_str(), r.seconds, r.plainSeconds, r.forked,
+                 r.unforked, text.c_str());
     std::fflush(out);
 }
 
@@ -134,7 +136,7 @@ int main(int argc, char** argv) {
     uint64_t runs = 0, complete = 0, told = 0, wrong = 0, worse = 0, beyond = 0,
              disturbed = 0, stalled = 0, caught = 0, plainComplete = 0, plainWrong = 0, wrongAlike = 0;
     // Runs by what happened on lines an earlier read had parted: y o Y O (see Put).
-    uint64_t parted[4] = {};
+    uint64_t parted[4] = {}, forked = 0, unforked = 0;
     std::string caughtSeeds;
     double seconds = 0, plainSeconds = 0;
     std::vector<std::string> partial(fds.size());
@@ -158,7 +160,10 @@ int main(int argc, char** argv) {
             while ((end = partial[i].find('\x1e')) != std::string::npos) {
                 const std::string line = partial[i].substr(0, end);
                 partial[i].erase(0, end + 1);
-                const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t4 = line.find('\t', t2 + 1);
+                const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t3 = line.find('\t', t2 + 1),
+                             t35 = line.find('\t', t3 + 1), t4 = line.find('\t', t35 + 1);
+                forked += std::strtoull(line.c_str() + t3 + 1, nullptr, 10);
+                unforked += std::strtoull(line.c_str() + t35 + 1, nullptr, 10);
                 const std::string flags = line.substr(0, t1);
                 auto has = [&flags](char f) { return flags.find(f) != std::string::npos; };
                 const bool isWrong = has('w'), isWorse = has('x'), isBeyond = has('b');
@@ -215,8 +220,9 @@ int main(int argc, char** argv) {
                     u(plainComplete), u(plainWrong), plainSeconds, seconds);
     if (mode != ctlsim::SweepMode::Healthy)
         std::printf("on lines an earlier read had parted: the engine worse %llu, wrong where the plain loop is "
-                    "right %llu; the plain loop worse %llu, wrong where the engine is right %llu\n",
-                    u(parted[0]), u(parted[1]), u(parted[2]), u(parted[3]));
+                    "right %llu; the plain loop worse %llu, wrong where the engine is right %llu; reads judged "
+                    "on the engine's line %llu, not run again alike %llu\n",
+                    u(parted[0]), u(parted[1]), u(parted[2]), u(parted[3]), u(forked), u(unforked));
     if (caught)
         std::printf("date questions the clean reads did not ask: %llu, seeds%s\n", u(caught), caughtSeeds.c_str());
     const bool ok = runs == count && worse == 0 && (wrong == wrongAlike || mode == ctlsim::SweepMode::Late);
