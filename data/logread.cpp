@@ -156,8 +156,8 @@ public:
         return true;
     }
 
-    // A reply was refused (more records than asked for): the reason in status panel 2 and
-    // the retry question. true: send the same request again; false: the read ends, how much
+    // A reply was refused (more records than asked for, or every reply of a request for its
+    // content): the reason in status panel 2 and the retry question. true: send the same request again; false: the read ends, how much
     // was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         if (ui_.statusBar) {
@@ -174,17 +174,24 @@ public:
 
     // Sends a request of the read. false when it got no answer: Esc, or the window closing,
     // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
-    // failed (said, with how much was read).
+    // failed (said, with how much was read). Replies came but the engine refused every one
+    // for its content: as a reply the read refuses itself, with the retry question.
     bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats) {
-        const RequestOutcome got =
-            g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
-        if (got == RequestOutcome::Answer) return true;
-        if (got == RequestOutcome::Aborted) {
-            g_Abort = 0;
+        for (;;) {
+            const RequestOutcome got =
+                g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
+            if (got == RequestOutcome::Answer) return true;
+            if (got == RequestOutcome::Aborted) {
+                g_Abort = 0;
+                return false;
+            }
+            if (got == RequestOutcome::InDoubt) {
+                if (ReplyRefused(function, g_Hgc->ExchangeResultMessages[kResultInDoubt])) continue;
+                return false;
+            }
+            RequestFailed();
             return false;
         }
-        RequestFailed();
-        return false;
     }
 
     // A request failed, or its answer was refused for `reason`: the result text (or the

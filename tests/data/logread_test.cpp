@@ -318,8 +318,9 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
 
 // A reply whose length does not fit its count of this log's records is no answer to the
 // request: one that claims 250 records and carries 11, or the other log's records (24 bytes
-// each). The engine skips it, and the request that got nothing else fails with result 89:
-// nothing read, said so.
+// each). The engine skips it; the request that got nothing else ends with result 89 and the
+// retry question, as a reply the read refuses itself: "Да" sends it again, "Нет" ends the
+// read, nothing read, said so.
 TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 30, 1);
     using Hook = void (*)(int, uint8_t, Bytes&);
@@ -330,15 +331,18 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
             data[6] = 10;
         },
     };
+    const Box retry{"Не выполнено чтение", "очередного блока данных"};
     for (const Hook hook : hooks) {
         logs.ClearLog();
         logs.SetReplyHook(hook);
         Ui ui;
         LogData d;
+        qvr::QueueQuesAnswers({1, 0});
         EXPECT_FALSE(qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d));
-        EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "не прочитаны"}}));
-        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 7.  Ответ не соответствует запросу"}));
-        EXPECT_EQ(logs.Requests().size(), 1u);
+        EXPECT_EQ(Boxes(), (std::vector<Box>{retry, retry, {"Диагностические сообщения", "не прочитаны"}}));
+        EXPECT_EQ(ui.bar.panel2History, std::vector<std::string>(2, "Команда 7.  Ответ не соответствует запросу"));
+        EXPECT_EQ(ui.bar.texts[2], "");
+        EXPECT_EQ(logs.Requests().size(), 2u);
     }
 }
 
@@ -457,8 +461,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
 
     // The second reply starts five records back (the controller does not answer the index
     // or block asked): kept records among new ones make it a repeat, skipped. The next try
-    // takes the right reply; given to that try too, the request fails with result 89 and
-    // the read ends with what it had, and says so. An empty reply in that try, after the
+    // takes the right reply; given to that try too, the request ends with result 89 and the
+    // retry question, "Нет": the read ends with what it had, and says so. An empty reply in that try, after the
     // repeat, is in doubt (a copy of another read's answer is the same): the read ends told,
     // not as if the log ended there.
     enum class Then { Right, Again, Empty };
@@ -489,7 +493,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
             EXPECT_TRUE(Boxes().empty());
             EXPECT_EQ(d.rows, Joined(own, 0, 25));
         } else {
-            EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
+            const std::vector<Box> boxes{{"Диагностические сообщения", "прочитаны не полностью"}};
+            EXPECT_EQ(Boxes(), then == Then::Again ? (std::vector<Box>{retry, boxes[0]}) : boxes);
             EXPECT_EQ(d.rows, Joined(own, 0, 11));
             const std::string said = then == Then::Again ? "Ответ не соответствует запросу" : qvr::kRepeatedAnswer;
             EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда " + std::to_string(fn) + ".  " + said}));
