@@ -87,6 +87,9 @@ public:
 
     // A reply of this read repeated what it has kept: the line brings copies.
     void NoteRepeat() { repeated_ = true; }
+    // A reply of this read did not fit its count of this log's records (the other log's).
+    void NoteMisfit() { ++misfits_; }
+    uint32_t Misfits() const { return misfits_; }
     // true when a reply of n records so classified is not to be taken: a repeat, or in doubt
     // (see above).
     bool Doubtful(Repeat r, uint32_t n) const {
@@ -109,6 +112,7 @@ private:
     std::string last_;  // the last event kept ...
     uint32_t run_ = 0;  // ... and how many alike end the kept ones
     bool repeated_ = false;
+    uint32_t misfits_ = 0;
 };
 
 // The content check the engine asks about a reply with records from dataAt: true for a
@@ -118,10 +122,18 @@ private:
 // end's: a controller answers a period with what is stamped in it (by the hour at the
 // coarsest), so that is another read's reply. (Not one stamped before the start: a clock
 // set back makes a controller that reads on from the start's record bring such ones.)
+// Whether a reply's length is its header and its count of this log's records.
+bool FitsLog(const uint8_t* rx, size_t countAt, size_t dataAt, size_t recordSize) {
+    return rx[2] == dataAt + rx[countAt] * recordSize + 2;
+}
+
 hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize,
                                const CtlDateTime* end = nullptr) {
     return [&kept, countAt, dataAt, recordSize, end](const uint8_t* rx) {
-        if (rx[2] != dataAt + rx[countAt] * recordSize + 2) return true;
+        if (!FitsLog(rx, countAt, dataAt, recordSize)) {
+            kept.NoteMisfit();
+            return true;
+        }
         const uint32_t n = RecordsInReply(rx, countAt, dataAt, recordSize);
         for (uint32_t i = 0; end && i < n; ++i) {
             const CtlDateTime t = LoadCtlDateTime(rx + dataAt + size_t(i) * recordSize);
@@ -156,8 +168,8 @@ public:
         return true;
     }
 
-    // A reply was refused (more records than asked for, or every reply of a request for its
-    // content): the reason in status panel 2 and the retry question. true: send the same request again; false: the read ends, how much
+    // A reply was refused (more records than asked for, or records that do not fit the
+    // log's): the reason in status panel 2 and the retry question. true: send the same request again; false: the read ends, how much
     // was read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         if (ui_.statusBar) {
@@ -174,10 +186,14 @@ public:
 
     // Sends a request of the read. false when it got no answer: Esc, or the window closing,
     // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
-    // failed (said, with how much was read). Replies came but the engine refused every one
-    // for its content: as a reply the read refuses itself, with the retry question.
-    bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats) {
+    // failed (said, with how much was read). When the engine refused every reply for its
+    // content and one of them did not fit the log's records, the request is refused as a
+    // reply of too many records is, with the retry question; a repeat of what the read has
+    // ends it as it does when the read refuses one itself.
+    bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
+                   const KeptEvents& kept) {
         for (;;) {
+            const uint32_t misfits = kept.Misfits();
             const RequestOutcome got =
                 g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
             if (got == RequestOutcome::Answer) return true;
@@ -185,7 +201,7 @@ public:
                 g_Abort = 0;
                 return false;
             }
-            if (got == RequestOutcome::InDoubt) {
+            if (got == RequestOutcome::InDoubt && kept.Misfits() != misfits) {
                 if (ReplyRefused(function, g_Hgc->ExchangeResultMessages[kResultInDoubt])) continue;
                 return false;
             }
@@ -333,10 +349,11 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.first = index;
         rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats)) break;
+        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kept)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
-        // Records beyond those asked for lie outside the chosen range.
-        if (r > rq.count) {
+        // Records beyond those asked for lie outside the chosen range; records that do not fit
+        // the log's are another log's, or broken.
+        if (r > rq.count || !FitsLog(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize)) {
             if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
             break;
         }
@@ -393,8 +410,12 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats)) break;
+        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, kept)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
+        if (!FitsLog(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize)) {
+            if (s.ReplyRefused(8, g_Hgc->ExchangeResultMessages[11])) continue;
+            break;
+        }
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(8, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);

@@ -319,8 +319,8 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
 // A reply whose length does not fit its count of this log's records is no answer to the
 // request: one that claims 250 records and carries 11, or the other log's records (24 bytes
 // each). The engine skips it; the request that got nothing else ends with result 89 and the
-// retry question, as a reply the read refuses itself: "Да" sends it again, "Нет" ends the
-// read, nothing read, said so.
+// retry question, as the read refuses such a reply itself when the plain loop takes it: "Да"
+// sends it again, "Нет" ends the read, nothing read, said so.
 TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 30, 1);
     using Hook = void (*)(int, uint8_t, Bytes&);
@@ -332,18 +332,23 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
         },
     };
     const Box retry{"Не выполнено чтение", "очередного блока данных"};
-    for (const Hook hook : hooks) {
-        logs.ClearLog();
-        logs.SetReplyHook(hook);
-        Ui ui;
-        LogData d;
-        qvr::QueueQuesAnswers({1, 0});
-        EXPECT_FALSE(qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d));
-        EXPECT_EQ(Boxes(), (std::vector<Box>{retry, retry, {"Диагностические сообщения", "не прочитаны"}}));
-        EXPECT_EQ(ui.bar.panel2History, std::vector<std::string>(2, "Команда 7.  Ответ не соответствует запросу"));
-        EXPECT_EQ(ui.bar.texts[2], "");
-        EXPECT_EQ(logs.Requests().size(), 2u);
-    }
+    for (const bool plain : {false, true})
+        for (const Hook hook : hooks) {
+            logs.ClearLog();
+            logs.SetReplyHook(hook);
+            g_Hgc->Plain = plain;
+            Ui ui;
+            LogData d;
+            qvr::QueueQuesAnswers({1, 0});
+            const bool read = qvr::ReadLogByIndex(0, 1, 20, ui.Make(), d);
+            g_Hgc->Plain = false;
+            EXPECT_FALSE(read);
+            EXPECT_EQ(Boxes(), (std::vector<Box>{retry, retry, {"Диагностические сообщения", "не прочитаны"}}));
+            const char* said = plain ? "Неправильная длина ответа от контроллера" : "Ответ не соответствует запросу";
+            EXPECT_EQ(ui.bar.panel2History, std::vector<std::string>(2, std::string("Команда 7.  ") + said));
+            EXPECT_EQ(ui.bar.texts[2], "");
+            EXPECT_EQ(logs.Requests().size(), 2u);
+        }
 }
 
 // A reply with more records than asked for is refused with the retry question; a late
@@ -461,8 +466,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
 
     // The second reply starts five records back (the controller does not answer the index
     // or block asked): kept records among new ones make it a repeat, skipped. The next try
-    // takes the right reply; given to that try too, the request ends with result 89 and the
-    // retry question, "Нет": the read ends with what it had, and says so. An empty reply in that try, after the
+    // takes the right reply; given to that try too, the request fails with result 89 and
+    // the read ends with what it had, and says so. An empty reply in that try, after the
     // repeat, is in doubt (a copy of another read's answer is the same): the read ends told,
     // not as if the log ended there.
     enum class Then { Right, Again, Empty };
@@ -493,8 +498,7 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
             EXPECT_TRUE(Boxes().empty());
             EXPECT_EQ(d.rows, Joined(own, 0, 25));
         } else {
-            const std::vector<Box> boxes{{"Диагностические сообщения", "прочитаны не полностью"}};
-            EXPECT_EQ(Boxes(), then == Then::Again ? (std::vector<Box>{retry, boxes[0]}) : boxes);
+            EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
             EXPECT_EQ(d.rows, Joined(own, 0, 11));
             const std::string said = then == Then::Again ? "Ответ не соответствует запросу" : qvr::kRepeatedAnswer;
             EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда " + std::to_string(fn) + ".  " + said}));
