@@ -87,7 +87,7 @@ public:
 
     // A reply of this read repeated what it has kept: the line brings copies.
     void NoteRepeat() { repeated_ = true; }
-    // A reply of this read did not fit its count of this log's records (the other log's).
+    // A reply of this read did not fit the log's records or the count asked.
     void NoteMisfit() { ++misfits_; }
     uint32_t Misfits() const { return misfits_; }
     // true when a reply of n records so classified is not to be taken: a repeat, or in doubt
@@ -115,22 +115,23 @@ private:
     uint32_t misfits_ = 0;
 };
 
-// The content check the engine asks about a reply with records from dataAt: true for a
-// reply whose length does not fit its count of this log's records (the other log's reply),
-// or a repeat of what the read has kept, never for alike events continuing a run of kept
-// ones. A read by period (end given) also refuses a record stamped in an hour after the
-// end's: a controller answers a period with what is stamped in it (by the hour at the
-// coarsest), so that is another read's reply. (Not one stamped before the start: a clock
-// set back makes a controller that reads on from the start's record bring such ones.)
 // Whether a reply's length is its header and its count of this log's records.
 bool FitsLog(const uint8_t* rx, size_t countAt, size_t dataAt, size_t recordSize) {
     return rx[2] == dataAt + rx[countAt] * recordSize + 2;
 }
 
+// The content check the engine asks about a reply with records from dataAt: true for a
+// reply whose length does not fit its count of this log's records (the other log's reply)
+// or, in a read by index, with more records than the request asks (asked), both of which
+// the read refuses with the retry question; or for a repeat of what the read has kept,
+// never for alike events continuing a run of kept ones. A read by period (end given) also refuses a record stamped in an hour after the
+// end's: a controller answers a period with what is stamped in it (by the hour at the
+// coarsest), so that is another read's reply. (Not one stamped before the start: a clock
+// set back makes a controller that reads on from the start's record bring such ones.)
 hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize,
-                               const CtlDateTime* end = nullptr) {
-    return [&kept, countAt, dataAt, recordSize, end](const uint8_t* rx) {
-        if (!FitsLog(rx, countAt, dataAt, recordSize)) {
+                               const CtlDateTime* end, const uint8_t* asked) {
+    return [&kept, countAt, dataAt, recordSize, end, asked](const uint8_t* rx) {
+        if (!FitsLog(rx, countAt, dataAt, recordSize) || (asked && rx[countAt] > *asked)) {
             kept.NoteMisfit();
             return true;
         }
@@ -187,9 +188,9 @@ public:
     // Sends a request of the read. false when it got no answer: Esc, or the window closing,
     // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
     // failed (said, with how much was read). When the engine refused every reply for its
-    // content and one of them did not fit the log's records, the request is refused as a
-    // reply of too many records is, with the retry question; a repeat of what the read has
-    // ends it as it does when the read refuses one itself.
+    // content and one of them did not fit the log's records or the count asked, the request
+    // is refused as the read refuses such a reply, with the retry question; a repeat of what
+    // the read has ends it as it does when the read refuses one itself.
     bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
                    const KeptEvents& kept) {
         for (;;) {
@@ -342,12 +343,14 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
     uint64_t total = 0;
     uint32_t index = first, left = count;
     KeptEvents kept(t->recordSize);
-    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
+    uint8_t asked = 0;
+    const hgcbox::StaleCheck repeats =
+        RepeatCheck(kept, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize, nullptr, &asked);
     for (;;) {
         LogIndexRequest rq;
         rq.log = log;
         rq.first = index;
-        rq.count = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
+        rq.count = asked = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
         if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kept)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
@@ -402,7 +405,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
     bool errorFlag = false;
     uint8_t block = 0;
     KeptEvents kept(t->recordSize);
-    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize, &end);
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize, &end, nullptr);
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;
