@@ -115,27 +115,33 @@ private:
     uint32_t misfits_ = 0;
 };
 
-// Whether a reply's length is its header and its count of this log's records.
-bool FitsLog(const uint8_t* rx, size_t countAt, size_t dataAt, size_t recordSize) {
-    return rx[2] == dataAt + rx[countAt] * recordSize + 2;
-}
+// Where a log reply of a read keeps its count and its records, and (reads by index) the
+// count the running request asks.
+struct LogReplyShape {
+    size_t countAt, dataAt, recordSize;
+    const uint8_t* asked = nullptr;
 
-// The content check the engine asks about a reply with records from dataAt: true for a
-// reply whose length does not fit its count of this log's records (the other log's reply)
-// or, in a read by index, with more records than the request asks (asked), both of which
-// the read refuses with the retry question; or for a repeat of what the read has kept,
-// never for alike events continuing a run of kept ones. A read by period (end given) also refuses a record stamped in an hour after the
-// end's: a controller answers a period with what is stamped in it (by the hour at the
-// coarsest), so that is another read's reply. (Not one stamped before the start: a clock
-// set back makes a controller that reads on from the start's record bring such ones.)
-hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, size_t countAt, size_t dataAt, size_t recordSize,
-                               const CtlDateTime* end, const uint8_t* asked) {
-    return [&kept, countAt, dataAt, recordSize, end, asked](const uint8_t* rx) {
-        if (!FitsLog(rx, countAt, dataAt, recordSize) || (asked && rx[countAt] > *asked)) {
+    // A length other than the header and the count of this log's records (the other log's
+    // reply, or a broken one), or more records than asked: the read refuses it.
+    bool Misfit(const uint8_t* rx) const {
+        return rx[2] != dataAt + rx[countAt] * recordSize + 2 || (asked && rx[countAt] > *asked);
+    }
+};
+
+// The content check the engine asks about a reply: true for a misfit (see above), or a
+// repeat of what the read has kept, never for alike events continuing a run of kept ones. A
+// read by period (end given) also refuses a record stamped in an hour after the end's: a
+// controller answers a period with what is stamped in it (by the hour at the coarsest), so
+// that is another read's reply. (Not one stamped before the start: a clock set back makes a
+// controller that reads on from the start's record bring such ones.)
+hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, const LogReplyShape& shape, const CtlDateTime* end) {
+    return [&kept, shape, end](const uint8_t* rx) {
+        if (shape.Misfit(rx)) {
             kept.NoteMisfit();
             return true;
         }
-        const uint32_t n = RecordsInReply(rx, countAt, dataAt, recordSize);
+        const size_t dataAt = shape.dataAt, recordSize = shape.recordSize;
+        const uint32_t n = RecordsInReply(rx, shape.countAt, dataAt, recordSize);
         for (uint32_t i = 0; end && i < n; ++i) {
             const CtlDateTime t = LoadCtlDateTime(rx + dataAt + size_t(i) * recordSize);
             if (IsValidCtlDateTime(t) && CompareCtlDateTimeByUnit(t, *end, kUnitHour) > 0) return true;
@@ -169,9 +175,9 @@ public:
         return true;
     }
 
-    // A reply was refused (more records than asked for, or records that do not fit the
-    // log's): the reason in status panel 2 and the retry question. true: send the same request again; false: the read ends, how much
-    // was read has been said.
+    // A reply was refused (a misfit, see LogReplyShape): the reason in status panel 2 and the
+    // retry question. true: send the same request again; false: the read ends, how much was
+    // read has been said.
     bool ReplyRefused(uint8_t function, const char* reason) {
         if (ui_.statusBar) {
             ui_.statusBar->SetPanelText(2, RefusedReplyText(function, reason));
@@ -185,29 +191,34 @@ public:
         return false;
     }
 
-    // Sends a request of the read. false when it got no answer: Esc, or the window closing,
-    // ended one of its waits (the read ends as on Esc between blocks, the flag cleared), or it
-    // failed (said, with how much was read). When the engine refused every reply for its
-    // content and one of them did not fit the log's records or the count asked, the request
-    // is refused as the read refuses such a reply, with the retry question; a repeat of what
-    // the read has ends it as it does when the read refuses one itself.
+    // Sends a request of the read until it has an answer that fits (true). A misfit taken as
+    // the answer, or one among replies the engine all passed over for their content, asks the
+    // retry question; a request whose passed-over replies were repeats of what the read has
+    // ends the read, as a repeat taken does. false when the read ends: Esc, or the window
+    // closing, ended one of its waits (as on Esc between blocks, the flag cleared), or the
+    // request failed or was refused (said, with how much was read).
     bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
-                   const KeptEvents& kept) {
+                   const KeptEvents& kept, const LogReplyShape& shape) {
         for (;;) {
             const uint32_t misfits = kept.Misfits();
             const RequestOutcome got =
                 g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
-            if (got == RequestOutcome::Answer) return true;
             if (got == RequestOutcome::Aborted) {
                 g_Abort = 0;
                 return false;
             }
-            if (got == RequestOutcome::InDoubt && kept.Misfits() != misfits) {
-                if (ReplyRefused(function, g_Hgc->ExchangeResultMessages[kResultInDoubt])) continue;
+            const char* refused = nullptr;
+            if (got == RequestOutcome::Answer) {
+                if (!shape.Misfit(g_Hgc->RxBuf)) return true;
+                refused = g_Hgc->ExchangeResultMessages[11];
+            } else if (got == RequestOutcome::InDoubt && kept.Misfits() != misfits) {
+                refused = g_Hgc->ExchangeResultMessages[kResultInDoubt];
+            }
+            if (!refused) {
+                RequestFailed();
                 return false;
             }
-            RequestFailed();
-            return false;
+            if (!ReplyRefused(function, refused)) return false;
         }
     }
 
@@ -344,22 +355,17 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
     uint32_t index = first, left = count;
     KeptEvents kept(t->recordSize);
     uint8_t asked = 0;
-    const hgcbox::StaleCheck repeats =
-        RepeatCheck(kept, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize, nullptr, &asked);
+    const LogReplyShape shape{kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize, &asked};
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, shape, nullptr);
     for (;;) {
         LogIndexRequest rq;
         rq.log = log;
         rq.first = index;
         rq.count = asked = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
-        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kept)) break;
+        // Records beyond those asked for lie outside the chosen range: refused (a misfit).
+        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kept, shape)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
-        // Records beyond those asked for lie outside the chosen range; records that do not fit
-        // the log's are another log's, or broken.
-        if (r > rq.count || !FitsLog(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize)) {
-            if (s.ReplyRefused(7, g_Hgc->ExchangeResultMessages[11])) continue;
-            break;
-        }
         if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(7, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
@@ -405,7 +411,8 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
     bool errorFlag = false;
     uint8_t block = 0;
     KeptEvents kept(t->recordSize);
-    const hgcbox::StaleCheck repeats = RepeatCheck(kept, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize, &end, nullptr);
+    const LogReplyShape shape{kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize};
+    const hgcbox::StaleCheck repeats = RepeatCheck(kept, shape, &end);
     for (;;) {
         LogPeriodRequest rq;
         rq.log = log;
@@ -413,12 +420,8 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, kept)) break;
+        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, kept, shape)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
-        if (!FitsLog(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize)) {
-            if (s.ReplyRefused(8, g_Hgc->ExchangeResultMessages[11])) continue;
-            break;
-        }
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(8, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);

@@ -160,10 +160,11 @@ int main(int argc, char** argv) {
             while ((end = partial[i].find('\x1e')) != std::string::npos) {
                 const std::string line = partial[i].substr(0, end);
                 partial[i].erase(0, end + 1);
-                const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), t3 = line.find('\t', t2 + 1),
-                             t35 = line.find('\t', t3 + 1), t4 = line.find('\t', t35 + 1);
-                forked += std::strtoull(line.c_str() + t3 + 1, nullptr, 10);
-                unforked += std::strtoull(line.c_str() + t35 + 1, nullptr, 10);
+                // flags, seconds, plain seconds, forked, unforked, text (t4: the tab before it)
+                const size_t t1 = line.find('\t'), t2 = line.find('\t', t1 + 1), tf = line.find('\t', t2 + 1),
+                             tu = line.find('\t', tf + 1), t4 = line.find('\t', tu + 1);
+                forked += std::strtoull(line.c_str() + tf + 1, nullptr, 10);
+                unforked += std::strtoull(line.c_str() + tu + 1, nullptr, 10);
                 const std::string flags = line.substr(0, t1);
                 auto has = [&flags](char f) { return flags.find(f) != std::string::npos; };
                 const bool isWrong = has('w'), isWorse = has('x'), isBeyond = has('b');
