@@ -123,13 +123,13 @@ SweepCase Healthy(const char* name, std::vector<SweepRead> reads) {
 
 // A busy controller that answers every send in turn: every n-th reply, counted over all
 // sends, so many waits of the line late, the replies held back behind it leaving quietMs
-// apart; "Да" to every question.
+// apart; "Да" as in the sweep's in-order cases.
 SweepCase InOrder(const char* name, std::vector<SweepRead> reads, ctlsim::SweepLine line, int baud, int every,
                   double waits, int quietMs) {
     SweepCase c = Row(name, std::move(reads), 2, nullptr, SweepMode::InOrder);
     c.line = line;
     c.baud = baud;
-    c.yesInARow = 1 << 30;
+    c.yesInARow = ctlsim::kInOrderYes;
     c.plan = [every, late = int(waits * ctlsim::SweepWaitMs(c)), quietMs](const FateKey& k) {
         ReplyFate f;
         f.quietMs = quietMs;

@@ -975,7 +975,7 @@ SweepCase DrawInOrderCase(uint64_t seed) {
     c.replyMs = kReply[pick(5)];
     if (c.line == SweepLine::Tcp) c.sendDelayMs = std::array<int, 3>{0, 50, c.replyMs / 4}[size_t(pick(3))];
     c.tries = 1 + pick(5);
-    c.yesInARow = 1 << 30;
+    c.yesInARow = kInOrderYes;
 
     SweepContent& ct = c.content;
     ct.gap = pick(4) == 0;

@@ -42,7 +42,9 @@
 //    replies after it, which then leave back to back or 30 ms apart; the others come within
 //    a quarter of the reply time. Long reads (up to hundreds of requests: a day of 5-minute
 //    records, logs of one record per reply), reply times up to 2 s, TCP or the pty at 9600
-//    or 115200 bit/s, "Да" to every question.
+//    or 115200 bit/s, "Да" to the first kInOrderYes questions of a read, then "Нет" (in
+//    every pass alike): a read whose every request fails at once, while the replies to its
+//    earlier sends keep coming, would otherwise ask without end.
 //
 // The invariant of a read, against its clean read: it keeps the clean read's records from the
 // start, each once, in order, with no hole; the record that raised a date question answered
@@ -109,6 +111,9 @@
 namespace ctlsim {
 
 enum class SweepMode { Faults, Mild, Healthy, Late, InOrder };
+
+// The questions of an in-order read the user answers "Да" before giving up.
+constexpr int kInOrderYes = 200;
 
 // FiveMinute: the moisture analyser's (8 records a reply); ChromFiveMinute: the
 // chromatograph's (2 a reply).
