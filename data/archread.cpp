@@ -373,7 +373,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 n = ArchiveReplyRecords(g_Hgc->RxBuf, t.recordSize);
                 if (n == kMalformedArchiveReply) {
                     ok = false;
-                    failText = RefusedReplyText(t.function, g_Hgc->ExchangeResultMessages[11]);
+                    failText = RefusedReplyText(t.function, g_Hgc->ExchangeResultMessages[kResultBadLength]);
                 }
             } else {
                 failText = g_Hgc->ResultText();

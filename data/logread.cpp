@@ -210,7 +210,7 @@ public:
             const char* refused = nullptr;
             if (got == RequestOutcome::Answer) {
                 if (!shape.Misfit(g_Hgc->RxBuf)) return true;
-                refused = g_Hgc->ExchangeResultMessages[11];
+                refused = g_Hgc->ExchangeResultMessages[kResultBadLength];
             } else if (got == RequestOutcome::InDoubt && kept.Misfits() != misfits) {
                 refused = g_Hgc->ExchangeResultMessages[kResultInDoubt];
             }

@@ -39,6 +39,7 @@ enum : uint32_t {
     kResultBadCrc = 7,          // reply CRC wrong
     kResultNegative = 8,        // negative reply; the controller's text is the message
     kResultNoReply = 10,        // no reply within ReplyMs
+    kResultBadLength = 11,      // a reply whose length does not fit what was asked
     kResultAborted = 19,        // Abort found set
     kResultSendFailed = 20,     // TCP send failed
     kResultRecvFailed = 21,     // TCP receive failed

@@ -236,7 +236,7 @@ TEST_F(TableLayer, EchoMismatchOnQuietRead) {
 
     box->Tries = 1;
     std::memset(g_TableMemory, 0, kTableMemorySize);
-    for (int answer : {0, 1}) {
+    for (uint8_t answer : {0, 1}) {
         Fault(f);
         qvr::ClearQuesRecord();
         qvr::QueueQuesAnswers({answer});
