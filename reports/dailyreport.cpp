@@ -10,6 +10,7 @@
 #include "common/fileutil.h"
 #include "common/globals.h"
 #include "common/question.h"
+#include "data/readui.h"
 #include "link/hgcbox.h"
 #include "link/tabledir.h"
 
@@ -177,10 +178,7 @@ bool ReadDailyAnalysis(DailyReportRecord& r, IStatusBar* statusBar, const std::f
             const unsigned len = g_Hgc->RxBuf[2];
             const unsigned n = len >= kReplyRecords + 2 ? g_Hgc->RxBuf[kReplyCountByte] : 0;
             if (n > 0 && kReplyRecords + kChromHourDayRecordSize + 2 > len) {
-                char buf[160];
-                std::snprintf(buf, sizeof buf, "Команда %d.  %s", int(kDailyArchiveFunction),
-                              g_Hgc->ExchangeResultMessages[11] ? g_Hgc->ExchangeResultMessages[11] : "");
-                failText = buf;
+                failText = RefusedReplyText(kDailyArchiveFunction, g_Hgc->ExchangeResultMessages[kResultBadLength]);
             } else if (n == 0) {
                 failText = g_Hgc->ResultText();
             } else {

@@ -70,7 +70,7 @@ RequestOutcome ArchiveRequest(uint8_t function, const std::vector<uint8_t>& body
     }
     const unsigned count = ArchiveReplyRecords(g_Hgc->RxBuf, kept.RecordSize());
     if (count == kMalformedArchiveReply) {
-        failText = RefusedReplyText(function, g_Hgc->ExchangeResultMessages[11]);
+        failText = RefusedReplyText(function, g_Hgc->ExchangeResultMessages[kResultBadLength]);
         return RequestOutcome::None;
     }
     n = count;
