@@ -332,6 +332,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     CtlMinuteTime previousSlot;
     uint8_t check = 1;
     bool shortRead = false;  // a reply brought nothing from its start: the read is short
+    bool staleInBlock = false;  // a stale reply came since the last record kept
     uint32_t received = 0;
     int blocks = 0;
 
@@ -360,7 +361,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // records than asked for, is a stale one, skipped by the engine; the request
             // ends in doubt (a failed block) when no other reply comes.
             const auto stale = [&](const uint8_t* frame) {
-                return kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
+                const bool is =
+                    kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
+                staleInBlock = staleInBlock || is;
+                return is;
             };
             const RequestOutcome got = g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), stale);
             // Esc, or the window closing, ended a wait of the request: the read ends as it
@@ -389,7 +393,16 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 shortRead = false;  // said
                 break;
             }
-            if (n == 0) break;
+            // An empty reply ends the read; but where stale replies came since the last
+            // record kept, another read's empty answer, as late as they, looks the same: the
+            // read ends and says so rather than end as if complete.
+            if (n == 0) {
+                if (staleInBlock) {
+                    SetPanel2(ui.statusBar, RefusedReplyText(t.function, kRepeatedAnswer));
+                    shortRead = true;
+                }
+                break;
+            }
             // A stale reply taken all the same (by a loop that takes every reply) is said
             // beside what the read makes of it.
             const bool refused = stale(g_Hgc->RxBuf);
@@ -437,6 +450,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 expected = slots.ResumeAfter(slot, repeatSlots);
             }
             if (failed) break;
+            if (keptAny) staleInBlock = false;
             // A full reply of records kept already (kept records never lie where a request
             // asks, nor are they the second pass of the hour the clock repeats): the
             // controller does not answer from the start it is given. It is asked about at
@@ -480,7 +494,10 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             StoreCtl(expected, b);
             std::memcpy(&body[3], b, size_t(t.dateWidth));
         }
-        if (shortRead && !failed) Show(kQuesNotice, t.dataName, "прочитаны не полностью");
+        if (shortRead && !failed) {
+            failed = received == 0;
+            Show(kQuesNotice, t.dataName, failed ? "не прочитаны" : "прочитаны не полностью");
+        }
         blocks = 0;
         g_AbortAllowed = 0;
         const bool flushed = std::fflush(file.get()) == 0;
