@@ -87,9 +87,6 @@ public:
 
     // A reply of this read repeated what it has kept: the line brings copies.
     void NoteRepeat() { repeated_ = true; }
-    // A reply of this read did not fit the log's records or the count asked.
-    void NoteMisfit() { ++misfits_; }
-    uint32_t Misfits() const { return misfits_; }
     // true when a reply of n records so classified is not to be taken: a repeat, or in doubt
     // (see above).
     bool Doubtful(Repeat r, uint32_t n) const {
@@ -112,7 +109,6 @@ private:
     std::string last_;  // the last event kept ...
     uint32_t run_ = 0;  // ... and how many alike end the kept ones
     bool repeated_ = false;
-    uint32_t misfits_ = 0;
 };
 
 // Where a log reply of a read keeps its count and its records, and (reads by index) the
@@ -128,18 +124,17 @@ struct LogReplyShape {
     }
 };
 
-// The content check the engine asks about a reply: true for a misfit (see above), or a
-// repeat of what the read has kept, never for alike events continuing a run of kept ones. A
-// read by period (end given) also refuses a record stamped in an hour after the end's: a
-// controller answers a period with what is stamped in it (by the hour at the coarsest), so
-// that is another read's reply. (Not one stamped before the start: a clock set back makes a
-// controller that reads on from the start's record bring such ones.)
+// The content check the engine asks about a reply: true for a repeat of what the read has
+// kept, never for alike events continuing a run of kept ones. A read by period (end given)
+// also refuses a record stamped in an hour after the end's: a controller answers a period
+// with what is stamped in it (by the hour at the coarsest), so that is another read's reply.
+// (Not one stamped before the start: a clock set back makes a controller that reads on from
+// the start's record bring such ones.) A misfit (see above) is taken: the read refuses it at
+// once and asks, as it does a misfit the plain loop takes; passed over, it would cost the
+// rest of the wait where the answer was lost, and a send more where it was not.
 hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, const LogReplyShape& shape, const CtlDateTime* end) {
     return [&kept, shape, end](const uint8_t* rx) {
-        if (shape.Misfit(rx)) {
-            kept.NoteMisfit();
-            return true;
-        }
+        if (shape.Misfit(rx)) return false;
         const size_t dataAt = shape.dataAt, recordSize = shape.recordSize;
         const uint32_t n = RecordsInReply(rx, shape.countAt, dataAt, recordSize);
         for (uint32_t i = 0; end && i < n; ++i) {
@@ -191,34 +186,27 @@ public:
         return false;
     }
 
-    // Sends a request of the read until it has an answer that fits (true). A misfit taken as
-    // the answer, or one among replies the engine all passed over for their content, asks the
-    // retry question; a request whose passed-over replies were repeats of what the read has
-    // ends the read, as a repeat taken does. false when the read ends: Esc, or the window
-    // closing, ended one of its waits (as on Esc between blocks, the flag cleared), or the
-    // request failed or was refused (said, with how much was read).
+    // Sends a request of the read until it has an answer that fits (true). A misfit asks the
+    // retry question; a request whose replies the engine all passed over (repeats of what the
+    // read has, or another period's) ends the read, as a repeat taken does. false when the
+    // read ends: Esc, or the window closing, ended one of its waits (as on Esc between
+    // blocks, the flag cleared), or the request failed or was refused (said, with how much
+    // was read).
     bool Requested(uint8_t function, const uint8_t* body, uint32_t length, const hgcbox::StaleCheck& repeats,
-                   const KeptEvents& kept, const LogReplyShape& shape) {
+                   const LogReplyShape& shape) {
         for (;;) {
-            const uint32_t misfits = kept.Misfits();
             const RequestOutcome got =
                 g_Hgc ? g_Hgc->RequestRecords(function, body, length, repeats) : RequestOutcome::None;
             if (got == RequestOutcome::Aborted) {
                 g_Abort = 0;
                 return false;
             }
-            const char* refused = nullptr;
-            if (got == RequestOutcome::Answer) {
-                if (!shape.Misfit(g_Hgc->RxBuf)) return true;
-                refused = g_Hgc->ExchangeResultMessages[kResultBadLength];
-            } else if (got == RequestOutcome::InDoubt && kept.Misfits() != misfits) {
-                refused = g_Hgc->ExchangeResultMessages[kResultInDoubt];
-            }
-            if (!refused) {
+            if (got != RequestOutcome::Answer) {
                 RequestFailed();
                 return false;
             }
-            if (!ReplyRefused(function, refused)) return false;
+            if (!shape.Misfit(g_Hgc->RxBuf)) return true;
+            if (!ReplyRefused(function, g_Hgc->ExchangeResultMessages[kResultBadLength])) return false;
         }
     }
 
@@ -364,7 +352,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         rq.count = asked = uint8_t(std::min<uint32_t>(left, t->perIndexRequest));
         const auto body = rq.Bytes();
         // Records beyond those asked for lie outside the chosen range: refused (a misfit).
-        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, kept, shape)) break;
+        if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, shape)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
         if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat, r)) {
             s.RequestFailed(7, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
@@ -420,7 +408,7 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         rq.start = start;
         rq.end = end;
         const auto body = rq.Bytes();
-        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, kept, shape)) break;
+        if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, shape)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
         if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat, r)) {

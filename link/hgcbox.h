@@ -11,8 +11,8 @@
 //  - a positive reply of another function, or a negative reply naming another function;
 //  - a table read or write answered with another request's echo (reply bytes 5..7);
 //  - a reply of a read that the reader's check rejects (records the read has kept, older
-//    archive records than the request can bring, a log reply whose length does not fit the
-//    log's records, a log record stamped after the hour of the period's end).
+//    archive records than the request can bring, a log record stamped after the hour of
+//    the period's end).
 // Such frames are the late or repeated replies of other requests; taking one would keep
 // wrong records or leave this request's answer to the next one. A frame that carries
 // nothing of the kind (a negative reply, an empty reply, a clock correction's answer) is

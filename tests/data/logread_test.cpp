@@ -318,9 +318,8 @@ TEST_F(LogReadTest, EscShowsWhatWasRead) {
 
 // A reply whose length does not fit its count of this log's records is no answer to the
 // request: one that claims 250 records and carries 11, or the other log's records (24 bytes
-// each). The engine skips it; the request that got nothing else ends with result 89 and the
-// retry question, as the read refuses such a reply itself when the plain loop takes it: "Да"
-// sends it again, "Нет" ends the read, nothing read, said so.
+// each). The engine takes it as the plain loop does, and the read refuses it at once with the
+// retry question: "Да" sends it again, "Нет" ends the read, nothing read, said so.
 TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 30, 1);
     using Hook = void (*)(int, uint8_t, Bytes&);
@@ -344,8 +343,8 @@ TEST_F(LogReadTest, ReplyClaimingMoreRecordsThanItCarries) {
             g_Hgc->Plain = false;
             EXPECT_FALSE(read);
             EXPECT_EQ(Boxes(), (std::vector<Box>{retry, retry, {"Диагностические сообщения", "не прочитаны"}}));
-            const char* said = plain ? "Неправильная длина ответа от контроллера" : "Ответ не соответствует запросу";
-            EXPECT_EQ(ui.bar.panel2History, std::vector<std::string>(2, std::string("Команда 7.  ") + said));
+            EXPECT_EQ(ui.bar.panel2History,
+                      std::vector<std::string>(2, "Команда 7.  Неправильная длина ответа от контроллера"));
             EXPECT_EQ(ui.bar.texts[2], "");
             EXPECT_EQ(logs.Requests().size(), 2u);
         }
@@ -361,8 +360,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         return rq.size() > b && rq[a].body == rq[b].body;
     };
 
-    // The third request asks for 3 records and gets 11: passed over, and the request asks the
-    // retry question, as the read does when a loop that takes every reply hands it one.
+    // The third request asks for 3 records and gets 11: refused at once with the retry
+    // question.
     for (uint8_t answer : {1, 0}) {
         SCOPED_TRACE(int(answer));
         const auto own = DiagRecords(40, CtlDateTime(26, 12, uint8_t(6 - answer), 10, 0, 0));
@@ -387,7 +386,8 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
             EXPECT_EQ(Boxes(), (std::vector<Box>{retry, {"Диагностические сообщения", "прочитаны не полностью"}}));
             EXPECT_EQ(d.rows, Joined(own, 0, 22));
         }
-        EXPECT_EQ(ui.bar.panel2History, (std::vector<std::string>{"Команда 7.  Ответ не соответствует запросу"}));
+        EXPECT_EQ(ui.bar.panel2History,
+                  (std::vector<std::string>{"Команда 7.  Неправильная длина ответа от контроллера"}));
         EXPECT_EQ(ui.bar.texts[2], "");
     }
 
@@ -464,6 +464,29 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
         EXPECT_TRUE(requestsRepeated(0, 1));
         EXPECT_EQ(d.rows, Joined(later, 0, 25));
     }
+
+    // In place of the first answer, the other log's records (24 bytes each), and no answer
+    // behind them: refused at once with the retry question, as the plain loop's read does,
+    // not after a wait for an answer that is not coming; "Да" takes the right one.
+    logs.ClearLog();
+    logs.SetReplyHook([](int index, uint8_t, Bytes& d) {
+        if (index != 0) return;
+        d.resize(7 + 10 * 24);
+        d[6] = 10;
+    });
+    link.box()->ReplyMs = 20000;
+    {
+        Ui ui;
+        LogData d;
+        qvr::QueueQuesAnswers({1});
+        const auto t0 = std::chrono::steady_clock::now();
+        ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 25, ui.Make(), d));
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+        EXPECT_EQ(Boxes(), (std::vector<Box>{retry}));
+        EXPECT_TRUE(requestsRepeated(0, 1));
+        EXPECT_EQ(d.rows, Joined(later, 0, 25));
+    }
+    link.box()->ReplyMs = 1000;
 
     // The second reply starts five records back (the controller does not answer the index
     // or block asked): kept records among new ones make it a repeat, skipped. The next try
