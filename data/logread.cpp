@@ -131,7 +131,7 @@ struct LogReplyShape {
 // (Not one stamped before the start: a clock set back makes a controller that reads on from
 // the start's record bring such ones.) A misfit (see above) is taken: the read refuses it at
 // once and asks, as it does a misfit the plain loop takes; passed over, it would cost the
-// rest of the wait where the answer was lost, and a send more where it was not.
+// rest of the try's wait where the answer was lost.
 hgcbox::StaleCheck RepeatCheck(KeptEvents& kept, const LogReplyShape& shape, const CtlDateTime* end) {
     return [&kept, shape, end](const uint8_t* rx) {
         if (shape.Misfit(rx)) return false;
