@@ -406,7 +406,21 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // A stale reply taken all the same (by a loop that takes every reply) is said
             // beside what the read makes of it.
             const bool refused = stale(g_Hgc->RxBuf);
-            if (refused) SetPanel2(ui.statusBar, RefusedReplyText(t.function, kOtherRequestsAnswer));
+            // After stale replies since the last record kept, a reply whose first new record
+            // lies neither at the slot expected nor at the one before may be as late as they:
+            // another request's answer looks the same as an answer over a gap in the archive,
+            // or (the dates unchecked) one from elsewhere. It is not kept; the read goes on as
+            // after a reply of records kept, as it would had it taken the stale one.
+            bool doubtful = false;
+            for (unsigned i = 0; i < n && staleInBlock && !refused; ++i) {
+                const uint8_t* rec = g_Hgc->RxBuf + kArchiveReplyRecords + i * t.recordSize;
+                if (kept.Has(rec)) continue;
+                const CtlMinuteTime slot = slots.Of(rec), at = slots.Cut(expected);
+                doubtful = slots.Compare(slot, at) > 0 || slots.Compare(slot, slots.Previous(at)) < 0;
+                break;
+            }
+            if (refused || doubtful)
+                SetPanel2(ui.statusBar, RefusedReplyText(t.function, refused ? kOtherRequestsAnswer : kRepeatedAnswer));
 
             bool stop = false;
             bool keptAny = false;
@@ -428,7 +442,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 }
             };
             uint8_t rec[kChrom5MinRecordSize];
-            for (unsigned i = 0; i < n && !stop; ++i) {
+            for (unsigned i = 0; i < n && !stop && !doubtful; ++i) {
                 std::memcpy(rec, g_Hgc->RxBuf + kArchiveReplyRecords + i * t.recordSize, t.recordSize);
                 if (kept.Has(rec)) continue;  // kept from an earlier reply
                 const CtlMinuteTime slot = slots.Of(rec);
@@ -459,7 +473,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // read ends here. (The same start sent again where a slot may come twice may
             // well bring nothing new.) The engine has skipped such a reply already unless it
             // is led by the last record kept; the plain loop takes whatever comes.
-            if (!keptAny && !stop && int(n) >= t.fullReply && !startSentAgain) {
+            if (!keptAny && !stop && (doubtful || (int(n) >= t.fullReply && !startSentAgain))) {
                 if (check) {
                     ask();
                     shortRead = !stop;
@@ -468,11 +482,11 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                     stop = true;
                 }
             }
-            if (refused) SetPanel2(ui.statusBar, "");
+            if (refused || doubtful) SetPanel2(ui.statusBar, "");
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();
-            if (stop || g_Abort || int(n) < t.fullReply) break;
+            if (stop || g_Abort || (!doubtful && int(n) < t.fullReply)) break;
             // The next start: where the next record is expected, when that lies ahead. The
             // same start once more only where a slot may come twice and this reply brought
             // something; otherwise (records that went back into the hour the clock repeats,

@@ -29,8 +29,8 @@ inline std::string RefusedReplyText(uint8_t function, const char* reason) {
     return buf;
 }
 
-// The reason for refusing an answer the controller insisted on although it is another
-// request's.
+// The reason for refusing an answer that may well be another request's: one the controller
+// insisted on, or one that came after other requests' answers and may be as late as they.
 inline constexpr const char* kRepeatedAnswer = "Ответ повторяет ответ на другой запрос";
 
 // The reason a read gives for a reply its own check refuses (records it has kept, or older
