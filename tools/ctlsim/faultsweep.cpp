@@ -265,6 +265,11 @@ struct Outcome {
     }
 };
 
+// Whether two reads of the same read kept, said and asked the same.
+bool SameStory(const Outcome& a, const Outcome& b) {
+    return a.records == b.records && a.Said() == b.Said() && a.Questions() == b.Questions();
+}
+
 // The user in front of the read: answers by the read's choice and notes every box, with how
 // far the progress had come.
 class User : public qvr::IProgress, public qvr::IStatusBar {
@@ -504,8 +509,9 @@ public:
     // reads under the case's fate plan, each after its pause, tell the plan which read runs.
     // A read's frames are what the simulator heard from its start to the next read's (or,
     // for the last, until the line has been quiet a moment after it). From read plainFrom on
-    // the plain loop reads, and the pass ends with that read.
-    std::vector<Outcome> Pass(bool faulty, size_t plainFrom) {
+    // the plain loop reads, and the pass ends with that read. Given the engine's reads (follow),
+    // the pass ends early at a read that kept, said or asked other than the engine's did.
+    std::vector<Outcome> Pass(bool faulty, size_t plainFrom, const std::vector<Outcome>* follow) {
         std::vector<Outcome> out;
         int grown = 0;
         Content(0);
@@ -518,6 +524,7 @@ public:
             grown += r.grow;
             Content(grown);
             out.push_back(Read(Resolved(r, c_.content, grown)));
+            if (follow && i < plainFrom && i < follow->size() && !SameStory(out.back(), (*follow)[i])) break;
         }
         // A request takes at most 40 characters of 10 bits on the line.
         const int lineMs = c_.line == SweepLine::Tcp ? 0 : 400'000 / std::max(c_.baud, 1);
@@ -624,7 +631,8 @@ struct Pass {
 
 // clean: every reply on time, from the controller that heeds the start and the index when
 // the case's reference is such; else under the case's fate plan. plainFrom: see Line::Pass.
-Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZE_MAX) {
+Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZE_MAX,
+             const std::vector<Outcome>* follow = nullptr) {
     Pass p;
     Stage stage;
     if (!stage.Ok()) {
@@ -638,7 +646,7 @@ Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZ
     }
     line.Controller(!faulty && c.plainReference);
     line.TakeLateMs();
-    p.reads = line.Pass(faulty, plainFrom);
+    p.reads = line.Pass(faulty, plainFrom, follow);
     p.lateMs = line.TakeLateMs();
     for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
@@ -741,8 +749,7 @@ std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, cons
 // the frames that crossed the line, in order: after such reads each line carries other late
 // replies at other moments.
 bool Differ(const Outcome& a, const Outcome& b) {
-    return a.records != b.records || a.Said() != b.Said() || a.Questions() != b.Questions() ||
-           a.requests != b.requests ||
+    return !SameStory(a, b) || a.requests != b.requests ||
            !std::equal(a.line.begin(), a.line.end(), b.line.begin(), b.line.end(),
                        [](const CtlSim::Passage& x, const CtlSim::Passage& y) {
                            return x.reply == y.reply && x.bytes == y.bytes;
@@ -751,17 +758,20 @@ bool Differ(const Outcome& a, const Outcome& b) {
 
 // The plain loop's read i on the engine's line: the engine's reads before it run again under
 // the same schedule on a new line, then the plain loop reads i. Kept only when the reads run
-// again went as the engine's did; tried kAttempts times.
-bool PlainOnEnginesLine(const SweepCase& c, const Pass& run, size_t i, Outcome& out) {
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const Pass fork = RunPass(c, false, true, i);
-        if (!fork.error.empty() || fork.reads.size() != i + 1) return false;
+// again went as the engine's did; tried kAttempts times. Reads that could not be run again so
+// (unrepeatable) are not tried for a later read, which would have to run them again too.
+bool PlainOnEnginesLine(const SweepCase& c, const Pass& run, size_t i, Outcome& out, bool& unrepeatable) {
+    for (int attempt = 0; attempt < kAttempts && !unrepeatable; ++attempt) {
+        const Pass fork = RunPass(c, false, true, i, &run.reads);
+        if (!fork.error.empty()) return false;
+        if (fork.reads.size() != i + 1) continue;
         bool same = true;
         for (size_t j = 0; j < i && same; ++j) same = !Differ(fork.reads[j], run.reads[j]);
         if (!same) continue;
         out = fork.reads[i];
         return true;
     }
+    unrepeatable = true;
     return false;
 }
 
@@ -782,7 +792,7 @@ SweepResult RunFaulty(const SweepCase& c) {
     res.seconds = run.seconds;
     res.plainSeconds = plain.seconds;
     // Every wrong read of the engine is wrong in the plain loop too, and repeats no record.
-    bool alike = true, parted = false, ownWrong = false;
+    bool alike = true, parted = false, ownWrong = false, unrepeatable = false;
     for (size_t i = 0; i < run.reads.size(); ++i) {
         const Outcome &cl = clean.reads[i], &own = plain.reads[i], &e = run.reads[i];
         parted = parted || (i > 0 && Differ(run.reads[i - 1], plain.reads[i - 1]));
@@ -799,7 +809,7 @@ SweepResult RunFaulty(const SweepCase& c) {
         // On parted lines the engine's read is judged against the plain loop's read on the
         // engine's line, when the engine's earlier reads could be run again as they went.
         Outcome forked;
-        const bool onEngines = parted && PlainOnEnginesLine(c, run, i, forked);
+        const bool onEngines = parted && PlainOnEnginesLine(c, run, i, forked, unrepeatable);
         res.forked += onEngines;
         res.unforked += parted && !onEngines;
         const Outcome& p = onEngines ? forked : own;
