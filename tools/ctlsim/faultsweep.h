@@ -67,7 +67,7 @@
 // sent other things, or other frames crossed the line), each line carries other late replies
 // at other moments; the plain loop then reads it on the engine's line: a pass of its own runs
 // the engine's earlier reads again under the schedule and, when they go as they went (tried
-// three times), the plain loop reads this one. Where the plain read is right (its clean
+// three times, and for no later read once they did not), the plain loop reads this one. Where the plain read is right (its clean
 // read's records, telling the user nothing more), the engine's keeps the same records, tells
 // the same, asks no more questions, sends no more frames (counted from what the simulator
 // heard) and takes no longer than 1.05 times the plain read plus 2 ms a request. Where the
