@@ -63,22 +63,23 @@
 // another read's reply, say), and the run is listed as wrong alike with the plain loop.
 //
 // Every read of the engine is judged against the plain loop's read of it under the same
-// schedule. Once an earlier read of the two loops parted the lines (they kept, said, asked or
-// sent other things, or other frames crossed the line), each line carries other late replies
-// at other moments; the plain loop then reads it on the engine's line: a pass of its own runs
-// the engine's earlier reads again under the schedule and, when they go as they went (tried
-// three times, and for no later read once they did not), the plain loop reads this one. Where the plain read is right (its clean
-// read's records, telling the user nothing more), the engine's keeps the same records, tells
-// the same, asks no more questions, sends no more frames (counted from what the simulator
-// heard) and takes no longer than 1.05 times the plain read plus 2 ms a request. Where the
-// plain read is short or wrong, the engine's keeps no fewer of the clean read's records from
-// the start and is not wrong where the plain one is not. A run that breaks this is "worse
-// than the plain loop". A run worse by its time alone, one worse otherwise or wrong where
-// the plain loop is not in a read where a request of either loop went out as a reply began
-// to come, and an in-order run worse in any way, is run again, three times at most (the
-// machine's load comes and goes; a frame that comes whole just before a send is dropped,
-// just after it taken; an in-order reply whole waits late that comes as a try ends is taken
-// by one loop and not by the other as the clock falls).
+// schedule. Once an earlier read of the two loops parted the lines (they kept, said, asked
+// or sent other things, or other frames crossed the line), each line carries other late
+// replies at other moments; the plain loop then reads it on the engine's line: a pass of
+// its own runs the engine's earlier reads again under the schedule and, when they go as
+// they went (tried three times, and for no later read once they did not), the plain loop
+// reads this one. Where the plain read is right (its clean read's records, telling the user
+// nothing more), the engine's keeps the same records, tells the same, asks no more
+// questions, sends no more frames (counted from what the simulator heard) and takes no
+// longer than 1.05 times the plain read plus 2 ms a request. Where the plain read is short
+// or wrong, the engine's keeps no fewer of the clean read's records from the start and is
+// not wrong where the plain one is not. A run that breaks this is "worse than the plain
+// loop". A run worse by its time alone, one worse otherwise or wrong where the plain loop
+// is not in a read where a request of either loop went out as a reply began to come, and an
+// in-order run worse in any way, is run again, three times at most (the machine's load
+// comes and goes; a frame that comes whole just before a send is dropped, just after it
+// taken; an in-order reply whole waits late that comes as a try ends is taken by one loop
+// and not by the other as the clock falls).
 //
 // The sweep judges a run by what happened on the line, not by what was planned: the simulator
 // reports the oldest any reply was when it went out (copies are known by their bytes and do
