@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -213,4 +214,41 @@ TEST_F(SimLine, RepliesGoOutAtTheLineRateOneAtATime) {
     EXPECT_EQ(Bytes(in.begin(), in.begin() + 206), reply);
     EXPECT_EQ(Bytes(in.begin() + 206, in.end()), reply);
     EXPECT_GE(done - asked, std::chrono::milliseconds(450));
+}
+
+TEST_F(SimLine, APlanSavedOnOneLineGoesOnOnAnother) {
+    // A reply 400 ms late, saved as its request is heard: another simulator that restores the
+    // plan sends it on its own line, unasked, as late after the restore, and counts its next
+    // request on from the ones answered here.
+    std::atomic<int> lastIndex{0};
+    auto plan = [&lastIndex](const ctlsim::FateKey& k) {
+        lastIndex = k.index;
+        ctlsim::ReplyFate f;
+        f.delayMs = k.index == 1 ? 400 : 0;
+        return f;
+    };
+    sim.SetFatePlan(plan);
+    const Bytes ask = WithCrc({0xCC, 4, 10, 1, 0, 3, 0, 2});
+    ASSERT_EQ(write(fd, ask.data(), ask.size()), ssize_t(ask.size()));
+    // The plan draws the fate with the simulator locked, which SavePlan waits for.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (lastIndex == 0 && std::chrono::steady_clock::now() < end) usleep(1000);
+    const ctlsim::CtlSim::PlanState state = sim.SavePlan();
+    ctlsim::CtlSim other{4};
+    const std::string path = other.StartPty();
+    ASSERT_FALSE(path.empty());
+    setenv("QVR_COM78", path.c_str(), 1);
+    int fd2 = OpenComPort(78, 9600, 8, 0, 0, 1000, 1000, 1, 0);
+    ASSERT_GE(fd2, 0);
+    other.SetFatePlan(plan);
+    const auto restored = std::chrono::steady_clock::now();
+    other.RestorePlan(state);
+    std::swap(fd, fd2);
+    EXPECT_EQ(Exchange({}), WithCrc({0x33, 4, 12, 0x81, 0, 3, 0, 2, 4, 2}));
+    EXPECT_GE(std::chrono::steady_clock::now() - restored, std::chrono::milliseconds(300));
+    EXPECT_EQ(Exchange(ask), WithCrc({0x33, 4, 12, 0x81, 0, 3, 0, 2, 4, 2}));
+    EXPECT_EQ(lastIndex, 2);
+    std::swap(fd, fd2);
+    CloseComPort(fd2);
+    other.Stop();
 }

@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 constexpr uint8_t kRequestStart = 0xCC;
 constexpr uint8_t kReplyStart = 0x33;
 constexpr int kPartialFrameMs = 500;  // a frame that stops arriving for this long is dropped
+constexpr int kConnectionFd = -2;     // a reply's line: its connection's, once there
 
 void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
 
@@ -105,6 +106,50 @@ void CtlSim::SetFateRead(int read) {
     std::lock_guard<std::mutex> lk(mu_);
     fateRead_ = read;
     readSends_.clear();
+}
+
+CtlSim::PlanState CtlSim::SavePlan() {
+    std::lock_guard<std::mutex> lk(mu_);
+    PlanState s;
+    s.saved = Clock::now();
+    for (const Timed& t : queue_) s.queue.emplace_back(t, t.conn == &tcp_);
+    for (const Outgoing& o : line_) s.line.emplace_back(o, o.t.conn == &tcp_);
+    s.replies = planReplies_;
+    s.planned = planned_;
+    s.last = planLast_;
+    s.quiet = lineQuiet_;
+    s.history = history_;
+    return s;
+}
+
+void CtlSim::RestorePlan(const PlanState& s) {
+    std::lock_guard<std::mutex> lk(mu_);
+    const auto shift = Clock::now() - s.saved;
+    // The connection is taken when the reply goes out: a TCP client may not be accepted yet.
+    auto moved = [&](Timed t, bool tcp) {
+        t.at += shift;
+        t.asked += shift;
+        t.conn = tcp ? &tcp_ : &pty_;
+        t.fd = kConnectionFd;
+        return t;
+    };
+    queue_.clear();
+    for (const auto& [t, tcp] : s.queue) queue_.push_back(moved(t, tcp));
+    std::erase_if(line_, [](const Outgoing& o) { return !o.started; });
+    for (auto [o, tcp] : s.line) {
+        o.t = moved(o.t, tcp);
+        o.id = ++lineIds_;
+        o.start += shift;
+        o.done = 0;  // what had gone out comes again at once
+        line_.push_back(o);
+    }
+    planReplies_ = s.replies;
+    planned_ = s.planned;
+    for (auto& [n, p] : planned_) p.asked += shift;
+    planLast_ = s.last + shift;
+    lineQuiet_ = s.quiet + shift;
+    history_ = s.history;
+    for (auto& h : history_) h.second += shift;
 }
 
 void CtlSim::SetLineRate(uint32_t baud) { baud_ = baud; }
@@ -234,6 +279,10 @@ int CtlSim::Transmit() {
             std::lock_guard<std::mutex> lk(mu_);
             if (line_.empty()) return -1;
             Outgoing& o = line_.front();
+            if (o.t.fd == kConnectionFd) {
+                if (o.t.conn->fd < 0) return 1;  // not connected yet
+                o.t.fd = o.t.conn->fd;
+            }
             // A reply to a connection that has gone since goes nowhere.
             if (o.t.conn->fd != o.t.fd || o.t.fd < 0) {
                 line_.erase(line_.begin());

@@ -144,6 +144,14 @@ public:
     // A new read: the sends and the distinct requests of the plan's keys count from here;
     // read is the key's read number.
     void SetFateRead(int read);
+    // What a fate plan has made of the line at one moment: the replies due, held back or
+    // going out, the requests answered and the replies sent (for later stale copies).
+    // RestorePlan puts it on this simulator's line, under the plan set here: each reply comes
+    // as long after RestorePlan as it would have after SavePlan, on the line of the same
+    // kind, and a reply half out goes on from where it was, its first part at once.
+    class PlanState;
+    PlanState SavePlan();
+    void RestorePlan(const PlanState& state);
     // Replies over the pseudo-terminal go out at this rate, 10 bits a byte, and a request is
     // heard that long after its first byte (0: every reply written at once, as heard).
     void SetLineRate(uint32_t baud);
@@ -279,6 +287,17 @@ private:
     int slaveFd_ = -1;
     Conn pty_;
     Conn tcp_;
+};
+
+class CtlSim::PlanState {
+    friend class CtlSim;
+    std::chrono::steady_clock::time_point saved;
+    std::vector<std::pair<Timed, bool>> queue;  // each with whether it goes over TCP
+    std::vector<std::pair<Outgoing, bool>> line;
+    int replies = 0;
+    std::map<int, Planned> planned;
+    std::chrono::steady_clock::time_point last{}, quiet{};
+    std::vector<std::pair<std::vector<uint8_t>, std::chrono::steady_clock::time_point>> history;
 };
 
 }  // namespace ctlsim

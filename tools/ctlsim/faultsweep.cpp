@@ -265,11 +265,6 @@ struct Outcome {
     }
 };
 
-// Whether two reads of the same read kept, said and asked the same.
-bool SameStory(const Outcome& a, const Outcome& b) {
-    return a.records == b.records && a.Said() == b.Said() && a.Questions() == b.Questions();
-}
-
 // The user in front of the read: answers by the read's choice and notes every box, with how
 // far the progress had come.
 class User : public qvr::IProgress, public qvr::IStatusBar {
@@ -508,24 +503,41 @@ public:
     // The case's reads one after the other, each with the content grown as it says; faulty
     // reads under the case's fate plan, each after its pause, tell the plan which read runs.
     // A read's frames are what the simulator heard from its start to the next read's (or,
-    // for the last, until the line has been quiet a moment after it). From read plainFrom on
-    // the plain loop reads, and the pass ends with that read. Given the engine's reads (follow),
-    // the pass ends early at a read that kept, said or asked other than the engine's did.
-    std::vector<Outcome> Pass(bool faulty, size_t plainFrom, const std::vector<Outcome>* follow) {
+    // for the last, until the line has been quiet a moment after it). states: what the plan
+    // had made of the line as each read began.
+    std::vector<Outcome> Pass(bool faulty, std::vector<CtlSim::PlanState>* states) {
         std::vector<Outcome> out;
         int grown = 0;
         Content(0);
         if (faulty) sim.SetFatePlan(c_.plan);
-        for (size_t i = 0; i < c_.reads.size() && i <= plainFrom; ++i) {
+        for (size_t i = 0; i < c_.reads.size(); ++i) {
             const SweepRead& r = c_.reads[i];
-            if (i == plainFrom) Configure(*box, c_, true);
             if (faulty && i > 0 && r.pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(r.pauseMs));
             if (faulty) sim.SetFateRead(int(i) + 1);
             grown += r.grow;
             Content(grown);
+            if (states) states->push_back(sim.SavePlan());
             out.push_back(Read(Resolved(r, c_.content, grown)));
-            if (follow && i < plainFrom && i < follow->size() && !SameStory(out.back(), (*follow)[i])) break;
         }
+        Frames(out, faulty);
+        return out;
+    }
+
+    // Read i of the case on a line the plan had made so (the plain loop on the engine's line).
+    Outcome Fork(size_t i, const CtlSim::PlanState& state) {
+        int grown = 0;
+        for (size_t j = 0; j <= i; ++j) grown += c_.reads[j].grow;
+        Content(grown);
+        sim.SetFatePlan(c_.plan);
+        sim.SetFateRead(int(i) + 1);
+        sim.RestorePlan(state);
+        std::vector<Outcome> out{Read(Resolved(c_.reads[i], c_.content, grown))};
+        Frames(out, true);
+        return out[0];
+    }
+
+    // Each read's frames on the line, once the line has been quiet a moment after the last.
+    void Frames(std::vector<Outcome>& out, bool faulty) {
         // A request takes at most 40 characters of 10 bits on the line.
         const int lineMs = c_.line == SweepLine::Tcp ? 0 : 400'000 / std::max(c_.baud, 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + lineMs));
@@ -539,7 +551,6 @@ public:
                 if (!p.reply) ++out[i].requests;
             }
         }
-        return out;
     }
 
     // The oldest reply plus the longest stall of the engine since the last call, ms.
@@ -624,15 +635,17 @@ int HorizonOf(const SweepCase& c) { return kHorizonWaits * SweepWaitMs(c); }
 // A pass over the case's reads by one engine on a line of its own, both made for it.
 struct Pass {
     std::vector<Outcome> reads;
+    std::vector<CtlSim::PlanState> states;  // faulty passes: the plan's line as each read began
     int lateMs = 0;
     double seconds = 0;
     std::string error;
 };
 
 // clean: every reply on time, from the controller that heeds the start and the index when
-// the case's reference is such; else under the case's fate plan. plainFrom: see Line::Pass.
-Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZE_MAX,
-             const std::vector<Outcome>* follow = nullptr) {
+// the case's reference is such; else under the case's fate plan. fork: read forkRead alone,
+// on a line as the plan had made it (see Line::Fork).
+Pass RunPass(const SweepCase& c, bool plain, bool faulty, const CtlSim::PlanState* fork = nullptr,
+             size_t forkRead = 0) {
     Pass p;
     Stage stage;
     if (!stage.Ok()) {
@@ -646,7 +659,10 @@ Pass RunPass(const SweepCase& c, bool plain, bool faulty, size_t plainFrom = SIZ
     }
     line.Controller(!faulty && c.plainReference);
     line.TakeLateMs();
-    p.reads = line.Pass(faulty, plainFrom, follow);
+    if (fork)
+        p.reads = {line.Fork(forkRead, *fork)};
+    else
+        p.reads = line.Pass(faulty, faulty ? &p.states : nullptr);
     p.lateMs = line.TakeLateMs();
     for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
@@ -749,30 +765,23 @@ std::string Worse(const Outcome& e, const Outcome& p, const Outcome& clean, cons
 // the frames that crossed the line, in order: after such reads each line carries other late
 // replies at other moments.
 bool Differ(const Outcome& a, const Outcome& b) {
-    return !SameStory(a, b) || a.requests != b.requests ||
+    return a.records != b.records || a.Said() != b.Said() || a.Questions() != b.Questions() ||
+           a.requests != b.requests ||
            !std::equal(a.line.begin(), a.line.end(), b.line.begin(), b.line.end(),
                        [](const CtlSim::Passage& x, const CtlSim::Passage& y) {
                            return x.reply == y.reply && x.bytes == y.bytes;
                        });
 }
 
-// The plain loop's read i on the engine's line: the engine's reads before it run again under
-// the same schedule on a new line, then the plain loop reads i. Kept only when the reads run
-// again went as the engine's did; tried kAttempts times. Reads that could not be run again so
-// (unrepeatable) are not tried for a later read, which would have to run them again too.
-bool PlainOnEnginesLine(const SweepCase& c, const Pass& run, size_t i, Outcome& out, bool& unrepeatable) {
-    for (int attempt = 0; attempt < kAttempts && !unrepeatable; ++attempt) {
-        const Pass fork = RunPass(c, false, true, i, &run.reads);
-        if (!fork.error.empty()) return false;
-        if (fork.reads.size() != i + 1) continue;
-        bool same = true;
-        for (size_t j = 0; j < i && same; ++j) same = !Differ(fork.reads[j], run.reads[j]);
-        if (!same) continue;
-        out = fork.reads[i];
-        return true;
-    }
-    unrepeatable = true;
-    return false;
+// The plain loop's read i on the engine's line: on a line of its own, where the plan's
+// replies (due, held back or going out) and the replies sent so far stand as they stood on
+// the engine's line as its read i began.
+bool PlainOnEnginesLine(const SweepCase& c, const Pass& run, size_t i, Outcome& out) {
+    if (i >= run.states.size()) return false;
+    const Pass fork = RunPass(c, true, true, &run.states[i], i);
+    if (!fork.error.empty() || fork.reads.size() != 1) return false;
+    out = fork.reads[0];
+    return true;
 }
 
 SweepResult RunFaulty(const SweepCase& c) {
@@ -792,7 +801,7 @@ SweepResult RunFaulty(const SweepCase& c) {
     res.seconds = run.seconds;
     res.plainSeconds = plain.seconds;
     // Every wrong read of the engine is wrong in the plain loop too, and repeats no record.
-    bool alike = true, parted = false, ownWrong = false, unrepeatable = false;
+    bool alike = true, parted = false, ownWrong = false;
     for (size_t i = 0; i < run.reads.size(); ++i) {
         const Outcome &cl = clean.reads[i], &own = plain.reads[i], &e = run.reads[i];
         parted = parted || (i > 0 && Differ(run.reads[i - 1], plain.reads[i - 1]));
@@ -807,9 +816,9 @@ SweepResult RunFaulty(const SweepCase& c) {
             continue;
         }
         // On parted lines the engine's read is judged against the plain loop's read on the
-        // engine's line, when the engine's earlier reads could be run again as they went.
+        // engine's line as it stood when the read began.
         Outcome forked;
-        const bool onEngines = parted && PlainOnEnginesLine(c, run, i, forked, unrepeatable);
+        const bool onEngines = parted && PlainOnEnginesLine(c, run, i, forked);
         res.forked += onEngines;
         res.unforked += parted && !onEngines;
         const Outcome& p = onEngines ? forked : own;

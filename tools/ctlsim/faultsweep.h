@@ -65,13 +65,13 @@
 // Every read of the engine is judged against the plain loop's read of it under the same
 // schedule. Once an earlier read of the two loops parted the lines (they kept, said, asked
 // or sent other things, or other frames crossed the line), each line carries other late
-// replies at other moments; the plain loop then reads it on the engine's line: a pass of
-// its own runs the engine's earlier reads again under the schedule and, when they go as
-// they went (tried three times, and for no later read once they did not), the plain loop
-// reads this one. Where the plain read is right (its clean read's records, telling the user
-// nothing more), the engine's keeps the same records, tells the same, asks no more
-// questions, sends no more frames (counted from what the simulator heard) and takes no
-// longer than 1.05 times the plain read plus 2 ms a request. Where the plain read is short
+// replies at other moments; the plain loop then reads it on the engine's line: a line of
+// its own on which the plan's replies (due, held back or going out) and the replies sent so
+// far stand as they stood on the engine's line as the read began (CtlSim::SavePlan). Where
+// the plain read is right (its clean read's records, telling the user nothing more), the
+// engine's keeps the same records, tells the same, asks no more questions, sends no more
+// frames (counted from what the simulator heard) and takes no longer than 1.05 times the
+// plain read plus 2 ms a request. Where the plain read is short
 // or wrong, the engine's keeps no fewer of the clean read's records from the start and is
 // not wrong where the plain one is not. A run that breaks this is "worse than the plain
 // loop". A run worse by its time alone, one worse otherwise or wrong where the plain loop
@@ -198,8 +198,7 @@ struct SweepResult {
     bool plainWorseParted = false;  // on parted lines, a plain read worse than the engine's right one
     bool plainWrongParted = false;  // on parted lines, a plain read wrong where the engine's is right
     int forked = 0;    // reads on parted lines judged against the plain loop on the engine's line
-    int unforked = 0;  // ... whose earlier reads did not go again as the engine's had: judged
-                       // against the plain loop's own read
+    int unforked = 0;  // ... whose line could not be made: judged against the plain loop's own read
 };
 
 // The case of a seed in a mode.

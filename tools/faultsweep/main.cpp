@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
     if (mode != ctlsim::SweepMode::Healthy)
         std::printf("on lines an earlier read had parted: the engine worse %llu, wrong where the plain loop is "
                     "right %llu; the plain loop worse %llu, wrong where the engine is right %llu; reads judged "
-                    "on the engine's line %llu, not run again alike %llu\n",
+                    "on the engine's line %llu, not so judged %llu\n",
                     u(parted[0]), u(parted[1]), u(parted[2]), u(parted[3]), u(forked), u(unforked));
     if (caught)
         std::printf("date questions the clean reads did not ask: %llu, seeds%s\n", u(caught), caughtSeeds.c_str());
