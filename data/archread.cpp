@@ -321,8 +321,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     // first the requested start, then the slot after the last record kept (or that slot
     // itself when the controller's clock may go back over it). The next request starts
     // there, so a gap in the archive is neither asked for twice nor skipped. The start
-    // never goes back, and a start is sent again only once, after a reply that brought
-    // something new: every read ends, however the controller answers.
+    // never goes back, and a start is sent again only once: every read ends, however the
+    // controller answers.
     CtlMinuteTime blockStart = slots.Cut(start);
     CtlMinuteTime expected = start;
     bool startSentAgain = false;
@@ -488,13 +488,15 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             ProcessMessages();
             if (stop || g_Abort || (!doubtful && int(n) < t.fullReply)) break;
             // The next start: where the next record is expected, when that lies ahead. The
-            // same start once more only where a slot may come twice and this reply brought
-            // something; otherwise (records that went back into the hour the clock repeats,
-            // or nothing new at all) the slot after this request's start.
+            // same start once more where a slot may come twice and this reply brought
+            // something, or where it brought nothing new and the user read on (a late copy
+            // of an earlier answer looks so, and the answer comes to the start sent again);
+            // otherwise (records that went back into the hour the clock repeats, or nothing
+            // new a second time) the slot after this request's start.
             const int ahead = slots.Compare(expected, blockStart);
             if (ahead > 0) {
                 startSentAgain = false;
-            } else if (ahead == 0 && keptAny && !startSentAgain) {
+            } else if (ahead == 0 && !startSentAgain) {
                 startSentAgain = true;
             } else {
                 expected = slots.Next(blockStart);

@@ -798,6 +798,7 @@ TEST_F(ArchRead, GapsAndRepeatedHoursKeepEveryRecordOnce) {
          T(26, 3, 21, 0, 0, 0), 7, 7, 0, Style::SlotBefore},
         {"slot before", D::WmtDay, T(26, 3, 1, 0, 0, 0), T(26, 3, 15, 0, 0, 0), kNone, kNone, 16, 3, 0, Style::SlotBefore},
         {"slot before", D::ChromHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 14, 1, Style::SlotBefore},
+        {"slot before, autumn", D::ChromHour, T(26, 10, 25, 1, 0, 0), T(26, 10, 25, 8, 0, 0), kNone, kNone, 10, 10, 1, Style::SlotBefore},
         {"slot before", D::WmtHour, T(26, 3, 10, 5, 0, 0), T(26, 3, 10, 18, 0, 0), kNone, kNone, 15, 2, 1, Style::SlotBefore},
         {"slot before", D::Chrom5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 13, 12, 1, Style::SlotBefore},
         {"slot before", D::Wmt5Min, T(26, 3, 10, 10, 5, 0), T(26, 3, 10, 11, 0, 0), kNone, kNone, 13, 2, 1, Style::SlotBefore},
