@@ -635,7 +635,7 @@ int HorizonOf(const SweepCase& c) { return kHorizonWaits * SweepWaitMs(c); }
 // A pass over the case's reads by one engine on a line of its own, both made for it.
 struct Pass {
     std::vector<Outcome> reads;
-    std::vector<CtlSim::PlanState> states;  // faulty passes: the plan's line as each read began
+    std::vector<CtlSim::PlanState> states;  // the engine's faulty pass: the plan's line as each read began
     int lateMs = 0;
     double seconds = 0;
     std::string error;
@@ -662,7 +662,7 @@ Pass RunPass(const SweepCase& c, bool plain, bool faulty, const CtlSim::PlanStat
     if (fork)
         p.reads = {line.Fork(forkRead, *fork)};
     else
-        p.reads = line.Pass(faulty, faulty ? &p.states : nullptr);
+        p.reads = line.Pass(faulty, faulty && !plain ? &p.states : nullptr);
     p.lateMs = line.TakeLateMs();
     for (const Outcome& o : p.reads) p.seconds += o.seconds;
     return p;
