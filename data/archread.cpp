@@ -332,7 +332,8 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
     CtlMinuteTime previousSlot;
     uint8_t check = 1;
     bool shortRead = false;  // a reply brought nothing from its start: the read is short
-    bool staleInBlock = false;  // a stale reply came since the last record kept
+    bool staleInBlock = false;  // a stale reply came since the last record kept ...
+    bool staleInRead = false;   // ... or at all in this read
     uint32_t received = 0;
     int blocks = 0;
 
@@ -364,6 +365,7 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 const bool is =
                     kept.Stale(frame, startSentAgain) || (check && BringsOlder(frame, slots, kept, expected));
                 staleInBlock = staleInBlock || is;
+                staleInRead = staleInRead || is;
                 return is;
             };
             const RequestOutcome got = g_Hgc->RequestRecords(t.function, body.data(), uint32_t(body.size()), stale);
@@ -406,13 +408,13 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
             // A stale reply taken all the same (by a loop that takes every reply) is said
             // beside what the read makes of it.
             const bool refused = stale(g_Hgc->RxBuf);
-            // After stale replies since the last record kept, a reply whose first new record
-            // lies neither at the slot expected nor at the one before may be as late as they:
+            // On a line that has brought this read a stale reply, a reply whose first new
+            // record lies neither at the slot expected nor at the one before may be as late:
             // another request's answer looks the same as an answer over a gap in the archive,
             // or (the dates unchecked) one from elsewhere. It is not kept; the read goes on as
             // after a reply of records kept, as it would had it taken the stale one.
             bool doubtful = false;
-            for (unsigned i = 0; i < n && staleInBlock && !refused; ++i) {
+            for (unsigned i = 0; i < n && staleInRead && !refused; ++i) {
                 const uint8_t* rec = g_Hgc->RxBuf + kArchiveReplyRecords + i * t.recordSize;
                 if (kept.Has(rec)) continue;
                 const CtlMinuteTime slot = slots.Of(rec), at = slots.Cut(expected);

@@ -1034,6 +1034,7 @@ TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
     link.sim.SetFatePlan([](int i) {
         ctlsim::ReplyFate fate;
         fate.staleBack = i == 3 ? 1 : 0;  // the second block's reply, just before the third's
+        fate.delayMs = i == 3 ? 100 : 0;
         return fate;
     });
     ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 13, 0, 0),
@@ -1075,4 +1076,31 @@ TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
         EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), "2:Команда 15.  Ответ повторяет ответ на другой запрос"),
                   bar.texts.end());
     }
+
+    // The dates unchecked ("Да": a controller that answers from the slot before the start),
+    // a copy of the first reply passed over ahead of the second's, which is kept; then, in
+    // place of the third, an earlier read's answer of later records. On a line that has
+    // brought this read a stale reply it is not kept on its word: the read says it is short.
+    ClearQuesRecord();
+    arch->ClearLog();
+    link.sim.SetFatePlan([](int i) {
+        ctlsim::ReplyFate fate;
+        fate.staleBack = i == 4 ? 1 : 0;
+        fate.delayMs = i == 4 ? 100 : 0;
+        fate.staleOf = i == 5 ? 1 : 0;
+        fate.staleInstead = i == 5;
+        return fate;
+    });
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 22, 0, 0),
+                                  CtlDateTime(26, 3, 11, 2, 0, 0), ui, data));
+    arch->SetStyle(Style::SlotBefore);
+    QueueQuesAnswers({1});
+    ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 1, 0, 0),
+                                  CtlDateTime(26, 3, 10, 7, 0, 0), ui, data));
+    link.sim.SetFatePlan(nullptr);
+    EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 0, 3));
+    EXPECT_EQ(Shown(), (std::vector<std::pair<std::string, std::string>>{
+                           {"Передаваемые контроллером данные не соответствуют",
+                            "запрошенному периоду.    Продолжить чтение?"},
+                           {"Часовые данные хроматографа из архива", "прочитаны не полностью"}}));
 }
