@@ -36,6 +36,9 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Why a read by index ends short at an empty reply for a record the log holds.
+constexpr const char* kNoHeldRecords = "Ответ без записей, которые есть в архиве";
+
 void Notice(const std::string& line1, const std::string& line2) {
     g_QuesKind = kQuesNotice;
     ShowQues(line1, line2);
@@ -332,7 +335,8 @@ bool ReadLogBounds(uint8_t log, uint32_t& oldest, uint32_t& newest, IStatusBar* 
     return true;
 }
 
-bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi& ui, LogData& out) {
+bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi& ui, LogData& out,
+                    const LogBounds* held) {
     const LogTraits* t = LogTraitsOf(log);
     if (!t || count == 0) return false;
     HourglassScope hourglass;
@@ -361,7 +365,12 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         total += r;
         s.SetProgress(int64_t(total), count);
         if (r == 0) {
-            if (s.NothingRead()) Notice("Нет сообщений с заданными индексами", "");
+            // At an index the log holds, no record means another request's empty answer, or
+            // records lost meanwhile: either way the read is short, and says so.
+            if (s.NothingRead())
+                Notice("Нет сообщений с заданными индексами", "");
+            else if (held && index - held->oldest <= held->newest - held->oldest)
+                s.RequestFailed(7, kNoHeldRecords);
             break;
         }
         if (!s.Append(kIndexReplyDataAt, r)) break;

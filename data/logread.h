@@ -86,9 +86,17 @@ using LogReadUi = ReadUi;
 // non-zero: "В архиве нет ни одной записи").
 bool ReadLogBounds(uint8_t log, uint32_t& oldest, uint32_t& newest, IStatusBar* statusBar);
 
+// The indexes of the oldest and the newest record the controller gave (table 10 or 11).
+struct LogBounds {
+    uint32_t oldest = 0, newest = 0;
+};
+
 // Reads `count` records from index `first` on. true: out holds the records to show in
-// mode 0; false: nothing to show (every message has been given).
-bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi& ui, LogData& out);
+// mode 0; false: nothing to show (every message has been given). `held`, when given, are
+// the bounds read just before: the log holds every index between them, so a reply without
+// records at one of them, after records were read, ends the read short and says so.
+bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi& ui, LogData& out,
+                    const LogBounds* held = nullptr);
 
 // Reads the records of the period start..end (to the second). true: out holds the records
 // to show in mode 1.

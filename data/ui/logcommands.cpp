@@ -56,12 +56,12 @@ bool ChoosePeriod(QWidget* parent, CtlDateTime& start, CtlDateTime& end) {
 }
 
 void ReadByIndex(uint8_t log, QWidget* mainWindow, IStatusBar* statusBar, QTimer* timerMessage, uint32_t first,
-                 uint32_t count) {
+                 uint32_t count, const LogBounds* held) {
     LogData data;
     bool ok;
     {
         ReadWindow w(mainWindow, statusBar, timerMessage);
-        ok = ReadLogByIndex(log, first, count, w.ui, data);
+        ok = ReadLogByIndex(log, first, count, w.ui, data, held);
     }
     if (ok && !g_Closing) ShowLogView(mainWindow, data);
 }
@@ -103,14 +103,14 @@ void SetLogOpenDialogHook(LogOpenDialogHook hook) { OpenHook() = std::move(hook)
 void NArhIndClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, int tag) {
     if (tag != kDiagLog && tag != kAuditLog) return;
     const uint8_t log = uint8_t(tag);
-    uint32_t oldest = 0, newest = 0;
-    if (!ReadLogBounds(log, oldest, newest, statusBar1)) return;
+    LogBounds held;
+    if (!ReadLogBounds(log, held.oldest, held.newest, statusBar1)) return;
     uint32_t first = 0, count = 0;
-    if (!ChooseIndexes(mainWindow, log, oldest, newest, first, count)) return;
+    if (!ChooseIndexes(mainWindow, log, held.oldest, held.newest, first, count)) return;
     if (log == kDiagLog)
-        ReadAlarmByIndex(mainWindow, statusBar1, timerMessage, first, count);
+        ReadAlarmByIndex(mainWindow, statusBar1, timerMessage, first, count, &held);
     else
-        ReadAuditByIndex(mainWindow, statusBar1, timerMessage, first, count);
+        ReadAuditByIndex(mainWindow, statusBar1, timerMessage, first, count, &held);
 }
 
 void NArhPerClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, int tag) {
@@ -128,12 +128,12 @@ void NArhPerClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMess
 }
 
 void ReadAlarmByIndex(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, uint32_t first,
-                      uint32_t count) {
-    ReadByIndex(kDiagLog, mainWindow, statusBar1, timerMessage, first, count);
+                      uint32_t count, const LogBounds* held) {
+    ReadByIndex(kDiagLog, mainWindow, statusBar1, timerMessage, first, count, held);
 }
 void ReadAuditByIndex(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, uint32_t first,
-                      uint32_t count) {
-    ReadByIndex(kAuditLog, mainWindow, statusBar1, timerMessage, first, count);
+                      uint32_t count, const LogBounds* held) {
+    ReadByIndex(kAuditLog, mainWindow, statusBar1, timerMessage, first, count, held);
 }
 void ReadAlarmByPeriod(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, const CtlDateTime& start,
                        const CtlDateTime& end) {

@@ -47,10 +47,11 @@ void NArhIndClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMess
 void NArhPerClick(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, int tag);
 
 // The readers behind them: read, then show the view (main window disabled meanwhile).
+// held: the index bounds read before, when known (see ReadLogByIndex).
 void ReadAlarmByIndex(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, uint32_t first,
-                      uint32_t count);
+                      uint32_t count, const LogBounds* held = nullptr);
 void ReadAuditByIndex(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, uint32_t first,
-                      uint32_t count);
+                      uint32_t count, const LogBounds* held = nullptr);
 void ReadAlarmByPeriod(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, const CtlDateTime& start,
                        const CtlDateTime& end);
 void ReadAuditByPeriod(QWidget* mainWindow, IStatusBar* statusBar1, QTimer* timerMessage, const CtlDateTime& start,

@@ -252,14 +252,29 @@ TEST_F(LogReadTest, ByIndexEndsAtTheLogEndAndReportsNothing) {
     logs.Generate(0, 1, CtlDateTime(26, 11, 1, 0, 0, 0), 15, 1);
     Ui ui;
     LogData d;
+    const qvr::LogBounds held{1, 15};
     // Asking past the newest record: what exists is shown, the empty reply ends the read.
-    ASSERT_TRUE(qvr::ReadLogByIndex(0, 10, 20, ui.Make(), d));
+    ASSERT_TRUE(qvr::ReadLogByIndex(0, 10, 20, ui.Make(), d, &held));
     EXPECT_EQ(d.header.recordCount, 6u);
     EXPECT_EQ(logs.Requests().size(), 2u);
     EXPECT_TRUE(Boxes().empty());
     // Nothing at the indexes asked for.
     EXPECT_FALSE(qvr::ReadLogByIndex(0, 500, 5, ui.Make(), d));
     EXPECT_EQ(Boxes(), (std::vector<Box>{{"Нет сообщений с заданными индексами", ""}}));
+
+    // An empty reply at an index the log holds (another request's empty answer, late): the
+    // records before it are shown, and the read says it is short.
+    qvr::ClearQuesRecord();
+    logs.ClearLog();
+    logs.SetReplyHook([](int index, uint8_t, Bytes& b) {
+        if (index == 1) b.assign(7, 0);
+    });
+    Ui cut;
+    ASSERT_TRUE(qvr::ReadLogByIndex(0, 1, 15, cut.Make(), d, &held));
+    EXPECT_EQ(d.header.recordCount, 11u);
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
+    EXPECT_EQ(cut.bar.panel2History,
+              (std::vector<std::string>{"Команда 7.  Ответ без записей, которые есть в архиве"}));
 }
 
 TEST_F(LogReadTest, FailedRequestKeepsWhatWasRead) {

@@ -488,7 +488,9 @@ public:
         } else {
             qvr::LogData d;
             const uint8_t log = uint8_t(LogOf(r.kind));
-            const bool ok = IsByIndex(r.kind) ? qvr::ReadLogByIndex(log, r.first, uint32_t(r.count), ui, d)
+            // A read by index knows the bounds, as the program reads them before it asks.
+            const qvr::LogBounds held{kLogOldest, kLogOldest + uint32_t(LogSize(c_.content, log) + grown_) - 1};
+            const bool ok = IsByIndex(r.kind) ? qvr::ReadLogByIndex(log, r.first, uint32_t(r.count), ui, d, &held)
                                               : qvr::ReadLogByPeriod(log, r.from, r.to, ui, d);
             if (ok) o.records = d.rows;
         }

@@ -115,6 +115,19 @@ TEST_F(LogCommandsTest, ByIndexWithScriptedDialog) {
     EXPECT_EQ(d.header.address, 4);
     EXPECT_FALSE(timer.isActive()) << "nothing failed";
 
+    // An empty reply at an index the bounds hold: the records before it are shown, told.
+    logs.ClearLog();
+    logs.SetReplyHook([](int index, uint8_t, Bytes& b) {
+        if (index == 1) b.assign(7, 0);
+    });
+    qvr::NArhIndClick(&main, &bar, &timer, 0);
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(views[1].data.header.recordCount, 11u);
+    const auto shown = qvr::ShownQues();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text2, "прочитаны не полностью");
+    qvr::ClearQuesRecord();
+
     // A refused dialog reads nothing; so does any tag but 0 and 1.
     logs.ClearLog();
     qvr::SetLogIndexChooser([](QWidget*, uint8_t, uint32_t, uint32_t, uint32_t&, uint32_t&) { return false; });
@@ -122,7 +135,7 @@ TEST_F(LogCommandsTest, ByIndexWithScriptedDialog) {
     qvr::NArhIndClick(&main, &bar, &timer, 2);
     qvr::NArhPerClick(&main, &bar, &timer, -1);
     EXPECT_TRUE(logs.Requests().empty());
-    EXPECT_EQ(views.size(), 1u);
+    EXPECT_EQ(views.size(), 2u);
     EXPECT_TRUE(qvr::ShownQues().empty());
 }
 
