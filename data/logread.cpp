@@ -55,7 +55,10 @@ int ClampToInt(int64_t v) { return int(std::clamp<int64_t>(v, 0, INT_MAX)); }
 // row, one per reply or across a block boundary) is no repeat: it is kept. But a reply of
 // such events only, or an empty one, on a line that has brought this read a repeat, is in
 // doubt: a copy of the reply before, or of another read's empty answer, tells itself from
-// the answer by nothing, so the read ends and says so rather than end as if complete.
+// the answer by nothing, so the read ends and says so rather than end as if complete. So is,
+// on such a line, a reply that steps back in time from the last event kept: events are
+// logged in order, and besides a clock set back only a reply taken out of its turn (another
+// request's, late) does so, which leaves the records kept out of order.
 class KeptEvents {
 public:
     // InARow: every record kept, alike events continuing the run that ends the kept ones.
@@ -91,9 +94,12 @@ public:
     // A reply of this read repeated what it has kept: the line brings copies.
     void NoteRepeat() { repeated_ = true; }
     // true when a reply of n records so classified is not to be taken: a repeat, or in doubt
-    // (see above).
-    bool Doubtful(Repeat r, uint32_t n) const {
-        return r == Repeat::Kept || ((r == Repeat::InARow || n == 0) && repeated_);
+    // (see above). Not the hour the clock goes back over, which comes twice.
+    bool Doubtful(Repeat r, const uint8_t* records, uint32_t n) const {
+        const bool back = n > 0 && !last_.empty() && !InClockRepeatHour(LoadCtlMinuteTime(records)) &&
+                          CompareCtlDateTime(LoadCtlDateTime(records),
+                                             LoadCtlDateTime(reinterpret_cast<const uint8_t*>(last_.data()))) < 0;
+        return r == Repeat::Kept || ((r == Repeat::InARow || n == 0 || back) && repeated_);
     }
 
     void Add(const uint8_t* records, uint32_t n) {
@@ -358,7 +364,8 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
         // Records beyond those asked for lie outside the chosen range: refused (a misfit).
         if (!s.Requested(7, body.data(), uint32_t(body.size()), repeats, shape)) break;
         const uint32_t r = RecordsInReply(g_Hgc->RxBuf, kIndexReplyCountAt, kIndexReplyDataAt, t->recordSize);
-        if (const auto repeat = kept.Classify(g_Hgc->RxBuf + kIndexReplyDataAt, r); kept.Doubtful(repeat, r)) {
+        const uint8_t* records = g_Hgc->RxBuf + kIndexReplyDataAt;
+        if (const auto repeat = kept.Classify(records, r); kept.Doubtful(repeat, records, r)) {
             s.RequestFailed(7, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
@@ -374,7 +381,7 @@ bool ReadLogByIndex(uint8_t log, uint32_t first, uint32_t count, const LogReadUi
             break;
         }
         if (!s.Append(kIndexReplyDataAt, r)) break;
-        kept.Add(g_Hgc->RxBuf + kIndexReplyDataAt, r);
+        kept.Add(records, r);
         if (s.Aborted()) break;
         if (r >= left) break;
         left -= r;
@@ -419,8 +426,9 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
         const auto body = rq.Bytes();
         if (!s.Requested(8, body.data(), uint32_t(body.size()), repeats, shape)) break;
         const uint8_t* rx = g_Hgc->RxBuf;
+        const uint8_t* records = rx + kPeriodReplyDataAt;
         const uint32_t r = RecordsInReply(rx, kPeriodReplyCountAt, kPeriodReplyDataAt, t->recordSize);
-        if (const auto repeat = kept.Classify(rx + kPeriodReplyDataAt, r); kept.Doubtful(repeat, r)) {
+        if (const auto repeat = kept.Classify(records, r); kept.Doubtful(repeat, records, r)) {
             s.RequestFailed(8, repeat == KeptEvents::Repeat::Kept ? kOtherRequestsAnswer : kRepeatedAnswer);
             break;
         }
@@ -429,11 +437,11 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
             break;
         }
         if (rx[kPeriodReplyFlagsAt] & 0x80) errorFlag = true;
-        const CtlHourTime last = LoadCtlHourTime(rx + kPeriodReplyDataAt + size_t(r - 1) * t->recordSize);
+        const CtlHourTime last = LoadCtlHourTime(records + size_t(r - 1) * t->recordSize);
         s.SetProgress(HoursBetween(start, last), std::max(progressMax, 1));
         const bool more = rx[kPeriodReplyMoreAt] != 0;
         if (!s.Append(kPeriodReplyDataAt, r)) break;
-        kept.Add(rx + kPeriodReplyDataAt, r);
+        kept.Add(records, r);
         if (s.Aborted()) break;
         if (!more) break;
         block = NextLogBlockNumber(block);

@@ -508,20 +508,25 @@ TEST_F(LogReadTest, OverCountedAndLateRepliesAreNeverKept) {
     // takes the right reply; given to that try too, the request fails with result 89 and
     // the read ends with what it had, and says so. An empty reply in that try, after the
     // repeat, is in doubt (a copy of another read's answer is the same): the read ends told,
-    // not as if the log ended there.
-    enum class Then { Right, Again, Empty };
-    for (const auto& [fn, then] : {std::pair{7, Then::Right}, {8, Then::Again}, {7, Then::Empty}, {8, Then::Empty}}) {
+    // not as if the log ended there. So does a reply of events older than the last kept,
+    // after the repeat (another read's answer, out of its turn), not kept out of order.
+    enum class Then { Right, Again, Empty, Back };
+    for (const auto& [fn, then] : {std::pair{7, Then::Right}, {8, Then::Again}, {7, Then::Empty}, {8, Then::Empty},
+                                   {7, Then::Back}, {8, Then::Back}}) {
         SCOPED_TRACE(fn * 10 + int(then));
         const auto own = DiagRecords(40, CtlDateTime(26, 12, uint8_t(9 + fn), 10, 0, 0));
+        const auto older = DiagRecords(11, CtlDateTime(26, 12, uint8_t(9 + fn), 9, 0, 0));
         logs.SetRecords(0, 1, own);
         logs.ClearLog();
         const size_t dataAt = (fn == 7 ? qvr::kIndexReplyDataAt : qvr::kPeriodReplyDataAt) - 4;
         const size_t countAt = (fn == 7 ? qvr::kIndexReplyCountAt : qvr::kPeriodReplyCountAt) - 4;
-        logs.SetReplyHook([&own, then, dataAt, countAt](int index, uint8_t, Bytes& d) {
+        logs.SetReplyHook([&own, &older, then, dataAt, countAt](int index, uint8_t, Bytes& d) {
             if (index != 1 && !(then != Then::Right && index == 2)) return;
             d.resize(dataAt);
             if (index == 2 && then == Then::Empty)
                 d[countAt] = 0;
+            else if (index == 2 && then == Then::Back)
+                for (const auto& e : older) d.insert(d.end(), e.begin(), e.end());
             else
                 for (size_t i = 6; i < 17; ++i) d.insert(d.end(), own[i].begin(), own[i].end());
         });
