@@ -36,7 +36,8 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Why a read by index ends short at an empty reply for a record the log holds.
+// Why a read ends short at an empty reply where the log holds records: by index, at an index
+// within the log's bounds; by period, after a block that said more blocks follow.
 constexpr const char* kNoHeldRecords = "Ответ без записей, которые есть в архиве";
 
 void Notice(const std::string& line1, const std::string& line2) {
@@ -433,7 +434,12 @@ bool ReadLogByPeriod(uint8_t log, const CtlDateTime& start, const CtlDateTime& e
             break;
         }
         if (r == 0) {
-            if (s.NothingRead()) Notice("Нет данных за указанный период", "");
+            // After records, only a block that said more follow leads here: no record now is
+            // another request's empty answer, or records lost meanwhile. The read says so.
+            if (s.NothingRead())
+                Notice("Нет данных за указанный период", "");
+            else
+                s.RequestFailed(8, kNoHeldRecords);
             break;
         }
         if (rx[kPeriodReplyFlagsAt] & 0x80) errorFlag = true;

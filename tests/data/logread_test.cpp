@@ -650,6 +650,18 @@ TEST_F(LogReadTest, ByPeriodSameBodyButBlockNumber) {
     // A period without records.
     EXPECT_FALSE(qvr::ReadLogByPeriod(0, CtlDateTime(25, 1, 1, 0, 0, 0), CtlDateTime(25, 2, 1, 0, 0, 0), ui.Make(), d));
     EXPECT_EQ(Boxes(), (std::vector<Box>{{"Нет данных за указанный период", ""}}));
+    // An empty block after one that said more follow (another request's empty answer, late):
+    // the first block is shown, and the read says it is short.
+    qvr::ClearQuesRecord();
+    logs.SetReplyHook([](int index, uint8_t, Bytes& b) {
+        if (index == 4) b.assign(4, 0);
+    });
+    Ui cut;
+    ASSERT_TRUE(qvr::ReadLogByPeriod(0, start, end, cut.Make(), d));
+    EXPECT_EQ(d.rows, Joined(recs, 5, 11));
+    EXPECT_EQ(Boxes(), (std::vector<Box>{{"Диагностические сообщения", "прочитаны не полностью"}}));
+    EXPECT_EQ(cut.bar.panel2History,
+              (std::vector<std::string>{"Команда 8.  Ответ без записей, которые есть в архиве"}));
 }
 
 TEST_F(LogReadTest, ByPeriodBlockNumbersWrapToOneAndProgressByHours) {
