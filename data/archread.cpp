@@ -395,16 +395,6 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 shortRead = false;  // said
                 break;
             }
-            // An empty reply ends the read; but where stale replies came since the last
-            // record kept, another read's empty answer, as late as they, looks the same: the
-            // read ends and says so rather than end as if complete.
-            if (n == 0) {
-                if (staleInBlock) {
-                    SetPanel2(ui.statusBar, RefusedReplyText(t.function, kRepeatedAnswer));
-                    shortRead = true;
-                }
-                break;
-            }
             // A stale reply taken all the same (by a loop that takes every reply) is said
             // beside what the read makes of it.
             const bool refused = stale(g_Hgc->RxBuf);
@@ -485,6 +475,14 @@ bool ReadArchivePeriod(DataKind kind, const CtlDateTime& startIn, const CtlDateT
                 }
             }
             if (refused || doubtful) SetPanel2(ui.statusBar, "");
+            // A short reply that brings nothing new (empty, or of records kept) ends the read;
+            // but where stale replies came since the last record kept, another read's answer
+            // of that kind, as late as they, looks the same: the read ends and says so rather
+            // than end as if complete.
+            if (!keptAny && !stop && !doubtful && int(n) < t.fullReply && staleInBlock) {
+                SetPanel2(ui.statusBar, RefusedReplyText(t.function, kRepeatedAnswer));
+                shortRead = true;
+            }
             if (fiveMin && !stop) blocks = blocks >= 255 ? 1 : blocks + 1;
 
             ProcessMessages();

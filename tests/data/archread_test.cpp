@@ -1045,23 +1045,26 @@ TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
     EXPECT_EQ(Bodies().size(), 4u);
 
     // A block answered only by copies: of the block before (kept, passed over; "Да" to the
-    // retry question), then of an earlier read's empty answer, or of its answer of later
-    // records (a gap answer by its content; the date question, "Нет"). Neither is kept on
-    // its word after the stale one, and the read does not end as if complete.
+    // retry question), then of an earlier read's empty answer, of its answer of later
+    // records (a gap answer by its content; the date question, "Нет"), or of its answer of
+    // the one record this read kept last. None is kept on its word after the stale one,
+    // and the read does not end as if complete.
     link.box()->ReplyMs = 400;
-    for (const int later : {0, 1}) {
+    for (const int later : {0, 1, 2}) {
         ClearQuesRecord();
         bar.texts.clear();
         arch->ClearLog();
-        link.sim.SetFatePlan([later](int i) {
+        const int first = later == 2 ? 1 : 2;  // the earlier read's requests
+        link.sim.SetFatePlan([later, first](int i) {
             ctlsim::ReplyFate fate;
-            fate.staleOf = i == 4 ? 3 : i == 5 ? 2 - later : 0;
-            fate.staleInstead = i >= 4;
+            fate.staleOf = i == first + 2 ? first + 1 : i == first + 3 ? (later == 0 ? 2 : 1) : 0;
+            fate.staleInstead = i > first + 1;
             return fate;
         });
-        // 22:00 and 23:00, then an empty answer.
-        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 22, 0, 0),
-                                      CtlDateTime(26, 3, 11, 2, 0, 0), ui, data));
+        // 22:00 and 23:00, then an empty answer; or 14:00 alone.
+        ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, later == 2 ? 14 : 22, 0, 0),
+                                      later == 2 ? CtlDateTime(26, 3, 10, 14, 0, 0) : CtlDateTime(26, 3, 11, 2, 0, 0),
+                                      ui, data));
         QueueQuesAnswers({1, 0});
         ASSERT_TRUE(ReadArchivePeriod(DataKind::ChromHour, CtlDateTime(26, 3, 10, 13, 0, 0),
                                       CtlDateTime(26, 3, 10, 20, 0, 0), ui, data));
@@ -1069,10 +1072,10 @@ TEST_F(ArchRead, ALateCopyOnTheLineIsNeverKept) {
         EXPECT_EQ(data.records, Join(arch->Records(SimArchive::ChromHour), 13, 2));
         ASSERT_EQ(Shown().size(), 2u);
         EXPECT_EQ(ShownQues()[0].kind, kQuesRetry);
-        EXPECT_EQ(Shown()[1], later ? std::make_pair(std::string("Передаваемые контроллером данные не соответствуют"),
-                                                     std::string("запрошенному периоду.    Продолжить чтение?"))
-                                    : std::make_pair(std::string("Часовые данные хроматографа из архива"),
-                                                     std::string("прочитаны не полностью")));
+        EXPECT_EQ(Shown()[1], later == 1 ? std::make_pair(std::string("Передаваемые контроллером данные не соответствуют"),
+                                                          std::string("запрошенному периоду.    Продолжить чтение?"))
+                                         : std::make_pair(std::string("Часовые данные хроматографа из архива"),
+                                                          std::string("прочитаны не полностью")));
         EXPECT_NE(std::find(bar.texts.begin(), bar.texts.end(), "2:Команда 15.  Ответ повторяет ответ на другой запрос"),
                   bar.texts.end());
     }
