@@ -479,7 +479,7 @@ TEST_P(FaultSweepRows, TheFaultsSeenKeepTheCleanRecordsOrTellTheUser) {
 }
 
 // Seeds that found faults, one to a shard besides the shard's own.
-const uint64_t kFoundSeeds[] = {187, 8048, 8051, 8464, 8505, 65237, 76758, 78350, 84414, 65641};
+const uint64_t kFoundSeeds[] = {187, 8048, 8051, 8464, 8505, 65237, 76758, 78350, 84414, 65641, 103926};
 
 TEST_P(FaultSweepSeeds, NoReadKeepsARecordWrongOrFallsShortInSilence) {
     std::vector<uint64_t> seeds;
