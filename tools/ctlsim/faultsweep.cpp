@@ -806,9 +806,9 @@ SweepResult RunFaulty(const SweepCase& c) {
     bool alike = true, parted = false, ownWrong = false;
     for (size_t i = 0; i < run.reads.size(); ++i) {
         const Outcome &cl = clean.reads[i], &own = plain.reads[i], &e = run.reads[i];
-        // So does a read that begins at another moment of the line's time (an earlier read
-        // of one loop waited on where the other's ended): each line's late replies fall
-        // elsewhere in it.
+        // The lines part at an earlier read that differs, and at a read that begins at
+        // another moment of the line's time (an earlier read of one loop waited on where the
+        // other's ended): each line's late replies fall elsewhere in it.
         const double shiftMs = (e.startMs - run.reads[0].startMs) - (own.startMs - plain.reads[0].startMs);
         parted = parted || (i > 0 && (Differ(run.reads[i - 1], plain.reads[i - 1]) || std::abs(shiftMs) > kRaceMs));
         res.clean.push_back(cl.Count());
